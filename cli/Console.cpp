@@ -1,0 +1,48 @@
+/* UTF-8 conversion, argument parsing and error reporting for the qel tool. */
+#include "Console.h"
+
+#include <charconv>
+#include <iostream>
+
+#include "QELBase.h"
+
+namespace qel::cli {
+
+std::string toUtf8(std::basic_string_view<WCHAR> text) {
+  if (text.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(size_t(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::basic_string<WCHAR> fromUtf8(std::string_view text) {
+  if (text.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+  std::basic_string<WCHAR> out(size_t(n), 0);
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n);
+  return out;
+}
+
+bool parseCode(std::string_view text, DWORD& value) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+std::string messageText(DWORD code, DWORD language) {
+  WCHAR buffer[1024];
+  QELBaseFormatMessage(code, language, buffer, 1024);
+  return toUtf8(buffer);
+}
+
+int usageError(std::string_view message, std::string_view usage) {
+  std::cerr << "qel: " << message << "\nusage: " << usage << "\n";
+  return 2;
+}
+
+}  // namespace qel::cli

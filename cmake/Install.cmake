@@ -1,0 +1,29 @@
+# Installs headers, both libraries, the tool, a CMake package
+# (find_package(QELBase) gives QELBase::QELBaseU) and a pkg-config file.
+include(CMakePackageConfigHelpers)
+
+set(QELBASE_HEADER_DIRS frame containers)
+foreach(dir IN LISTS QELBASE_HEADER_DIRS)
+  install(DIRECTORY "${CMAKE_SOURCE_DIR}/${dir}/" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase/${dir}"
+          FILES_MATCHING PATTERN "*.h" PATTERN "Heap.h" EXCLUDE PATTERN "Boundary.h" EXCLUDE
+          PATTERN "Module.h" EXCLUDE)
+endforeach()
+install(FILES "${CMAKE_SOURCE_DIR}/frame/QELBase.h" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase")
+install(FILES "${CMAKE_SOURCE_DIR}/platform/include/qel/win32.h"
+        DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase/qel")
+
+install(TARGETS QELBaseU QELBaseU_static EXPORT QELBaseTargets
+        LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}"
+        ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}"
+        RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+install(EXPORT QELBaseTargets NAMESPACE QELBase:: DESTINATION "${CMAKE_INSTALL_LIBDIR}/cmake/QELBase")
+
+configure_package_config_file("${CMAKE_SOURCE_DIR}/cmake/QELBaseConfig.cmake.in"
+  "${CMAKE_BINARY_DIR}/QELBaseConfig.cmake" INSTALL_DESTINATION "${CMAKE_INSTALL_LIBDIR}/cmake/QELBase")
+write_basic_package_version_file("${CMAKE_BINARY_DIR}/QELBaseConfigVersion.cmake"
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES "${CMAKE_BINARY_DIR}/QELBaseConfig.cmake" "${CMAKE_BINARY_DIR}/QELBaseConfigVersion.cmake"
+        DESTINATION "${CMAKE_INSTALL_LIBDIR}/cmake/QELBase")
+
+configure_file("${CMAKE_SOURCE_DIR}/cmake/qelbase.pc.in" "${CMAKE_BINARY_DIR}/qelbase.pc" @ONLY)
+install(FILES "${CMAKE_BINARY_DIR}/qelbase.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")

@@ -1,0 +1,13 @@
+/* QELBase: the whole interface of the library. */
+#ifndef QELBASE_H
+#define QELBASE_H
+
+#include "frame/QELBaseDefs.h"
+#include "frame/ResultCodes.h"
+#include "frame/Message.h"
+#include "frame/CritSect.h"
+#include "frame/DataObjects.h"
+#include "frame/Version.h"
+#include "containers/DynArray.h"
+
+#endif

@@ -1,0 +1,213 @@
+/*
+ * The Windows services QELBase is written against.
+ *
+ * On Windows this header is <windows.h>.  Elsewhere it declares the subset of
+ * the Win32 API that the library calls, implemented by platform/posix with
+ * the results, last-error codes and buffer protocols Windows documents.
+ */
+#ifndef QEL_WIN32_H
+#define QEL_WIN32_H
+
+#ifdef _WIN32
+
+#include <windows.h>
+#define QEL_W(s) L##s
+
+#else /* POSIX */
+
+#include <locale.h>
+#include <stdarg.h>
+#include <stddef.h>
+#include <stdint.h>
+
+#define QEL_W(s) u##s
+
+#define WINAPI
+#define APIENTRY
+#define CALLBACK
+#define __cdecl
+#define __stdcall
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- basic types ------------------------------------------------------ */
+
+typedef uint8_t BYTE;
+typedef uint16_t WORD;
+typedef uint32_t DWORD;
+typedef uint64_t DWORD64;
+typedef int32_t LONG;
+typedef uint32_t ULONG;
+typedef int64_t LONGLONG;
+typedef uint64_t ULONGLONG;
+typedef int INT;
+typedef unsigned int UINT;
+typedef int BOOL;
+typedef char CHAR;
+typedef char16_t WCHAR;
+typedef void VOID;
+typedef intptr_t INT_PTR;
+typedef uintptr_t UINT_PTR;
+typedef intptr_t LONG_PTR;
+typedef uintptr_t ULONG_PTR;
+typedef uintptr_t DWORD_PTR;
+typedef size_t SIZE_T;
+typedef LONG HRESULT;
+typedef DWORD LCID;
+typedef WORD LANGID;
+
+typedef BYTE* LPBYTE;
+typedef DWORD* LPDWORD;
+typedef LONG* PLONG;
+typedef void* LPVOID;
+typedef const void* LPCVOID;
+typedef BOOL* LPBOOL;
+typedef CHAR* LPSTR;
+typedef const CHAR* LPCSTR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+
+typedef void* HANDLE;
+typedef struct HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+typedef HANDLE HLOCAL;
+
+#define TRUE 1
+#define FALSE 0
+#define MAX_PATH 260
+
+#define MAKELANGID(p, s) ((WORD)((((WORD)(s)) << 10) | (WORD)(p)))
+#define PRIMARYLANGID(lgid) ((WORD)(lgid) & 0x3ff)
+#define SUBLANGID(lgid) ((WORD)(lgid) >> 10)
+#define LANG_NEUTRAL 0x00
+#define LANG_ENGLISH 0x09
+#define LANG_GERMAN 0x07
+#define SUBLANG_NEUTRAL 0x00
+#define SUBLANG_DEFAULT 0x01
+
+/* ---- errors ----------------------------------------------------------- */
+
+#define ERROR_SUCCESS 0L
+#define ERROR_INVALID_FUNCTION 1L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_INVALID_DATA 13L
+#define ERROR_OUTOFMEMORY 14L
+#define ERROR_SHARING_VIOLATION 32L
+#define ERROR_HANDLE_EOF 38L
+#define ERROR_FILE_EXISTS 80L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_BAD_EXE_FORMAT 193L
+#define ERROR_ALREADY_EXISTS 183L
+#define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_MR_MID_NOT_FOUND 317L
+#define ERROR_BADKEY 1010L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
+#define ERROR_NOT_FOUND 1168L
+#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
+#define ERROR_RESOURCE_LANG_NOT_FOUND 1815L
+
+DWORD WINAPI GetLastError(void);
+void WINAPI SetLastError(DWORD dwErrCode);
+
+/* ---- modules ---------------------------------------------------------- */
+
+#define DLL_PROCESS_DETACH 0
+#define DLL_PROCESS_ATTACH 1
+#define DLL_THREAD_ATTACH 2
+#define DLL_THREAD_DETACH 3
+
+/* ---- heap ------------------------------------------------------------- */
+
+#define LMEM_FIXED 0x0000
+#define LMEM_ZEROINIT 0x0040
+#define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
+
+HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes);
+HLOCAL WINAPI LocalFree(HLOCAL hMem);
+
+/* ---- critical sections ------------------------------------------------ */
+
+/* Large enough for a pthread mutex on every supported POSIX system. */
+typedef struct _RTL_CRITICAL_SECTION {
+  union {
+    long double align_;
+    unsigned char opaque_[64];
+  } u;
+} CRITICAL_SECTION, *LPCRITICAL_SECTION;
+
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs);
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs);
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs);
+BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs);
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs);
+
+/* ---- languages -------------------------------------------------------- */
+
+#define LOCALE_USER_DEFAULT 0x0400
+#define LOCALE_SYSTEM_DEFAULT 0x0800
+
+LANGID WINAPI GetUserDefaultUILanguage(void);
+LANGID WINAPI GetSystemDefaultUILanguage(void);
+LANGID WINAPI GetUserDefaultLangID(void);
+LANGID WINAPI GetSystemDefaultLangID(void);
+LCID WINAPI GetUserDefaultLCID(void);
+LCID WINAPI GetSystemDefaultLCID(void);
+LCID WINAPI GetThreadLocale(void);
+
+/* ---- message formatting ----------------------------------------------- */
+
+#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_STRING 0x00000400
+#define FORMAT_MESSAGE_FROM_HMODULE 0x00000800
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
+
+DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                            LPWSTR lpBuffer, DWORD nSize, va_list* Arguments);
+
+/* ---- code pages ------------------------------------------------------- */
+
+#define CP_ACP 0
+#define CP_OEMCP 1
+#define CP_UTF8 65001
+#define MB_ERR_INVALID_CHARS 0x00000008
+#define WC_NO_BEST_FIT_CHARS 0x00000400
+
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                               LPWSTR lpWideCharStr, int cchWideChar);
+int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
+                               LPBOOL lpUsedDefaultChar);
+
+/* ---- runtime library (MSVC conventions) ------------------------------- */
+
+/* %s and %c take wide text, %S/%hs/%hc narrow; %I64d, %I32d, %Id; "long" is
+   32 bits.  The decimal separator follows _wsetlocale, never the host's C
+   library locale.  _vsnwprintf returns -1 when the text does not fit and
+   then leaves the buffer unterminated, as MSVC does. */
+int __cdecl _vsnwprintf(WCHAR* buffer, size_t count, const WCHAR* format, va_list args);
+int __cdecl _snwprintf(WCHAR* buffer, size_t count, const WCHAR* format, ...);
+int __cdecl _vscwprintf(const WCHAR* format, va_list args);
+int __cdecl _scwprintf(const WCHAR* format, ...);
+
+/* LC_ALL, LC_NUMERIC, ... are the host's <locale.h> values; only
+   _wsetlocale interprets them. */
+WCHAR* __cdecl _wsetlocale(int category, const WCHAR* locale);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* POSIX */
+
+#endif /* QEL_WIN32_H */

@@ -1,0 +1,196 @@
+// The dynamic array: growth steps, capacity-bounded access, insertion,
+// failure leaving the array unchanged.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "QELBase.h"
+#include "frame/Heap.h"
+
+namespace {
+
+struct Item {
+  char bytes[24];
+};
+
+Item item(int v) {
+  Item it{};
+  std::memcpy(it.bytes, &v, sizeof v);
+  it.bytes[23] = char(v);
+  return it;
+}
+
+int valueAt(DA da, LONG i) {
+  int v;
+  std::memcpy(&v, static_cast<Item*>(DAGetElem(da, i))->bytes, sizeof v);
+  return v;
+}
+
+struct State {
+  LONG count, alloc;
+};
+
+State stateOf(DA da) { return {da->nCount, da->nAlloc}; }
+
+}  // namespace
+
+TEST(DynArray, GrowthAndBounds) {
+  DA da = DACreate(sizeof(Item), 10);
+  ASSERT_NE(da, nullptr);
+  EXPECT_EQ(da->nGrowBy, 10);
+  EXPECT_EQ(da->nElemSize, LONG(sizeof(Item)));
+  for (int i = 0; i < 11; ++i) {
+    Item it = item(i);
+    Item* stored = static_cast<Item*>(DAAddElem(da, &it));
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(std::memcmp(stored, &it, sizeof it), 0);
+  }
+  EXPECT_EQ(DAGetSize(da), 11);
+  EXPECT_EQ(da->nAlloc, 20);  // the eleventh add grew by one step
+
+  EXPECT_NE(DAGetElem(da, 11), nullptr);  // the bound is the capacity
+  EXPECT_NE(DAGetElem(da, 19), nullptr);
+  EXPECT_EQ(DAGetElem(da, 20), nullptr);
+  EXPECT_EQ(DAGetElem(da, -1), nullptr);
+  DADestroy(da);
+}
+
+TEST(DynArray, SetElemGrowsToTheStepAboveTheIndex) {
+  struct Row {
+    LONG index;
+    LONG alloc;
+    LONG count;
+  };
+  const Row rows[] = {{0, 10, 1}, {9, 10, 10}, {10, 20, 11}, {35, 40, 36}, {40, 50, 41}};
+  for (const Row& r : rows) {
+    DA da = DACreate(sizeof(Item), 10);
+    Item it = item(r.index);
+    ASSERT_NE(DASetElem(da, r.index, &it), nullptr) << r.index;
+    EXPECT_EQ(da->nAlloc, r.alloc) << r.index;
+    EXPECT_EQ(DAGetSize(da), r.count) << r.index;
+    EXPECT_EQ(valueAt(da, r.index), r.index);
+    DADestroy(da);
+  }
+  DA da = DACreate(sizeof(Item), 10);
+  Item it = item(5);
+  EXPECT_EQ(DASetElem(da, -1, &it), nullptr);
+  ASSERT_NE(DASetElem(da, 5, &it), nullptr);
+  Item zero{};
+  for (LONG i = 0; i < 5; ++i)  // skipped slots of the first allocation read as zero
+    EXPECT_EQ(std::memcmp(DAGetElem(da, i), &zero, sizeof zero), 0);
+  DADestroy(da);
+}
+
+TEST(DynArray, InsertElem) {
+  DA da = DACreate(sizeof(Item), 10);
+  for (int i = 0; i < 9; ++i) {
+    Item it = item(i);
+    DAAddElem(da, &it);
+  }
+  Item front = item(100);
+  ASSERT_NE(DAInsertElem(da, 0, &front), nullptr);
+  EXPECT_EQ(da->nAlloc, 20);  // grew although one free slot remained
+  EXPECT_EQ(DAGetSize(da), 10);
+  EXPECT_EQ(valueAt(da, 0), 100);
+  EXPECT_EQ(valueAt(da, 1), 0);
+  EXPECT_EQ(valueAt(da, 9), 8);
+
+  Item tail = item(200);
+  ASSERT_NE(DAInsertElem(da, 10, &tail), nullptr);  // at the count: an append
+  EXPECT_EQ(DAGetSize(da), 11);
+  EXPECT_EQ(valueAt(da, 10), 200);
+  EXPECT_EQ(DAInsertElem(da, -3, &tail), nullptr);
+  DADestroy(da);
+}
+
+TEST(DynArray, DeleteLastAndBadArguments) {
+  DA da = DACreate(sizeof(int), 2);
+  DADeleteLast(da);
+  EXPECT_EQ(DAGetSize(da), 0);
+  int v = 7;
+  DAAddElem(da, &v);
+  DADeleteLast(da);
+  EXPECT_EQ(DAGetSize(da), 0);
+  EXPECT_EQ(*static_cast<int*>(DAGetElem(da, 0)), 7);  // the bytes stay
+  EXPECT_EQ(DAAddElem(da, nullptr), nullptr);
+  DADestroy(da);
+
+  EXPECT_EQ(DACreate(4, 0), nullptr);
+  EXPECT_EQ(DACreate(0, 4), nullptr);
+  EXPECT_EQ(DACreate(-4, 4), nullptr);
+  EXPECT_EQ(DAAddElem(nullptr, &v), nullptr);
+  EXPECT_EQ(DASetElem(nullptr, 0, &v), nullptr);
+  EXPECT_EQ(DAInsertElem(nullptr, 0, &v), nullptr);
+  EXPECT_EQ(DAGetElem(nullptr, 0), nullptr);
+  EXPECT_EQ(DAGetSize(nullptr), 0);
+  DADeleteLast(nullptr);
+  DADestroy(nullptr);
+}
+
+TEST(DynArray, HugeIndexFailsCleanly) {
+  DA da = DACreate(sizeof(Item), 10);
+  Item it = item(1);
+  EXPECT_EQ(DASetElem(da, 0x7FFFFFFF, &it), nullptr);  // capacity would pass the signed range
+  EXPECT_EQ(da->nAlloc, 10);
+  EXPECT_EQ(DAGetSize(da), 0);
+  DADestroy(da);
+}
+
+TEST(DynArray, MatchesAVectorModel) {
+  std::mt19937 rng(12345);
+  DA da = DACreate(sizeof(int), 3);
+  std::vector<int> model;
+  for (int step = 0; step < 5000; ++step) {
+    int v = int(rng());
+    switch (rng() % 4) {
+      case 0: DAAddElem(da, &v); model.push_back(v); break;
+      case 1: {
+        LONG at = LONG(rng() % (model.size() + 1));
+        DAInsertElem(da, at, &v);
+        model.insert(model.begin() + at, v);
+        break;
+      }
+      case 2: if (!model.empty()) { LONG at = LONG(rng() % model.size()); DASetElem(da, at, &v); model[size_t(at)] = v; } break;
+      case 3: DADeleteLast(da); if (!model.empty()) model.pop_back(); break;
+    }
+    ASSERT_EQ(DAGetSize(da), LONG(model.size()));
+    ASSERT_LE(da->nCount, da->nAlloc);
+    ASSERT_EQ(da->nAlloc % 3, 0);
+  }
+  for (size_t i = 0; i < model.size(); ++i) ASSERT_EQ(*static_cast<int*>(DAGetElem(da, LONG(i))), model[i]);
+  DADestroy(da);
+}
+
+TEST(DynArray, AllocationFailureLeavesTheArrayUnchanged) {
+  for (long n = 1; n <= 2; ++n) {  // the record, then the buffer
+    qel::heapFailAt(n);
+    EXPECT_EQ(DACreate(8, 4), nullptr) << n;
+    qel::heapFailAt(0);
+  }
+
+  DA da = DACreate(sizeof(int), 2);
+  int a = 1, b = 2, c = 3;
+  DAAddElem(da, &a);
+  DAAddElem(da, &b);
+  void* data = da->pData;
+  using Op = void* (*)(DA, int*);
+  const Op growingOps[] = {
+      [](DA d, int* v) { return DAAddElem(d, v); },
+      [](DA d, int* v) { return DASetElem(d, 7, v); },
+      [](DA d, int* v) { return DAInsertElem(d, 0, v); },
+  };
+  for (Op op : growingOps) {
+    qel::heapFailAt(1);
+    EXPECT_EQ(op(da, &c), nullptr);
+    qel::heapFailAt(0);
+    State s = stateOf(da);
+    EXPECT_EQ(s.count, 2);
+    EXPECT_EQ(s.alloc, 2);
+    EXPECT_EQ(da->pData, data);
+    EXPECT_EQ(*static_cast<int*>(DAGetElem(da, 0)), 1);
+    EXPECT_EQ(*static_cast<int*>(DAGetElem(da, 1)), 2);
+  }
+  DADestroy(da);
+}

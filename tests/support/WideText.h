@@ -1,0 +1,25 @@
+/* Helpers the tests share: wide text built with the platform's printf. */
+#ifndef QEL_TESTS_WIDE_TEXT_H
+#define QEL_TESTS_WIDE_TEXT_H
+
+#include <qel/win32.h>
+
+#include <string>
+
+namespace qel::test {
+
+using WString = std::basic_string<WCHAR>;
+
+// The text _vsnwprintf makes of the arguments (up to 4096 characters).
+inline WString wprintf(const WCHAR* format, ...) {
+  WCHAR buffer[4096];
+  va_list args;
+  va_start(args, format);
+  int n = _vsnwprintf(buffer, 4096, format, args);
+  va_end(args);
+  return n < 0 ? WString(QEL_W("<overflow>")) : WString(buffer, size_t(n));
+}
+
+}  // namespace qel::test
+
+#endif
