@@ -26,7 +26,8 @@ int runExample(Args args) {
     DAAddElem(squares, &sq);
   }
   std::cout << "Dynamic array of " << DAGetSize(squares) << " squares (capacity " << squares->nAlloc << "):";
-  for (LONG i = 0; i < DAGetSize(squares); ++i) std::cout << " " << *static_cast<LONG*>(DAGetElem(squares, i));
+  for (LONG i = 0; i < DAGetSize(squares); ++i)
+    std::cout << " " << *static_cast<LONG*>(DAGetElem(squares, i));
   std::cout << "\n";
   DADestroy(squares);
   return 0;

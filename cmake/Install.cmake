@@ -25,5 +25,7 @@ write_basic_package_version_file("${CMAKE_BINARY_DIR}/QELBaseConfigVersion.cmake
 install(FILES "${CMAKE_BINARY_DIR}/QELBaseConfig.cmake" "${CMAKE_BINARY_DIR}/QELBaseConfigVersion.cmake"
         DESTINATION "${CMAKE_INSTALL_LIBDIR}/cmake/QELBase")
 
+# The .pc file finds the prefix from its own place, so the tree is relocatable.
+file(RELATIVE_PATH QELBASE_PC_TO_PREFIX "/root/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/root")
 configure_file("${CMAKE_SOURCE_DIR}/cmake/qelbase.pc.in" "${CMAKE_BINARY_DIR}/qelbase.pc" @ONLY)
 install(FILES "${CMAKE_BINARY_DIR}/qelbase.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")

@@ -78,8 +78,7 @@ void* QEL_CDECL DAInsertElem(DA da, LONG nIndex, const void* pElem) {
   if (nIndex >= da->nCount) return DASetElem(da, nIndex, pElem);
   // Grows while one free slot still remains, as the array always has.
   if (da->nCount + 1 >= da->nAlloc && !growTo(da, int64_t(da->nAlloc) + da->nGrowBy)) return nullptr;
-  std::memmove(slot(da, nIndex + 1), slot(da, nIndex),
-               size_t(da->nCount - nIndex) * size_t(da->nElemSize));
+  std::memmove(slot(da, nIndex + 1), slot(da, nIndex), size_t(da->nCount - nIndex) * size_t(da->nElemSize));
   ++da->nCount;
   return store(da, nIndex, pElem);
 }

@@ -22,19 +22,17 @@ DWORD formatFrom(DWORD flags, HMODULE source, DWORD code, DWORD language, LPWSTR
 
 }  // namespace
 
-extern "C" DWORD QEL_CDECL QELBaseFormatMessageVA(DWORD code, DWORD language, LPWSTR buffer,
-                                                  DWORD size, va_list args) {
+extern "C" DWORD QEL_CDECL QELBaseFormatMessageVA(DWORD code, DWORD language, LPWSTR buffer, DWORD size,
+                                                  va_list args) {
   if (!buffer || size == 0) return 0;
-  if (formatFrom(kFromModuleThenSystem, qel::moduleInstance(), code, language, buffer, size, args))
-    return 0;
+  if (formatFrom(kFromModuleThenSystem, qel::moduleInstance(), code, language, buffer, size, args)) return 0;
   if (formatFrom(kFromSystem, nullptr, code, language, buffer, size, args)) return 0;
   _snwprintf(buffer, size, QEL_W("Unknown Error Code: %08lX"), code);
   buffer[size - 1] = 0;
   return 0;
 }
 
-extern "C" DWORD QEL_CDECL QELBaseFormatMessage(DWORD code, DWORD language, LPWSTR buffer,
-                                                DWORD size, ...) {
+extern "C" DWORD QEL_CDECL QELBaseFormatMessage(DWORD code, DWORD language, LPWSTR buffer, DWORD size, ...) {
   va_list args;
   va_start(args, size);
   QELBaseFormatMessageVA(code, language, buffer, size, args);

@@ -11,8 +11,7 @@ QEL_BEGIN_DECLS
    arguments.  Always returns 0; an unknown code gives
    "Unknown Error Code: XXXXXXXX", cut to the buffer. */
 DWORD QEL_CDECL QELBaseFormatMessage(DWORD code, DWORD language, LPWSTR buffer, DWORD size, ...);
-DWORD QEL_CDECL QELBaseFormatMessageVA(DWORD code, DWORD language, LPWSTR buffer, DWORD size,
-                                       va_list args);
+DWORD QEL_CDECL QELBaseFormatMessageVA(DWORD code, DWORD language, LPWSTR buffer, DWORD size, va_list args);
 
 QEL_END_DECLS
 

@@ -2,12 +2,12 @@
 #ifndef QELBASE_H
 #define QELBASE_H
 
-#include "frame/QELBaseDefs.h"
-#include "frame/ResultCodes.h"
-#include "frame/Message.h"
+#include "containers/DynArray.h"
 #include "frame/CritSect.h"
 #include "frame/DataObjects.h"
+#include "frame/Message.h"
+#include "frame/QELBaseDefs.h"
+#include "frame/ResultCodes.h"
 #include "frame/Version.h"
-#include "containers/DynArray.h"
 
 #endif

@@ -6,7 +6,7 @@
 
 /* A platform error value in result-code form; an error value of 0 still
    gives a failure code (0x80070000). */
-#define QEL_HRESULT_FROM_ERROR(e) ((DWORD)(((DWORD)(e) & 0xFFFFu) | 0x80070000u))
+#define QEL_HRESULT_FROM_ERROR(e) ((DWORD)(((DWORD)(e)&0xFFFFu) | 0x80070000u))
 
 #define QEL_S_OK 0x00000000u
 #define QEL_E_OUTOFMEMORY 0x8007000Eu

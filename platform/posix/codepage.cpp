@@ -8,14 +8,12 @@ namespace {
 
 // Windows-1252 0x80..0x9F; the five undefined bytes map to the C1 controls,
 // as Windows maps them.
-constexpr std::array<char16_t, 32> kHigh1252{
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kHigh1252{0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char16_t from1252(unsigned char b) {
-  return (b >= 0x80 && b < 0xA0) ? kHigh1252[b - 0x80] : char16_t(b);
-}
+char16_t from1252(unsigned char b) { return (b >= 0x80 && b < 0xA0) ? kHigh1252[b - 0x80] : char16_t(b); }
 
 // The 1252 byte for a UTF-16 unit, or -1 when the code page lacks it.
 int to1252(char16_t c) {
@@ -111,8 +109,8 @@ extern "C" {
 
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar) {
-  if (!lpMultiByteStr || cbMultiByte == 0 || cchWideChar < 0 ||
-      (cchWideChar > 0 && !lpWideCharStr) || (!isAnsi(CodePage) && CodePage != CP_UTF8)) {
+  if (!lpMultiByteStr || cbMultiByte == 0 || cchWideChar < 0 || (cchWideChar > 0 && !lpWideCharStr) ||
+      (!isAnsi(CodePage) && CodePage != CP_UTF8)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -131,9 +129,9 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
   return deliver(text, lpWideCharStr, cchWideChar);
 }
 
-int WINAPI WideCharToMultiByte(UINT CodePage, DWORD /*dwFlags*/, LPCWSTR lpWideCharStr,
-                               int cchWideChar, LPSTR lpMultiByteStr, int cbMultiByte,
-                               LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar) {
+int WINAPI WideCharToMultiByte(UINT CodePage, DWORD /*dwFlags*/, LPCWSTR lpWideCharStr, int cchWideChar,
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
+                               LPBOOL lpUsedDefaultChar) {
   bool utf8 = CodePage == CP_UTF8;
   if (!lpWideCharStr || cchWideChar == 0 || cbMultiByte < 0 || (cbMultiByte > 0 && !lpMultiByteStr) ||
       (!isAnsi(CodePage) && !utf8) || (utf8 && (lpDefaultChar || lpUsedDefaultChar))) {

@@ -12,8 +12,8 @@ namespace qel::posix {
 namespace {
 
 constexpr std::array<int, 5> kCategories{LC_COLLATE, LC_CTYPE, LC_MONETARY, LC_NUMERIC, LC_TIME};
-constexpr std::array<std::u16string_view, 5> kCategoryNames{u"LC_COLLATE", u"LC_CTYPE",
-                                                            u"LC_MONETARY", u"LC_NUMERIC", u"LC_TIME"};
+constexpr std::array<std::u16string_view, 5> kCategoryNames{u"LC_COLLATE", u"LC_CTYPE", u"LC_MONETARY",
+                                                            u"LC_NUMERIC", u"LC_TIME"};
 std::array<std::atomic<const LocaleData*>, 5> current{};
 
 int slotOf(int category) {
@@ -66,7 +66,8 @@ extern "C" WCHAR* __cdecl _wsetlocale(int category, const WCHAR* locale) {
     if (locale) {
       std::u16string_view name(locale);
       const LocaleData* chosen = nullptr;
-      if (name.empty()) chosen = &qel::posix::defaultLocale();
+      if (name.empty())
+        chosen = &qel::posix::defaultLocale();
       else if (name != u"C" && name != u"POSIX" && !(chosen = qel::posix::findLocaleByName(name)))
         return nullptr;
       if (category == LC_ALL)

@@ -24,7 +24,8 @@ namespace {
 // from the caller's array.
 class ArgumentSlots {
  public:
-  ArgumentSlots(va_list* list, bool isArray) : array_(isArray ? reinterpret_cast<DWORD_PTR*>(list) : nullptr) {
+  ArgumentSlots(va_list* list, bool isArray)
+      : array_(isArray ? reinterpret_cast<DWORD_PTR*>(list) : nullptr) {
     if (!isArray && list) {
       va_copy(list_, *list);
       haveList_ = true;
@@ -55,7 +56,9 @@ class SlotArgs final : public FormatArgs {
   SlotArgs(ArgumentSlots& slots, size_t first) : slots_(slots), next_(first) {}
   uint64_t nextInteger(bool) override { return slots_.slot(next_++); }
   double nextDouble() override { return std::bit_cast<double>(slots_.slot(next_++)); }
-  const void* nextPointer() override { return reinterpret_cast<const void*>(uintptr_t(slots_.slot(next_++))); }
+  const void* nextPointer() override {
+    return reinterpret_cast<const void*>(uintptr_t(slots_.slot(next_++)));
+  }
 
  private:
   ArgumentSlots& slots_;
@@ -65,8 +68,8 @@ class SlotArgs final : public FormatArgs {
 // Languages in the order Windows tries them when the caller names none.
 std::vector<LANGID> candidateLanguages(DWORD language) {
   if (language != 0) return {LANGID(language)};
-  std::vector<LANGID> order{0, LANGID(GetThreadLocale()), GetUserDefaultLangID(),
-                            GetSystemDefaultLangID(), 1033};
+  std::vector<LANGID> order{0, LANGID(GetThreadLocale()), GetUserDefaultLangID(), GetSystemDefaultLangID(),
+                            1033};
   std::vector<LANGID> unique;
   for (LANGID l : order)
     if (std::find(unique.begin(), unique.end(), l) == unique.end()) unique.push_back(l);
@@ -109,8 +112,7 @@ constexpr char16_t kSoftBreak = 0xFFFF;
 
 // Expands escapes and inserts; false with `error` set when an insert has no
 // arguments to take.
-bool expand(std::u16string_view text, DWORD flags, va_list* arguments, std::u16string& out,
-            DWORD& error) {
+bool expand(std::u16string_view text, DWORD flags, va_list* arguments, std::u16string& out, DWORD& error) {
   bool ignoreInserts = flags & FORMAT_MESSAGE_IGNORE_INSERTS;
   ArgumentSlots slots(ignoreInserts ? nullptr : arguments, flags & FORMAT_MESSAGE_ARGUMENT_ARRAY);
   for (size_t i = 0; i < text.size();) {
@@ -128,7 +130,8 @@ bool expand(std::u16string_view text, DWORD flags, va_list* arguments, std::u16s
     if (e >= u'1' && e <= u'9') {
       size_t start = i - 2;
       size_t number = size_t(e - u'0');
-      if (i < text.size() && text[i] >= u'0' && text[i] <= u'9') number = number * 10 + size_t(text[i++] - u'0');
+      if (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+        number = number * 10 + size_t(text[i++] - u'0');
       std::u16string spec = u"s";
       if (i < text.size() && text[i] == u'!') {
         size_t close = text.find(u'!', i + 1);
@@ -209,16 +212,15 @@ DWORD fail(DWORD error) {
 }  // namespace
 }  // namespace qel::posix
 
-extern "C" DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId,
-                                       DWORD dwLanguageId, LPWSTR lpBuffer, DWORD nSize,
-                                       va_list* Arguments) {
+extern "C" DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                                       LPWSTR lpBuffer, DWORD nSize, va_list* Arguments) {
   using namespace qel::posix;
   try {
     bool fromString = dwFlags & FORMAT_MESSAGE_FROM_STRING;
     bool fromModule = dwFlags & FORMAT_MESSAGE_FROM_HMODULE;
     bool fromSys = dwFlags & FORMAT_MESSAGE_FROM_SYSTEM;
-    if (!lpBuffer || (fromString && (fromModule || fromSys)) ||
-        (!fromString && !fromModule && !fromSys) || (fromString && !lpSource))
+    if (!lpBuffer || (fromString && (fromModule || fromSys)) || (!fromString && !fromModule && !fromSys) ||
+        (fromString && !lpSource))
       return fail(ERROR_INVALID_PARAMETER);
 
     DWORD error = ERROR_MR_MID_NOT_FOUND;

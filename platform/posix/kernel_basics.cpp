@@ -1,7 +1,6 @@
 /* Thread last-error value, the local heap and critical sections. */
-#include <qel/win32.h>
-
 #include <pthread.h>
+#include <qel/win32.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -21,8 +20,7 @@ DWORD WINAPI GetLastError(void) { return lastError; }
 void WINAPI SetLastError(DWORD dwErrCode) { lastError = dwErrCode; }
 
 HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes) {
-  void* p = (uFlags & LMEM_ZEROINIT) ? std::calloc(1, uBytes ? uBytes : 1)
-                                     : std::malloc(uBytes ? uBytes : 1);
+  void* p = (uFlags & LMEM_ZEROINIT) ? std::calloc(1, uBytes ? uBytes : 1) : std::malloc(uBytes ? uBytes : 1);
   if (!p) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return p;
 }
@@ -44,8 +42,6 @@ void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs) {
 
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_destroy(mutexOf(cs)); }
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_lock(mutexOf(cs)); }
-BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs) {
-  return pthread_mutex_trylock(mutexOf(cs)) == 0;
-}
+BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs) { return pthread_mutex_trylock(mutexOf(cs)) == 0; }
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_unlock(mutexOf(cs)); }
 }

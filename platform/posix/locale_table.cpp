@@ -26,8 +26,8 @@ bool sameNoCase(std::u16string_view a, std::u16string_view b) {
 bool matchesTag(const LocaleData& l, std::u16string_view name) {
   std::u16string_view lang = l.name.substr(0, 2), region = l.name.substr(3);
   if (name.size() == 2) return sameNoCase(name, lang);
-  return name.size() == 5 && (name[2] == u'-' || name[2] == u'_') &&
-         sameNoCase(name.substr(0, 2), lang) && sameNoCase(name.substr(3), region);
+  return name.size() == 5 && (name[2] == u'-' || name[2] == u'_') && sameNoCase(name.substr(0, 2), lang) &&
+         sameNoCase(name.substr(3), region);
 }
 
 bool matchesCrtName(const LocaleData& l, std::u16string_view name) {
@@ -56,8 +56,7 @@ const LocaleData& fromEnvironment() {
 }  // namespace
 
 const LocaleData* findLocale(LCID lcid) {
-  if (lcid == 0 || lcid == LOCALE_USER_DEFAULT || lcid == LOCALE_SYSTEM_DEFAULT)
-    return &defaultLocale();
+  if (lcid == 0 || lcid == LOCALE_USER_DEFAULT || lcid == LOCALE_SYSTEM_DEFAULT) return &defaultLocale();
   for (const LocaleData& l : kLocales)
     if (l.lcid == lcid) return &l;
   return nullptr;

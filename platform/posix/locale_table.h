@@ -14,9 +14,9 @@ namespace qel::posix {
 
 struct LocaleData {
   LCID lcid;
-  std::u16string_view name;         // "en-US"
-  std::u16string_view crtLanguage;  // "English", as _wsetlocale names it
-  std::u16string_view crtCountry;   // "United States"
+  std::u16string_view name;            // "en-US"
+  std::u16string_view crtLanguage;     // "English", as _wsetlocale names it
+  std::u16string_view crtCountry;      // "United States"
   std::u16string_view abbrevLanguage;  // "ENU"
   char16_t decimal;
   char16_t thousand;

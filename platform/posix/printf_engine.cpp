@@ -6,12 +6,12 @@
  */
 #include "printf_engine.h"
 
-#include "crt_locale.h"
-
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <vector>
+
+#include "crt_locale.h"
 
 namespace qel::posix {
 namespace {
@@ -28,8 +28,8 @@ void pad(std::u16string& out, size_t n, char16_t c) { out.append(n, c); }
 
 // Places `body` (already including any precision zeros) in the field, with
 // `prefix` (sign, 0x) before any zero padding.
-void emitField(std::u16string& out, const Spec& s, std::u16string_view prefix,
-               std::u16string_view body, bool zeroPadAllowed) {
+void emitField(std::u16string& out, const Spec& s, std::u16string_view prefix, std::u16string_view body,
+               bool zeroPadAllowed) {
   size_t len = prefix.size() + body.size();
   size_t fill = size_t(s.width) > len ? size_t(s.width) - len : 0;
   if (s.left) {
@@ -55,10 +55,10 @@ void formatInteger(std::u16string& out, const Spec& s, uint64_t raw) {
   bool negative = false;
   uint64_t mag = raw;
   if (isSigned) {
-    int64_t v = is64 ? int64_t(raw)
+    int64_t v = is64                    ? int64_t(raw)
                 : s.size == Spec::Short ? int16_t(raw)
-                : s.size == Spec::Char ? int8_t(raw)
-                                      : int32_t(raw);
+                : s.size == Spec::Char  ? int8_t(raw)
+                                        : int32_t(raw);
     negative = v < 0;
     mag = negative ? uint64_t(0) - uint64_t(v) : uint64_t(v);
   } else if (!is64) {
@@ -74,9 +74,12 @@ void formatInteger(std::u16string& out, const Spec& s, uint64_t raw) {
   if (s.precision > 0 && d.size() < size_t(s.precision)) d.insert(0, size_t(s.precision) - d.size(), '0');
   if (s.conv == u'o' && s.alt && (d.empty() || d[0] != '0')) d.insert(0, 1, '0');
   std::u16string prefix;
-  if (negative) prefix = u"-";
-  else if (isSigned && s.plus) prefix = u"+";
-  else if (isSigned && s.space) prefix = u" ";
+  if (negative)
+    prefix = u"-";
+  else if (isSigned && s.plus)
+    prefix = u"+";
+  else if (isSigned && s.space)
+    prefix = u" ";
   if (s.alt && mag != 0 && (s.conv == u'x' || s.conv == u'X')) prefix += s.conv == u'x' ? u"0x" : u"0X";
   emitField(out, s, prefix, widenAscii(d), s.precision < 0);
 }
@@ -98,10 +101,9 @@ std::string floatDigits(double v, char conv, int precision, bool alt) {
     int p = precision == 0 ? 1 : precision;
     std::string sci(b, std::to_chars(b, e, v, std::chars_format::scientific, p - 1).ptr);
     int exp = std::atoi(sci.c_str() + sci.find('e') + 1);
-    text = (exp < -4 || exp >= p) ? sci
-                                  : std::string(b, std::to_chars(b, e, v, std::chars_format::fixed,
-                                                                 p - 1 - exp)
-                                                       .ptr);
+    text = (exp < -4 || exp >= p)
+               ? sci
+               : std::string(b, std::to_chars(b, e, v, std::chars_format::fixed, p - 1 - exp).ptr);
     if (!alt && text.find('.') != std::string::npos) {
       size_t ePos = text.find('e');
       std::string mant = text.substr(0, ePos), tail = ePos == std::string::npos ? "" : text.substr(ePos);
@@ -142,12 +144,12 @@ std::u16string narrowToWide(const char* s, size_t n) {
 }
 
 void formatText(std::u16string& out, const Spec& s, FormatArgs& args) {
-  bool narrow = s.size == Spec::Narrow || (s.size == Spec::Default && s.conv == u'S') ||
-                (s.size == Spec::Short);
+  bool narrow =
+      s.size == Spec::Narrow || (s.size == Spec::Default && s.conv == u'S') || (s.size == Spec::Short);
   if (s.conv == u'c' || s.conv == u'C') {
     uint64_t ch = args.nextInteger(false);
-    std::u16string body = narrow ? narrowToWide(reinterpret_cast<const char*>(&ch), 1)
-                                 : std::u16string(1, char16_t(ch));
+    std::u16string body =
+        narrow ? narrowToWide(reinterpret_cast<const char*>(&ch), 1) : std::u16string(1, char16_t(ch));
     emitField(out, s, u"", body, true);
     return;
   }
@@ -179,9 +181,13 @@ size_t parseSize(std::u16string_view f, Spec& s) {
   if (starts(u"hh")) return s.size = Spec::Char, 2;
   if (f.empty()) return 0;
   switch (f[0]) {
-    case u'I': case u'z': case u't': case u'j': s.size = Spec::Ptr; return 1;
+    case u'I':
+    case u'z':
+    case u't':
+    case u'j': s.size = Spec::Ptr; return 1;
     case u'h': s.size = Spec::Short; return 1;
-    case u'l': case u'w': s.size = Spec::Wide; return 1;
+    case u'l':
+    case u'w': s.size = Spec::Wide; return 1;
     case u'L': return 1;
     default: return 0;
   }
@@ -201,12 +207,18 @@ void formatWide(std::u16string& out, std::u16string_view f, FormatArgs& args) {
     Spec s;
     for (; i < f.size(); ++i) {
       char16_t fl = f[i];
-      if (fl == u'-') s.left = true;
-      else if (fl == u'+') s.plus = true;
-      else if (fl == u' ') s.space = true;
-      else if (fl == u'#') s.alt = true;
-      else if (fl == u'0') s.zero = true;
-      else break;
+      if (fl == u'-')
+        s.left = true;
+      else if (fl == u'+')
+        s.plus = true;
+      else if (fl == u' ')
+        s.space = true;
+      else if (fl == u'#')
+        s.alt = true;
+      else if (fl == u'0')
+        s.zero = true;
+      else
+        break;
     }
     auto number = [&](int& target) {
       if (i < f.size() && f[i] == u'*') {
@@ -228,8 +240,7 @@ void formatWide(std::u16string& out, std::u16string_view f, FormatArgs& args) {
       if (s.precision < 0) s.precision = -1;
     }
     i += parseSize(f.substr(i), s);
-    if (s.size == Spec::Wide && i < f.size() && f[i] != u's' && f[i] != u'c' && f[i] != u'S' &&
-        f[i] != u'C')
+    if (s.size == Spec::Wide && i < f.size() && f[i] != u's' && f[i] != u'c' && f[i] != u'S' && f[i] != u'C')
       s.size = Spec::Default;  // "l" on a number: 32 bits, as Windows' long
     if (i >= f.size()) {
       out.append(f.substr(start));
@@ -237,7 +248,12 @@ void formatWide(std::u16string& out, std::u16string_view f, FormatArgs& args) {
     }
     s.conv = f[i++];
     switch (s.conv) {
-      case u'd': case u'i': case u'u': case u'o': case u'x': case u'X': {
+      case u'd':
+      case u'i':
+      case u'u':
+      case u'o':
+      case u'x':
+      case u'X': {
         bool wide64 = s.size == Spec::Long64 || (s.size == Spec::Ptr && sizeof(void*) == 8);
         formatInteger(out, s, args.nextInteger(wide64));
         break;
@@ -247,21 +263,23 @@ void formatWide(std::u16string& out, std::u16string_view f, FormatArgs& args) {
         s.size = Spec::Ptr;
         formatInteger(out, s, reinterpret_cast<uintptr_t>(args.nextPointer()));
         break;
-      case u'e': case u'E': case u'f': case u'F': case u'g': case u'G': case u'a': case u'A':
-        formatFloat(out, s, args.nextDouble());
-        break;
-      case u's': case u'S': case u'c': case u'C':
-        formatText(out, s, args);
-        break;
+      case u'e':
+      case u'E':
+      case u'f':
+      case u'F':
+      case u'g':
+      case u'G':
+      case u'a':
+      case u'A': formatFloat(out, s, args.nextDouble()); break;
+      case u's':
+      case u'S':
+      case u'c':
+      case u'C': formatText(out, s, args); break;
       case u'n':  // refused, as the Microsoft runtime refuses it by default
         args.nextPointer();
         break;
-      case u'%':
-        out.push_back(u'%');
-        break;
-      default:
-        out.append(f.substr(start, i - start));
-        break;
+      case u'%': out.push_back(u'%'); break;
+      default: out.append(f.substr(start, i - start)); break;
     }
   }
 }

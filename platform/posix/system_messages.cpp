@@ -19,10 +19,8 @@ struct SystemMessage {
 constexpr std::array<SystemMessage, 52> kMessages{{
     {0, u"The operation completed successfully.", u"Der Vorgang wurde erfolgreich beendet."},
     {1, u"Incorrect function.", u"Unzulässige Funktion."},
-    {2, u"The system cannot find the file specified.",
-     u"Das System kann die angegebene Datei nicht finden."},
-    {3, u"The system cannot find the path specified.",
-     u"Das System kann den angegebenen Pfad nicht finden."},
+    {2, u"The system cannot find the file specified.", u"Das System kann die angegebene Datei nicht finden."},
+    {3, u"The system cannot find the path specified.", u"Das System kann den angegebenen Pfad nicht finden."},
     {4, u"The system cannot open the file.", u"Das System kann die Datei nicht öffnen."},
     {5, u"Access is denied.", u"Zugriff verweigert"},
     {6, u"The handle is invalid.", u"Das Handle ist ungültig."},

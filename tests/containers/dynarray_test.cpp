@@ -145,15 +145,27 @@ TEST(DynArray, MatchesAVectorModel) {
   for (int step = 0; step < 5000; ++step) {
     int v = int(rng());
     switch (rng() % 4) {
-      case 0: DAAddElem(da, &v); model.push_back(v); break;
+      case 0:
+        DAAddElem(da, &v);
+        model.push_back(v);
+        break;
       case 1: {
         LONG at = LONG(rng() % (model.size() + 1));
         DAInsertElem(da, at, &v);
         model.insert(model.begin() + at, v);
         break;
       }
-      case 2: if (!model.empty()) { LONG at = LONG(rng() % model.size()); DASetElem(da, at, &v); model[size_t(at)] = v; } break;
-      case 3: DADeleteLast(da); if (!model.empty()) model.pop_back(); break;
+      case 2:
+        if (!model.empty()) {
+          LONG at = LONG(rng() % model.size());
+          DASetElem(da, at, &v);
+          model[size_t(at)] = v;
+        }
+        break;
+      case 3:
+        DADeleteLast(da);
+        if (!model.empty()) model.pop_back();
+        break;
     }
     ASSERT_EQ(DAGetSize(da), LONG(model.size()));
     ASSERT_LE(da->nCount, da->nAlloc);

@@ -80,7 +80,8 @@ TEST(QELBaseFormatMessage, SystemTextsAndInserts) {
   EXPECT_EQ(message(5, 1033), u"Access is denied.");
   EXPECT_EQ(message(5, 1031), u"Zugriff verweigert");
   EXPECT_EQ(message(QEL_DISP_E_TYPEMISMATCH, 1033), u"Type mismatch.");
-  EXPECT_EQ(message(QEL_E_OUTOFMEMORY, 1033), u"Not enough memory resources are available to complete this operation.");
+  EXPECT_EQ(message(QEL_E_OUTOFMEMORY, 1033),
+            u"Not enough memory resources are available to complete this operation.");
 
   WCHAR buffer[256];
   EXPECT_EQ(QELBaseFormatMessage(193, 1033, buffer, 256, u"PROG.EXE"), 0u);

@@ -1,9 +1,8 @@
 // Code-page conversion with Windows' size protocol and replacement rules.
 #include <gtest/gtest.h>
+#include <qel/win32.h>
 
 #include <string>
-
-#include <qel/win32.h>
 
 TEST(CodePage, AnsiRoundTripAndReplacement) {
   WCHAR wide[16];

@@ -1,10 +1,9 @@
 // FormatMessageW as Windows documents it: sources, inserts, escapes, line
 // widths, languages and the buffer protocol.
 #include <gtest/gtest.h>
+#include <qel/win32.h>
 
 #include <string>
-
-#include <qel/win32.h>
 
 namespace {
 
@@ -50,13 +49,13 @@ TEST(FormatMessage, InsertsAndEscapes) {
 
 TEST(FormatMessage, IgnoreInsertsAndArgumentArrays) {
   WCHAR buffer[64];
-  DWORD n = format(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_IGNORE_INSERTS, u"%1 and %2!d!%n", 0, 0,
-                   buffer, 64);
+  DWORD n =
+      format(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_IGNORE_INSERTS, u"%1 and %2!d!%n", 0, 0, buffer, 64);
   EXPECT_EQ(WString(buffer, n), u"%1 and %2!d!\r\n");
 
   DWORD_PTR array[] = {reinterpret_cast<DWORD_PTR>(u"first"), 7};
-  n = FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, u"%1=%2!u!", 0, 0, buffer, 64,
-                     reinterpret_cast<va_list*>(array));
+  n = FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, u"%1=%2!u!", 0, 0, buffer,
+                     64, reinterpret_cast<va_list*>(array));
   EXPECT_EQ(WString(buffer, n), u"first=7");
 
   SetLastError(0);
@@ -82,7 +81,8 @@ TEST(FormatMessage, SystemMessagesInBothLanguages) {
     const char16_t* german;
   };
   const Row rows[] = {
-      {2, u"The system cannot find the file specified.", u"Das System kann die angegebene Datei nicht finden."},
+      {2, u"The system cannot find the file specified.",
+       u"Das System kann die angegebene Datei nicht finden."},
       {87, u"The parameter is incorrect.", u"Falscher Parameter."},
       {259, u"No more data is available.", u"Es sind keine weiteren Daten verfügbar."},
       {0x80070057, u"The parameter is incorrect.", u"Falscher Parameter."},  // Win32 facility
@@ -127,8 +127,9 @@ TEST(FormatMessage, FailuresSetTheLastError) {
 
 TEST(FormatMessage, AllocateBuffer) {
   LPWSTR text = nullptr;
-  DWORD n = format(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                   nullptr, 6, 1033, reinterpret_cast<LPWSTR>(&text), 0);
+  DWORD n =
+      format(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+             nullptr, 6, 1033, reinterpret_cast<LPWSTR>(&text), 0);
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(WString(text, n), u"The handle is invalid.");
   EXPECT_EQ(text[n], 0);

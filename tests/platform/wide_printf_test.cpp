@@ -27,7 +27,8 @@ TEST(WidePrintf, IntegerConversions) {
 
 TEST(WidePrintf, FloatingConversions) {
   EXPECT_EQ(wprintf(u"%f|%.2f|%.0f|%#.0f", 3.14159, 2.675, 2.5, 2.0), u"3.141590|2.67|2|2.");
-  EXPECT_EQ(wprintf(u"%lf|%10.3f|%-10.1f|%+.1f", 1.5, -1.5, 1.25, 0.0), u"1.500000|    -1.500|1.2       |+0.0");
+  EXPECT_EQ(wprintf(u"%lf|%10.3f|%-10.1f|%+.1f", 1.5, -1.5, 1.25, 0.0),
+            u"1.500000|    -1.500|1.2       |+0.0");
   EXPECT_EQ(wprintf(u"%e|%E|%.2e", 12345.678, 0.000123, 0.0), u"1.234568e+04|1.230000E-04|0.00e+00");
   EXPECT_EQ(wprintf(u"%g|%g|%g|%g|%G", 100000.0, 1000000.0, 0.0001, 0.00001, 1e-10),
             u"100000|1e+06|0.0001|1e-05|1E-10");
@@ -42,7 +43,8 @@ TEST(WidePrintf, TextConversions) {
   EXPECT_EQ(wprintf(u"[%S][%hs]", "narrow", "hs"), u"[narrow][hs]");
   EXPECT_EQ(wprintf(u"[%hs]", "\xE4\x80"), u"[\u00E4\u20AC]");  // code page 1252
   EXPECT_EQ(wprintf(u"[%c][%C][%hc][%lc]", u'\u00FC', 'n', 'h', u'w'), u"[\u00FC][n][h][w]");
-  EXPECT_EQ(wprintf(u"[%6s][%-6s][%.2s][%6.2s]", u"abc", u"abc", u"abc", u"abc"), u"[   abc][abc   ][ab][    ab]");
+  EXPECT_EQ(wprintf(u"[%6s][%-6s][%.2s][%6.2s]", u"abc", u"abc", u"abc", u"abc"),
+            u"[   abc][abc   ][ab][    ab]");
   EXPECT_EQ(wprintf(u"[%s][%hs]", static_cast<const WCHAR*>(nullptr), static_cast<const char*>(nullptr)),
             u"[(null)][(null)]");
   EXPECT_EQ(wprintf(u"100%% %y %"), u"100% %y %");

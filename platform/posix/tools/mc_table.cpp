@@ -49,11 +49,16 @@ bool toLiteral(const std::string& utf8, std::string& out) {
       if (cp > 0xFF) return false;
     }
     char buf[8];
-    if (cp == '"' || cp == '\\') out += '\\', out += char(cp);
-    else if (cp == '\r') out += "\\r";
-    else if (cp == '\n') out += "\\n";
-    else if (cp < 0x20 || cp >= 0x7F) std::snprintf(buf, sizeof buf, "\\%03o", cp), out += buf;
-    else out += char(cp);
+    if (cp == '"' || cp == '\\')
+      out += '\\', out += char(cp);
+    else if (cp == '\r')
+      out += "\\r";
+    else if (cp == '\n')
+      out += "\\n";
+    else if (cp < 0x20 || cp >= 0x7F)
+      std::snprintf(buf, sizeof buf, "\\%03o", cp), out += buf;
+    else
+      out += char(cp);
   }
   return true;
 }
@@ -79,12 +84,18 @@ int main(int argc, char** argv) {
     if (t.empty() || t[0] == ';') continue;
     size_t eq = t.find('=');
     std::string key = trim(t.substr(0, eq)), value = eq == std::string::npos ? "" : trim(t.substr(eq + 1));
-    if (key == "SeverityNames") severities = parseNames(value);
-    else if (key == "FacilityNames") facilities = parseNames(value);
-    else if (key == "LanguageNames") languages = parseNames(value);
-    else if (key == "MessageId") id = value.empty() ? id + 1 : std::stoul(value, nullptr, 0);
-    else if (key == "Severity") severity = severities.at(value);
-    else if (key == "Facility") facility = facilities.at(value);
+    if (key == "SeverityNames")
+      severities = parseNames(value);
+    else if (key == "FacilityNames")
+      facilities = parseNames(value);
+    else if (key == "LanguageNames")
+      languages = parseNames(value);
+    else if (key == "MessageId")
+      id = value.empty() ? id + 1 : std::stoul(value, nullptr, 0);
+    else if (key == "Severity")
+      severity = severities.at(value);
+    else if (key == "Facility")
+      facility = facilities.at(value);
     else if (key == "Language") {
       Message m{(severity << 30) | (facility << 16) | (id & 0xFFFF), unsigned(languages.at(value)), ""};
       while (std::getline(in, line) && trim(line) != ".") {
@@ -108,7 +119,8 @@ int main(int argc, char** argv) {
     std::snprintf(head, sizeof head, "    {0x%08lXu, 0x%04X, \"", m.id, m.language);
     out << head << literal << "\"},\n";
   }
-  out << "};\n\nextern const size_t kModuleMessageCount = " << messages.size() << ";\n\n}  // namespace qel::posix\n";
+  out << "};\n\nextern const size_t kModuleMessageCount = " << messages.size()
+      << ";\n\n}  // namespace qel::posix\n";
   std::ofstream(argv[2]) << out.str();
   return 0;
 }
