@@ -2,6 +2,7 @@
 #ifndef QELBASE_H
 #define QELBASE_H
 
+#include "containers/BalancedTree.h"
 #include "containers/DynArray.h"
 #include "frame/CritSect.h"
 #include "frame/DataObjects.h"
