@@ -13,11 +13,15 @@ char* slot(DA da, LONG index) {
 }
 
 // Reallocates to `capacity` slots; false (array unchanged) on failure or
-// when the size cannot be represented.
-bool growTo(DA da, int64_t capacity) {
+// when the size cannot be represented.  An element the caller took from the
+// array itself is followed into the moved buffer.
+bool growTo(DA da, int64_t capacity, const void*& elem) {
   if (capacity > INT32_MAX || uint64_t(capacity) > SIZE_MAX / uint64_t(da->nElemSize)) return false;
+  uintptr_t oldStart = reinterpret_cast<uintptr_t>(da->pData), at = reinterpret_cast<uintptr_t>(elem);
+  bool inside = at >= oldStart && at < oldStart + size_t(da->nAlloc) * size_t(da->nElemSize);
   void* data = qel::heapRealloc(da->pData, size_t(capacity) * size_t(da->nElemSize));
   if (!data) return false;
+  if (inside) elem = static_cast<char*>(data) + (at - oldStart);
   da->pData = data;
   da->nAlloc = LONG(capacity);
   return true;
@@ -56,7 +60,7 @@ void QEL_CDECL DADestroy(DA da) {
 
 void* QEL_CDECL DAAddElem(DA da, const void* pElem) {
   if (!da || !pElem) return nullptr;
-  if (da->nCount >= da->nAlloc && !growTo(da, int64_t(da->nAlloc) + da->nGrowBy)) return nullptr;
+  if (da->nCount >= da->nAlloc && !growTo(da, int64_t(da->nAlloc) + da->nGrowBy, pElem)) return nullptr;
   void* stored = store(da, da->nCount, pElem);
   ++da->nCount;
   return stored;
@@ -67,7 +71,7 @@ void* QEL_CDECL DASetElem(DA da, LONG nIndex, const void* pElem) {
   if (nIndex >= da->nAlloc) {
     // The first multiple of the step above the index.
     int64_t steps = (int64_t(nIndex) - da->nAlloc) / da->nGrowBy + 1;
-    if (!growTo(da, da->nAlloc + steps * da->nGrowBy)) return nullptr;
+    if (!growTo(da, da->nAlloc + steps * da->nGrowBy, pElem)) return nullptr;
   }
   if (nIndex >= da->nCount) da->nCount = nIndex + 1;
   return store(da, nIndex, pElem);
@@ -77,7 +81,11 @@ void* QEL_CDECL DAInsertElem(DA da, LONG nIndex, const void* pElem) {
   if (!da || !pElem || nIndex < 0) return nullptr;
   if (nIndex >= da->nCount) return DASetElem(da, nIndex, pElem);
   // Grows while one free slot still remains, as the array always has.
-  if (da->nCount + 1 >= da->nAlloc && !growTo(da, int64_t(da->nAlloc) + da->nGrowBy)) return nullptr;
+  if (da->nCount + 1 >= da->nAlloc && !growTo(da, int64_t(da->nAlloc) + da->nGrowBy, pElem)) return nullptr;
+  uintptr_t at = reinterpret_cast<uintptr_t>(pElem);
+  if (at >= reinterpret_cast<uintptr_t>(slot(da, nIndex)) &&
+      at < reinterpret_cast<uintptr_t>(slot(da, da->nCount)))
+    pElem = static_cast<const char*>(pElem) + da->nElemSize;  // it moves up with its slot
   std::memmove(slot(da, nIndex + 1), slot(da, nIndex), size_t(da->nCount - nIndex) * size_t(da->nElemSize));
   ++da->nCount;
   return store(da, nIndex, pElem);

@@ -206,3 +206,18 @@ TEST(DynArray, AllocationFailureLeavesTheArrayUnchanged) {
   }
   DADestroy(da);
 }
+
+TEST(DynArray, ElementFromTheArrayItselfSurvivesGrowth) {
+  DA da = DACreate(sizeof(Item), 2);
+  Item a = item(11), b = item(22);
+  DAAddElem(da, &a);
+  DAAddElem(da, &b);
+  // Full: each call grows (and may move) the buffer while reading a slot.
+  ASSERT_NE(DAAddElem(da, DAGetElem(da, 0)), nullptr);        // 11 22 11
+  ASSERT_NE(DAInsertElem(da, 0, DAGetElem(da, 1)), nullptr);  // 22 11 22 11: the source moved up
+  ASSERT_NE(DASetElem(da, 9, DAGetElem(da, 1)), nullptr);
+  const int expected[] = {22, 11, 22, 11};
+  for (LONG i = 0; i < 4; ++i) EXPECT_EQ(valueAt(da, i), expected[i]) << i;
+  EXPECT_EQ(valueAt(da, 9), 11);
+  DADestroy(da);
+}
