@@ -188,6 +188,12 @@ void* neighbour(void* elem, int side) {
   return n->pParent ? elementOf(n->pParent) : nullptr;
 }
 
+// The smallest (side -1) or greatest (+1) element, or null for an empty tree.
+void* endElement(BT bt, int side) {
+  BTNode* n = bt ? extreme(bt->pRoot, side) : nullptr;
+  return n ? elementOf(n) : nullptr;
+}
+
 void destroyNodes(BTNode* n, BTFreeFn pfnFree) {
   if (!n) return;
   destroyNodes(n->pLeft, pfnFree);
@@ -237,15 +243,9 @@ void* QEL_CDECL BTDelete(BT bt, const void* pKey) {
   return remove.from(bt->pRoot) ? const_cast<void*>(pKey) : nullptr;
 }
 
-void* QEL_CDECL BTFirst(BT bt) {
-  BTNode* n = bt ? extreme(bt->pRoot, -1) : nullptr;
-  return n ? elementOf(n) : nullptr;
-}
+void* QEL_CDECL BTFirst(BT bt) { return endElement(bt, -1); }
 
-void* QEL_CDECL BTLast(BT bt) {
-  BTNode* n = bt ? extreme(bt->pRoot, 1) : nullptr;
-  return n ? elementOf(n) : nullptr;
-}
+void* QEL_CDECL BTLast(BT bt) { return endElement(bt, 1); }
 
 void* QEL_CDECL BTNext(void* pElem) { return neighbour(pElem, 1); }
 void* QEL_CDECL BTPrev(void* pElem) { return neighbour(pElem, -1); }

@@ -12,16 +12,23 @@ char* slot(DA da, LONG index) {
   return static_cast<char*>(da->pData) + size_t(index) * size_t(da->nElemSize);
 }
 
+// Whether `p` points into the bytes [begin, end); compared as addresses, as
+// the pointers may belong to different blocks.
+bool liesIn(const void* p, const void* begin, const void* end) {
+  auto at = reinterpret_cast<uintptr_t>(p);
+  return at >= reinterpret_cast<uintptr_t>(begin) && at < reinterpret_cast<uintptr_t>(end);
+}
+
 // Reallocates to `capacity` slots; false (array unchanged) on failure or
 // when the size cannot be represented.  An element the caller took from the
 // array itself is followed into the moved buffer.
 bool growTo(DA da, int64_t capacity, const void*& elem) {
   if (capacity > INT32_MAX || uint64_t(capacity) > SIZE_MAX / uint64_t(da->nElemSize)) return false;
-  uintptr_t oldStart = reinterpret_cast<uintptr_t>(da->pData), at = reinterpret_cast<uintptr_t>(elem);
-  bool inside = at >= oldStart && at < oldStart + size_t(da->nAlloc) * size_t(da->nElemSize);
+  bool inside = liesIn(elem, da->pData, slot(da, da->nAlloc));
+  size_t offset = inside ? size_t(static_cast<const char*>(elem) - static_cast<char*>(da->pData)) : 0;
   void* data = qel::heapRealloc(da->pData, size_t(capacity) * size_t(da->nElemSize));
   if (!data) return false;
-  if (inside) elem = static_cast<char*>(data) + (at - oldStart);
+  if (inside) elem = static_cast<char*>(data) + offset;
   da->pData = data;
   da->nAlloc = LONG(capacity);
   return true;
@@ -82,9 +89,7 @@ void* QEL_CDECL DAInsertElem(DA da, LONG nIndex, const void* pElem) {
   if (nIndex >= da->nCount) return DASetElem(da, nIndex, pElem);
   // Grows while one free slot still remains, as the array always has.
   if (da->nCount + 1 >= da->nAlloc && !growTo(da, int64_t(da->nAlloc) + da->nGrowBy, pElem)) return nullptr;
-  uintptr_t at = reinterpret_cast<uintptr_t>(pElem);
-  if (at >= reinterpret_cast<uintptr_t>(slot(da, nIndex)) &&
-      at < reinterpret_cast<uintptr_t>(slot(da, da->nCount)))
+  if (liesIn(pElem, slot(da, nIndex), slot(da, da->nCount)))
     pElem = static_cast<const char*>(pElem) + da->nElemSize;  // it moves up with its slot
   std::memmove(slot(da, nIndex + 1), slot(da, nIndex), size_t(da->nCount - nIndex) * size_t(da->nElemSize));
   ++da->nCount;
