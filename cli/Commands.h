@@ -19,6 +19,7 @@ struct Command {
 
 extern const Command kMsgCommand;
 extern const Command kExampleCommand;
+extern const Command kScanCommand;
 
 }  // namespace qel::cli
 

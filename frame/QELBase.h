@@ -10,5 +10,6 @@
 #include "frame/QELBaseDefs.h"
 #include "frame/ResultCodes.h"
 #include "frame/Version.h"
+#include "scanner/Symbol.h"
 
 #endif

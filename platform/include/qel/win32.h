@@ -39,6 +39,8 @@ extern "C" {
 
 typedef uint8_t BYTE;
 typedef uint16_t WORD;
+typedef int16_t SHORT;
+typedef uint16_t USHORT;
 typedef uint32_t DWORD;
 typedef uint64_t DWORD64;
 typedef int32_t LONG;

@@ -1,0 +1,78 @@
+/*
+ * Identifiers and the keyword table.  Mode 1 widens the identifier
+ * characters with '@', the German letters and a closing '$'.
+ */
+#include <qel/wcrt.h>
+
+#include "containers/BalancedTree.h"
+#include "scanner/ScannerText.h"
+
+namespace qel::scanner {
+namespace {
+
+bool isGermanLetter(WCHAR c) {
+  switch (c) {
+    case u'\u00C4':
+    case u'\u00D6':
+    case u'\u00DC':
+    case u'\u00E4':
+    case u'\u00F6':
+    case u'\u00FC':
+    case u'\u00DF': return true;
+    default: return false;
+  }
+}
+
+bool continuesIdentifier(bool extended, WCHAR c) {
+  if (isAsciiLetter(c) || isDigit(c) || c == u'_') return true;
+  return extended && (c == u'@' || c == u'$' || isGermanLetter(c));
+}
+
+WCHAR upperCase(WCHAR c) {
+  if (c < 0x80) return c >= u'a' && c <= u'z' ? WCHAR(c - 0x20) : c;
+  return towupper(c);
+}
+
+}  // namespace
+
+bool startsIdentifier(const SymContext* s, WCHAR c) {
+  return isAsciiLetter(c) || c == u'_' || (c == u'@' && s->nMode == SYM_MODE_DOTTED_EXTENDED);
+}
+
+LONG scanIdentifier(SymContext* s) {
+  const bool extended = s->nMode == SYM_MODE_DOTTED_EXTENDED;
+  const bool cLike = s->nMode == SYM_MODE_C || s->nMode == SYM_MODE_C_ALT;
+  // The dotted dialects have no length limit of their own; a name longer
+  // than the buffers goes on as a further identifier, as in the C-like ones.
+  const ULONG limit = cLike ? s->nMaxIdentLen : s->nMaxAlphaLen;
+  ULONG len = 0;
+  for (;;) {
+    const WCHAR c = current(s);
+    if (len < s->nMaxAlphaLen) {
+      s->pszAlpha[len] = c;
+      s->pszAlphaUpper[len] = upperCase(c);
+    }
+    ++len;
+    s->nColumnNo++;
+    if ((extended && c == u'$') || len >= limit || !continuesIdentifier(extended, current(s))) break;
+  }
+  s->nAlphaLen = len < s->nMaxAlphaLen ? len : s->nMaxAlphaLen;
+  s->pszAlphaUpper[s->nAlphaLen] = 0;
+
+  LONG code = SYM_IDENTIFIER;
+  if (BTCount(s->pKeywords) > 0) {
+    SymKeyword probe{s->bUpperCaseKeywords ? s->pszAlphaUpper : s->pszAlpha, 0};
+    auto* hit = static_cast<const SymKeyword*>(BTSearch(s->pKeywords, &probe));
+    if (hit) code = hit->nSym;
+  }
+  return finishSymbol(s, code, true);
+}
+
+LONG QEL_CDECL compareKeywords(const void* pProbe, const void* pElem) {
+  const WCHAR* a = static_cast<const SymKeyword*>(pProbe)->pszKeyword;
+  const WCHAR* b = static_cast<const SymKeyword*>(pElem)->pszKeyword;
+  while (*a && *a == *b) ++a, ++b;
+  return LONG(*a) - LONG(*b);
+}
+
+}  // namespace qel::scanner

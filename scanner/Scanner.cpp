@@ -1,0 +1,145 @@
+/*
+ * The scanner record's life (init, keywords, release), the frame shared by
+ * both dialects and the comment filter of SymGetNextSym.
+ */
+#include <qel/wcrt.h>
+
+#include <cstdint>
+
+#include "frame/Heap.h"
+#include "frame/ResultCodes.h"
+#include "scanner/ScannerText.h"
+
+namespace qel::scanner {
+namespace {
+
+// The logical keywords of the dotted dialects, registered in this order.
+const SymKeyword kLogicalKeywords[] = {
+    {QEL_W("not"), 33}, {QEL_W("or"), SYM_LOGICAL_OR}, {QEL_W("xor"), 94}, {QEL_W("and"), SYM_LOGICAL_AND},
+    {QEL_W("NOT"), 33}, {QEL_W("OR"), SYM_LOGICAL_OR}, {QEL_W("XOR"), 94}, {QEL_W("AND"), SYM_LOGICAL_AND},
+};
+
+bool isCLike(LONG mode) { return mode == SYM_MODE_C || mode == SYM_MODE_C_ALT; }
+bool isDotted(LONG mode) { return mode == SYM_MODE_DOTTED_EXTENDED || mode == SYM_MODE_DOTTED; }
+
+WCHAR* allocateText(ULONG length) {
+  if (ULONGLONG(length) + 1 > SIZE_MAX / sizeof(WCHAR)) return nullptr;
+  return static_cast<WCHAR*>(heapCalloc(std::size_t(length) + 1, sizeof(WCHAR)));
+}
+
+bool isBlank(WCHAR c) {
+  if (c < 0x80) return c == u' ' || c == 0x1A || (c >= 0x09 && c <= 0x0D);
+  return iswspace(c) != 0;
+}
+
+LONG scanSymbol(SymContext* s) {
+  if (s->chPendingQuote) return scanLiteral(s, true);
+  s->nAlphaLen = 0;
+  s->nAlphaLenUnTranslated = 0;
+  WCHAR c;
+  while (isBlank(c = current(s))) s->nColumnNo++;
+  if (c == 0) return finishSymbol(s, SYM_EOL);
+  if (c == u'"' || c == u'\'') return scanLiteral(s, false);
+  if (isDigit(c)) return scanNumber(s);
+  if (startsIdentifier(s, c)) return scanIdentifier(s);
+  return finishSymbol(s, isCLike(s->nMode) ? scanCOperator(s) : scanDottedOperator(s));
+}
+
+}  // namespace
+}  // namespace qel::scanner
+
+using namespace qel::scanner;
+
+extern "C" {
+
+DWORD QEL_CDECL SymInit(SymContext* pSym, ULONG nMaxIdentLen, ULONG nMaxAlphaLen, ULONG bUpperCaseKeywords,
+                        LONG nMode) {
+  pSym->pKeywords = BTCreate(compareKeywords, LONG(sizeof(SymKeyword)));
+  if (!pSym->pKeywords) return QEL_E_OUTOFMEMORY;
+  pSym->nMaxIdentLen = nMaxIdentLen < nMaxAlphaLen ? nMaxIdentLen : nMaxAlphaLen;
+  pSym->nMaxAlphaLen = nMaxAlphaLen;
+  pSym->nColumnNo = 0;
+  pSym->nSym = SYM_EOL;
+  pSym->nCommentLevel = 0;
+  pSym->bLineComment = 0;
+  pSym->pszLine = nullptr;
+  pSym->nAlphaLen = 0;
+  pSym->nAlphaLenUnTranslated = 0;
+  pSym->nEscapeMode = SYM_ESCAPE_STANDARD;
+  pSym->bUpperCaseKeywords = bUpperCaseKeywords;
+  pSym->nMode = nMode;
+  pSym->sShort = 0;
+  pSym->usUShort = 0;
+  pSym->lLong = 0;
+  pSym->ulULong = 0;
+  pSym->dDouble = 0.0;
+
+  DWORD result = QEL_S_OK;
+  pSym->pszAlpha = allocateText(nMaxAlphaLen);
+  pSym->pszAlphaUpper = allocateText(nMaxAlphaLen);
+  pSym->pszAlphaUnTranslated = allocateText(nMaxAlphaLen);
+  if (!pSym->pszAlpha || !pSym->pszAlphaUpper || !pSym->pszAlphaUnTranslated) result = QEL_E_OUTOFMEMORY;
+  if (isDotted(nMode))
+    for (const SymKeyword& k : kLogicalKeywords)
+      if (result == QEL_S_OK) result = SymSetKeyword(pSym, &k);
+  pSym->chPendingQuote = 0;
+  return result;
+}
+
+DWORD QEL_CDECL SymSetKeyword(SymContext* pSym, const SymKeyword* pKeyword) {
+  return BTInsert(pSym->pKeywords, pKeyword) ? QEL_S_OK : QEL_E_OUTOFMEMORY;
+}
+
+void QEL_CDECL SymReset(SymContext* pSym) { pSym->chPendingQuote = 0; }
+
+void QEL_CDECL SymNewLine(SymContext* pSym, const WCHAR* pszLine) {
+  pSym->pszLine = pszLine;
+  pSym->nColumnNo = 0;
+}
+
+LONG QEL_CDECL SymGetNextSymAll(SymContext* pSym) {
+  if (!isCLike(pSym->nMode) && !isDotted(pSym->nMode)) return 0;
+  return scanSymbol(pSym);
+}
+
+LONG QEL_CDECL SymGetNextSym(SymContext* pSym) {
+  if (!isCLike(pSym->nMode) && !isDotted(pSym->nMode)) return pSym->nSym;
+  for (;;) {
+    const LONG code = scanSymbol(pSym);
+    const bool inComment = pSym->nCommentLevel > 0 || pSym->bLineComment;
+    switch (code) {
+      case SYM_EOL: pSym->bLineComment = 0; return code;
+      case SYM_LINE_COMMENT:
+        if (pSym->nCommentLevel == 0) pSym->bLineComment = 1;
+        continue;
+      case SYM_COMMENT_OPEN:
+        if (!pSym->bLineComment) pSym->nCommentLevel++;
+        continue;
+      case SYM_COMMENT_CLOSE:
+        if (!pSym->bLineComment && pSym->nCommentLevel > 0) {
+          pSym->nCommentLevel--;
+          continue;
+        }
+        break;
+      case SYM_ERROR_STRING:
+      case SYM_ERROR_CHARACTER:
+        // A quote inside a comment (say "don't") would otherwise continue
+        // its literal for ever: inside comments it ends with the line.
+        if (inComment && current(pSym) == 0) pSym->chPendingQuote = 0;
+        break;
+      default: break;
+    }
+    if (!inComment) return code;
+  }
+}
+
+void QEL_CDECL SymRelease(SymContext* pSym) {
+  qel::heapFree(pSym->pszAlpha);
+  qel::heapFree(pSym->pszAlphaUpper);
+  qel::heapFree(pSym->pszAlphaUnTranslated);
+  pSym->pszAlpha = pSym->pszAlphaUpper = pSym->pszAlphaUnTranslated = nullptr;
+  BTDestroy(pSym->pKeywords, nullptr);
+  pSym->pKeywords = nullptr;
+}
+
+}  // extern "C"

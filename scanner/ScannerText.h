@@ -1,0 +1,55 @@
+/*
+ * What the scanner's parts share: reading the line and filling the three
+ * text buffers, which hold nMaxAlphaLen characters plus the terminator.
+ */
+#ifndef QELBASE_SCANNER_TEXT_H
+#define QELBASE_SCANNER_TEXT_H
+
+#include "scanner/Symbol.h"
+
+namespace qel::scanner {
+
+inline WCHAR current(const SymContext* s) { return s->pszLine[s->nColumnNo]; }
+inline WCHAR peek(const SymContext* s, ULONG ahead) { return s->pszLine[s->nColumnNo + ahead]; }
+
+// Appends to pszAlpha if there is room; excess characters are dropped.
+inline void putAlpha(SymContext* s, WCHAR c) {
+  if (s->nAlphaLen < s->nMaxAlphaLen) s->pszAlpha[s->nAlphaLen++] = c;
+}
+inline void putRaw(SymContext* s, WCHAR c) {
+  if (s->nAlphaLenUnTranslated < s->nMaxAlphaLen) s->pszAlphaUnTranslated[s->nAlphaLenUnTranslated++] = c;
+}
+inline bool alphaFull(const SymContext* s) { return s->nAlphaLen >= s->nMaxAlphaLen; }
+
+inline bool isDigit(WCHAR c) { return c >= u'0' && c <= u'9'; }
+inline bool isAsciiLetter(WCHAR c) { return (c | 0x20) >= u'a' && (c | 0x20) <= u'z'; }
+inline int hexValue(WCHAR c) {
+  if (isDigit(c)) return c - u'0';
+  WCHAR lower = WCHAR(c | 0x20);
+  return lower >= u'a' && lower <= u'f' ? lower - u'a' + 10 : -1;
+}
+
+// Every symbol ends here: all three buffers terminated at their lengths,
+// the upper-case copy emptied unless an identifier filled it.
+inline LONG finishSymbol(SymContext* s, LONG code, bool keepUpper = false) {
+  s->pszAlpha[s->nAlphaLen] = 0;
+  s->pszAlphaUnTranslated[s->nAlphaLenUnTranslated] = 0;
+  if (!keepUpper) s->pszAlphaUpper[0] = 0;
+  s->nSym = code;
+  return code;
+}
+
+// Workers shared between the scanner frame and the exported entry points.
+bool scanLiteralBody(SymContext* s);  // true when the closing quote was reached
+LONG scanLiteral(SymContext* s, bool resume);
+LONG scanNumber(SymContext* s);
+LONG scanIdentifier(SymContext* s);
+bool startsIdentifier(const SymContext* s, WCHAR c);
+// Exact, case-sensitive order of SymKeyword entries by their text.
+LONG QEL_CDECL compareKeywords(const void* pProbe, const void* pElem);
+LONG scanCOperator(SymContext* s);
+LONG scanDottedOperator(SymContext* s);
+
+}  // namespace qel::scanner
+
+#endif
