@@ -57,6 +57,7 @@ LONG scanIdentifier(SymContext* s) {
     if ((extended && c == u'$') || len >= limit || !continuesIdentifier(extended, current(s))) break;
   }
   s->nAlphaLen = len < s->nMaxAlphaLen ? len : s->nMaxAlphaLen;
+  s->pszAlpha[s->nAlphaLen] = 0;
   s->pszAlphaUpper[s->nAlphaLen] = 0;
 
   LONG code = SYM_IDENTIFIER;

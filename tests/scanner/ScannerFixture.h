@@ -1,0 +1,77 @@
+/* A scanner record with its line, and the symbols of one line as values. */
+#ifndef QELBASE_TESTS_SCANNER_FIXTURE_H
+#define QELBASE_TESTS_SCANNER_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "scanner/Symbol.h"
+
+namespace qel::test {
+
+struct Symbol {
+  LONG code;
+  std::u16string text;
+  ULONG column;  // just past the symbol
+  bool operator==(const Symbol&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Symbol& s) {
+  os << "{" << s.code << ", \"";
+  for (char16_t c : s.text)
+    c < 0x80 && c >= 0x20 ? os << char(c) : os << "\\u" << std::hex << int(c) << std::dec;
+  return os << "\", " << s.column << "}";
+}
+
+class Scanner {
+ public:
+  explicit Scanner(LONG mode, ULONG identLimit = 64, ULONG textLength = 64, ULONG upper = 0) {
+    EXPECT_EQ(SymInit(&ctx, identLimit, textLength, upper, mode), 0u);
+  }
+  ~Scanner() { SymRelease(&ctx); }
+  Scanner(const Scanner&) = delete;
+  Scanner& operator=(const Scanner&) = delete;
+
+  void newLine(std::u16string text) {
+    lines_.push_back(std::move(text));
+    SymNewLine(&ctx, lines_.back().c_str());
+  }
+
+  Symbol next(bool all = false) {
+    LONG code = all ? SymGetNextSymAll(&ctx) : SymGetNextSym(&ctx);
+    EXPECT_EQ(code, SymGetSym(&ctx));
+    EXPECT_EQ(SymGetAlpha(&ctx)[SymGetAlphaLen(&ctx)], 0);  // terminated at its length
+    EXPECT_EQ(ctx.pszAlphaUnTranslated[ctx.nAlphaLenUnTranslated], 0);
+    return {code, std::u16string(SymGetAlpha(&ctx), SymGetAlphaLen(&ctx)), SymGetColumnNo(&ctx)};
+  }
+
+  // Every symbol of the line up to and including the end of line; an open
+  // literal at the end of the line ends the list too.
+  std::vector<Symbol> scan(std::u16string text, bool all = false) {
+    newLine(std::move(text));
+    std::vector<Symbol> out;
+    for (int guard = 0; guard < 100000; ++guard) {
+      out.push_back(next(all));
+      if (out.back().code == SYM_EOL) break;
+      if (ctx.chPendingQuote && ctx.pszLine[ctx.nColumnNo] == 0) break;
+    }
+    return out;
+  }
+
+  std::vector<LONG> codes(std::u16string text, bool all = false) {
+    std::vector<LONG> out;
+    for (const Symbol& s : scan(std::move(text), all)) out.push_back(s.code);
+    return out;
+  }
+
+  SymContext ctx{};
+
+ private:
+  std::vector<std::u16string> lines_;  // the scanner only points at them
+};
+
+}  // namespace qel::test
+
+#endif
