@@ -30,6 +30,16 @@ int runExample(Args args) {
     std::cout << " " << *static_cast<LONG*>(DAGetElem(squares, i));
   std::cout << "\n";
   DADestroy(squares);
+
+  SymContext scanner{};
+  if (SymInit(&scanner, 32, 256, 0, SYM_MODE_C) != 0) return 1;
+  const WCHAR line[] = QEL_W("total += price * 1.5; // comment");
+  SymNewLine(&scanner, line);
+  std::cout << "Scanner symbols of \"" << toUtf8(line) << "\":";
+  for (LONG code; (code = SymGetNextSym(&scanner)) != SYM_EOL;)
+    std::cout << " [" << toUtf8(SymGetAlpha(&scanner)) << "] " << toUtf8(SymGetSymDescription(code)) << ";";
+  std::cout << "\n";
+  SymRelease(&scanner);
   return 0;
 }
 
@@ -37,7 +47,7 @@ int runExample(Args args) {
 
 const Command kExampleCommand{"example", "", "run the library on built-in examples",
                               "Shows the message catalogue in both languages, a system message,\n"
-                              "the fallback text and a dynamic array.\n",
+                              "the fallback text, a dynamic array and the symbols of a scanned line.\n",
                               runExample};
 
 }  // namespace qel::cli

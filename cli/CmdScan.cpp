@@ -1,6 +1,4 @@
 /* qel scan: how the symbol scanner cuts text, one line per symbol. */
-#include <qel/wcrt.h>
-
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -27,8 +25,6 @@ struct ScanOptions {
   std::string_view file = "-";
 };
 
-bool isBlank(WCHAR c) { return c == 0x1A || iswspace(c); }
-
 // Control characters and surrogate halves made visible, so a cut shows exactly.
 std::string visible(const WCHAR* text) {
   std::basic_string<WCHAR> out;
@@ -53,11 +49,9 @@ void scanLine(SymContext& scanner, const ScanOptions& options, const std::basic_
               size_t lineNo) {
   SymNewLine(&scanner, line.c_str());
   for (;;) {
-    ULONG start = SymGetColumnNo(&scanner);
-    if (!scanner.chPendingQuote)
-      while (start < line.size() && isBlank(line[start])) ++start;
     LONG code = options.all ? SymGetNextSymAll(&scanner) : SymGetNextSym(&scanner);
-    std::cout << lineNo << ":" << start + 1 << "\t" << code << "\t" << toUtf8(SymGetSymDescription(code));
+    std::cout << lineNo << ":" << SymGetColumnNo(&scanner) << "\t" << code << "\t"
+              << toUtf8(SymGetSymDescription(code));
     if (code != SYM_EOL) std::cout << "\t" << visible(SymGetAlpha(&scanner));
     if (SymGetAlphaLenUnTranslated(&scanner) > 0)
       std::cout << "\traw " << visible(SymGetAlphaUnTranslated(&scanner));
@@ -131,7 +125,9 @@ int runScan(Args args) {
 const Command kScanCommand{"scan", "[--mode M] [--all] [--upper] [--strict] [FILE|-]",
                            "cut text into scanner symbols",
                            "Reads FILE (or standard input, UTF-8) line by line through the symbol scanner\n"
-                           "and prints one line per symbol: LINE:COLUMN (1-based, where the symbol starts),\n"
+                           "and prints one line per symbol: LINE:COLUMN (the 1-based column of the\n"
+                           "symbol's last character, which is the scanner's own 0-based position just\n"
+                           "past it, as SymGetColumnNo and the expression engine report it),\n"
                            "the symbol code, its description and its text (control characters as \\xHH,\n"
                            "surrogate halves as \\uXXXX);\n"
                            "string and character literals also show their raw text. Lexical errors are\n"
