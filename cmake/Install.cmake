@@ -2,11 +2,12 @@
 # (find_package(QELBase) gives QELBase::QELBaseU) and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
-set(QELBASE_HEADER_DIRS frame containers scanner)
+set(QELBASE_HEADER_DIRS frame containers scanner datetime)
 foreach(dir IN LISTS QELBASE_HEADER_DIRS)
   install(DIRECTORY "${CMAKE_SOURCE_DIR}/${dir}/" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase/${dir}"
           FILES_MATCHING PATTERN "*.h" PATTERN "Heap.h" EXCLUDE PATTERN "Boundary.h" EXCLUDE
-          PATTERN "Module.h" EXCLUDE PATTERN "ScannerText.h" EXCLUDE)
+          PATTERN "Module.h" EXCLUDE PATTERN "ScannerText.h" EXCLUDE
+          PATTERN "CalendarRules.h" EXCLUDE)
 endforeach()
 install(FILES "${CMAKE_SOURCE_DIR}/frame/QELBase.h" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase")
 install(FILES "${CMAKE_SOURCE_DIR}/platform/include/qel/win32.h"

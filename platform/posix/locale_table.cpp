@@ -9,8 +9,8 @@ namespace qel::posix {
 namespace {
 
 constexpr std::array<LocaleData, 2> kLocales{{
-    {1033, u"en-US", u"English", u"United States", u"ENU", u'.', u','},
-    {1031, u"de-DE", u"German", u"Germany", u"DEU", u',', u'.'},
+    {1033, u"en-US", u"English", u"United States", u"ENU", u'.', u',', 0},
+    {1031, u"de-DE", u"German", u"Germany", u"DEU", u',', u'.', 1},
 }};
 
 constexpr char16_t lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }

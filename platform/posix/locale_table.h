@@ -20,7 +20,12 @@ struct LocaleData {
   std::u16string_view abbrevLanguage;  // "ENU"
   char16_t decimal;
   char16_t thousand;
+  unsigned column;  // this locale's column in the table of locale items
 };
+
+// A LOCALE_* item of the locale (flags masked off); false when the item is
+// not one the table carries.
+bool localeItem(const LocaleData& locale, LCTYPE item, std::u16string_view& value);
 
 // The locale with this identifier; LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT
 // and 0 stand for the default one.  Null when the table lacks it.

@@ -108,6 +108,7 @@ typedef HANDLE HLOCAL;
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_INVALID_FLAGS 1004L
 #define ERROR_BAD_EXE_FORMAT 193L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_MORE_DATA 234L
@@ -154,6 +155,35 @@ void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs);
 BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs);
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs);
 
+/* ---- time ------------------------------------------------------------- */
+
+typedef struct _SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+} SYSTEMTIME, *PSYSTEMTIME, *LPSYSTEMTIME;
+
+/* 100-nanosecond intervals since 1 January 1601 (UTC). */
+typedef struct _FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+} FILETIME, *PFILETIME, *LPFILETIME;
+
+void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
+void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime);
+void WINAPI GetSystemTimeAsFileTime(LPFILETIME lpFileTime);
+/* Fail with ERROR_INVALID_PARAMETER on any field out of range (the day of
+   the week is not read) or a file time of 0x8000000000000000 or more. */
+BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* lpSystemTime, LPFILETIME lpFileTime);
+BOOL WINAPI FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime);
+BOOL WINAPI FileTimeToLocalFileTime(const FILETIME* lpFileTime, LPFILETIME lpLocalFileTime);
+BOOL WINAPI LocalFileTimeToFileTime(const FILETIME* lpLocalFileTime, LPFILETIME lpFileTime);
+
 /* ---- languages -------------------------------------------------------- */
 
 #define LOCALE_USER_DEFAULT 0x0400
@@ -166,6 +196,51 @@ LANGID WINAPI GetSystemDefaultLangID(void);
 LCID WINAPI GetUserDefaultLCID(void);
 LCID WINAPI GetSystemDefaultLCID(void);
 LCID WINAPI GetThreadLocale(void);
+
+typedef DWORD LCTYPE;
+#define LOCALE_NOUSEROVERRIDE 0x80000000
+#define LOCALE_RETURN_NUMBER 0x20000000
+#define LOCALE_ILANGUAGE 0x00000001
+#define LOCALE_SLANGUAGE 0x00000002
+#define LOCALE_SABBREVLANGNAME 0x00000003
+#define LOCALE_SCOUNTRY 0x00000006
+#define LOCALE_SDECIMAL 0x0000000E
+#define LOCALE_STHOUSAND 0x0000000F
+#define LOCALE_SGROUPING 0x00000010
+#define LOCALE_IDIGITS 0x00000011
+#define LOCALE_ILZERO 0x00000012
+#define LOCALE_SDATE 0x0000001D
+#define LOCALE_STIME 0x0000001E
+#define LOCALE_SSHORTDATE 0x0000001F
+#define LOCALE_SLONGDATE 0x00000020
+#define LOCALE_IDATE 0x00000021
+#define LOCALE_ILDATE 0x00000022
+#define LOCALE_ITIME 0x00000023
+#define LOCALE_S1159 0x00000028
+#define LOCALE_S2359 0x00000029
+#define LOCALE_SDAYNAME1 0x0000002A /* Monday; ...7 is Sunday */
+#define LOCALE_SDAYNAME7 0x00000030
+#define LOCALE_SABBREVDAYNAME1 0x00000031
+#define LOCALE_SABBREVDAYNAME7 0x00000037
+#define LOCALE_SMONTHNAME1 0x00000038
+#define LOCALE_SMONTHNAME12 0x00000043
+#define LOCALE_SABBREVMONTHNAME1 0x00000044
+#define LOCALE_SABBREVMONTHNAME12 0x0000004F
+#define LOCALE_SNAME 0x0000005C
+#define LOCALE_SSHORTTIME 0x00000079
+#define LOCALE_SENGLANGUAGE 0x00001001
+#define LOCALE_SENGCOUNTRY 0x00001002
+#define LOCALE_STIMEFORMAT 0x00001003
+#define LOCALE_IDEFAULTANSICODEPAGE 0x00001004
+#define LOCALE_SYEARMONTH 0x00001006
+#define LOCALE_IFIRSTDAYOFWEEK 0x0000100C /* 0 Monday ... 6 Sunday */
+#define LOCALE_IFIRSTWEEKOFYEAR 0x0000100D /* 0, 1 or 2 */
+#define LOCALE_INEGNUMBER 0x00001010
+
+/* The count written, terminator included; with cchData 0 the count needed.
+   ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_PARAMETER (locale),
+   ERROR_INVALID_FLAGS (item). */
+int WINAPI GetLocaleInfoW(LCID Locale, LCTYPE LCType, LPWSTR lpLCData, int cchData);
 
 /* ---- message formatting ----------------------------------------------- */
 

@@ -1,0 +1,56 @@
+/*
+ * TD: date/time values.  A value is the platform's SYSTEMTIME record; the
+ * same record holds a point in time or, field by field, an interval.
+ */
+#ifndef QELBASE_DATETIME_H
+#define QELBASE_DATETIME_H
+
+#include "frame/QELBaseDefs.h"
+
+QEL_BEGIN_DECLS
+
+typedef SYSTEMTIME* TD;
+
+/* Life cycle and setting. */
+TD QEL_CDECL TDNew(void);
+TD QEL_CDECL TDInit(TD td);
+TD QEL_CDECL TDCopy(TD target, const SYSTEMTIME* source);
+void QEL_CDECL TDFree(TD td);
+/* A point in time: overflowing fields carry into the larger ones. */
+TD QEL_CDECL TDSetTime(TD td, WORD wYear, WORD wMonth, WORD wDay, WORD wHour, WORD wMinute, WORD wSecond,
+                       WORD wMilliseconds);
+/* An interval: the counts are stored as they are. */
+TD QEL_CDECL TDSetInterval(TD td, WORD wYears, WORD wMonths, WORD wDays, WORD wHours, WORD wMinutes,
+                           WORD wSeconds, WORD wMilliseconds);
+TD QEL_CDECL TDGetActTime(TD td);
+
+/* Getters; a null value stands for the current local time. */
+WORD QEL_CDECL TDGetYears(const SYSTEMTIME* td);
+WORD QEL_CDECL TDGetMonths(const SYSTEMTIME* td);
+WORD QEL_CDECL TDGetDays(const SYSTEMTIME* td);
+WORD QEL_CDECL TDGetHours(const SYSTEMTIME* td);
+WORD QEL_CDECL TDGetMinutes(const SYSTEMTIME* td);
+WORD QEL_CDECL TDGetSeconds(const SYSTEMTIME* td);
+WORD QEL_CDECL TDGetMilliSeconds(const SYSTEMTIME* td);
+
+/* Calendar queries (Gregorian rules for every year). */
+INT QEL_CDECL IsLeapYear(WORD wYear);
+/* 0 = Sunday .. 6 = Saturday; rewrites the value's wDayOfWeek.  0 also for
+   a value the platform cannot convert (left unchanged then). */
+WORD QEL_CDECL TDGetDayOfWeek(TD td);
+WORD QEL_CDECL TDGetDayOfYear(const SYSTEMTIME* td);
+/* 1 to 53 by the first-week rule of the system default locale; weeks start
+   on Monday. */
+WORD QEL_CDECL TDGetWeekOfYear(const SYSTEMTIME* td);
+
+/* Arithmetic and comparison: a is changed in place and returned. */
+TD QEL_CDECL TDAdd(TD a, const SYSTEMTIME* interval);
+TD QEL_CDECL TDSubst(TD a, const SYSTEMTIME* interval);
+/* -1, 0 or 1; the day of the week takes no part. */
+LONG QEL_CDECL TDCmp(const SYSTEMTIME* a, const SYSTEMTIME* b);
+/* 1 when x lies between the bounds (both included, either order). */
+INT QEL_CDECL TDInRange(const SYSTEMTIME* b1, const SYSTEMTIME* b2, const SYSTEMTIME* x);
+
+QEL_END_DECLS
+
+#endif
