@@ -117,9 +117,9 @@ TD QEL_CDECL TDSubst(TD a, const SYSTEMTIME* b) {
 }
 
 LONG QEL_CDECL TDCmp(const SYSTEMTIME* a, const SYSTEMTIME* b) {
-  const WORD SYSTEMTIME::*const kOrder[] = {&SYSTEMTIME::wYear,   &SYSTEMTIME::wMonth,  &SYSTEMTIME::wDay,
-                                            &SYSTEMTIME::wHour,   &SYSTEMTIME::wMinute, &SYSTEMTIME::wSecond,
-                                            &SYSTEMTIME::wMilliseconds};
+  const WORD SYSTEMTIME::*const kOrder[] = {
+      &SYSTEMTIME::wYear,   &SYSTEMTIME::wMonth,  &SYSTEMTIME::wDay,         &SYSTEMTIME::wHour,
+      &SYSTEMTIME::wMinute, &SYSTEMTIME::wSecond, &SYSTEMTIME::wMilliseconds};
   if (!a || !b) return a == b ? 0 : (a ? 1 : -1);  // a missing value sorts first
   for (auto field : kOrder) {
     if (a->*field < b->*field) return -1;

@@ -27,6 +27,17 @@ WCHAR firstWeekRule() {
   return rule[0];
 }
 
+}  // namespace
+
+SYSTEMTIME valueOrNow(const SYSTEMTIME* td) {
+  SYSTEMTIME v;
+  if (td)
+    v = *td;
+  else
+    GetLocalTime(&v);
+  return v;
+}
+
 WORD weekOfYear(const SYSTEMTIME& v, WCHAR rule) {
   SYSTEMTIME newYear = v;
   newYear.wMonth = 1;
@@ -51,8 +62,7 @@ WORD weekOfYear(const SYSTEMTIME& v, WCHAR rule) {
       if (j <= 3) ++w;
       if (inWeekOfNextNewYear && n <= 3) return 1;
       break;
-    default:
-      break;
+    default: break;
   }
   if (w != 0) return WORD(w);
   // The last week of the previous year: the same day counted from there.
@@ -61,17 +71,6 @@ WORD weekOfYear(const SYSTEMTIME& v, WCHAR rule) {
   previous.wMonth = 12;
   previous.wDay = WORD(v.wDay + 31);
   return weekOfYear(previous, rule);
-}
-
-}  // namespace
-
-SYSTEMTIME valueOrNow(const SYSTEMTIME* td) {
-  SYSTEMTIME v;
-  if (td)
-    v = *td;
-  else
-    GetLocalTime(&v);
-  return v;
 }
 
 bool isLeapYear(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }

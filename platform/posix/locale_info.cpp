@@ -84,8 +84,9 @@ constexpr LocaleItem kItems[] = {
 
 bool isNumericItem(LCTYPE item) {
   return item == LOCALE_ILANGUAGE || item == LOCALE_IDEFAULTANSICODEPAGE || item == LOCALE_IDIGITS ||
-         item == LOCALE_ILZERO || item == LOCALE_INEGNUMBER || item == LOCALE_IDATE || item == LOCALE_ILDATE ||
-         item == LOCALE_ITIME || item == LOCALE_IFIRSTDAYOFWEEK || item == LOCALE_IFIRSTWEEKOFYEAR;
+         item == LOCALE_ILZERO || item == LOCALE_INEGNUMBER || item == LOCALE_IDATE ||
+         item == LOCALE_ILDATE || item == LOCALE_ITIME || item == LOCALE_IFIRSTDAYOFWEEK ||
+         item == LOCALE_IFIRSTWEEKOFYEAR;
 }
 
 DWORD numberOf(std::u16string_view text, bool hex) {

@@ -4,11 +4,10 @@
  * file times convert to local ones with the zone's current bias, as Windows
  * does.
  */
+#include <qel/win32.h>
 #include <time.h>
 
 #include <cstdint>
-
-#include <qel/win32.h>
 
 namespace {
 
@@ -74,7 +73,8 @@ void systemTimeFromTicks(uint64_t ticks, SYSTEMTIME& st) {
 uint64_t nowTicks() {
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
-  return uint64_t(kDaysFrom1601To1970 * kTicksPerDay) + uint64_t(ts.tv_sec) * 10000000u + uint64_t(ts.tv_nsec / 100);
+  return uint64_t(kDaysFrom1601To1970 * kTicksPerDay) + uint64_t(ts.tv_sec) * 10000000u +
+         uint64_t(ts.tv_nsec / 100);
 }
 
 // The zone's offset from UTC now, in ticks (local = UTC + bias).
@@ -112,9 +112,9 @@ void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
 }
 
 BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* st, LPFILETIME ft) {
-  if (!st || !ft || st->wYear < 1601 || st->wYear > 30827 || st->wMonth < 1 || st->wMonth > 12 || st->wDay < 1 ||
-      st->wDay > daysInMonth(st->wYear, st->wMonth) || st->wHour > 23 || st->wMinute > 59 || st->wSecond > 59 ||
-      st->wMilliseconds > 999) {
+  if (!st || !ft || st->wYear < 1601 || st->wYear > 30827 || st->wMonth < 1 || st->wMonth > 12 ||
+      st->wDay < 1 || st->wDay > daysInMonth(st->wYear, st->wMonth) || st->wHour > 23 || st->wMinute > 59 ||
+      st->wSecond > 59 || st->wMilliseconds > 999) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }

@@ -1,0 +1,201 @@
+/* Leap years, day of week, day of year and week of year against independent
+   reference computations (std::chrono's civil calendar). */
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "datetime/CalendarRules.h"
+#include "frame/Heap.h"
+
+namespace {
+
+using namespace std::chrono;
+
+SYSTEMTIME at(int y, int m, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
+  return SYSTEMTIME{WORD(y), WORD(m), 0, WORD(d), WORD(h), WORD(mi), WORD(s), WORD(ms)};
+}
+
+SYSTEMTIME fromDays(sys_days day) {
+  year_month_day ymd{day};
+  return at(int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())));
+}
+
+TEST(Calendar, EveryDayFrom1601To9999) {
+  const sys_days first = sys_days{year{1601} / January / 1};
+  const sys_days last = sys_days{year{9999} / December / 31};
+  int checked = 0;
+  for (sys_days day = first; day <= last; day += days{1}) {
+    SYSTEMTIME v = fromDays(day);
+    v.wDayOfWeek = 5;  // wrong on purpose: the query corrects it
+    const year_month_day ymd{day};
+    const WORD expectedDow = WORD(weekday{day}.c_encoding());
+    const WORD expectedDoy = WORD((day - sys_days{ymd.year() / January / 1}).count() + 1);
+    if (TDGetDayOfWeek(&v) != expectedDow || v.wDayOfWeek != expectedDow ||
+        TDGetDayOfYear(&v) != expectedDoy || IsLeapYear(v.wYear) != int(ymd.year().is_leap())) {
+      ADD_FAILURE() << v.wYear << "-" << v.wMonth << "-" << v.wDay;
+      break;
+    }
+    ++checked;
+  }
+  EXPECT_EQ(checked, (last - first).count() + 1);
+}
+
+TEST(Calendar, LeapYearsAndDaysOfYear) {
+  for (auto [year, leap] :
+       {std::pair{2000, 1}, {2024, 1}, {1900, 0}, {2023, 0}, {1600, 1}, {0, 1}, {65535, 0}})
+    EXPECT_EQ(IsLeapYear(WORD(year)), leap) << year;
+  struct Case {
+    SYSTEMTIME v;
+    WORD dayOfYear;
+  };
+  for (const Case& c : {Case{at(2024, 12, 31), 366}, Case{at(2023, 12, 31), 365}, Case{at(2024, 3, 1), 61},
+                        Case{at(2024, 0, 5), 5}, Case{at(2024, 1, 0), 0}, Case{at(2023, 14, 2), 367},
+                        Case{at(2023, 2, 40), 71}})
+    EXPECT_EQ(TDGetDayOfYear(&c.v), c.dayOfYear) << c.v.wMonth << "/" << c.v.wDay;
+}
+
+TEST(Calendar, DayOfWeekRejectsWhatThePlatformCannotConvert) {
+  for (SYSTEMTIME bad :
+       {at(2023, 2, 29), at(2023, 0, 1), at(2023, 13, 1), at(1600, 12, 31), at(2023, 1, 1, 24),
+        at(2023, 1, 1, 0, 60), at(2023, 1, 1, 0, 0, 60), at(2023, 1, 1, 0, 0, 0, 1000)}) {
+    bad.wDayOfWeek = 4;
+    const SYSTEMTIME before = bad;
+    EXPECT_EQ(TDGetDayOfWeek(&bad), 0);
+    EXPECT_EQ(std::memcmp(&bad, &before, sizeof bad), 0);
+  }
+  SYSTEMTIME sunday = at(2026, 12, 6, 23, 59, 59, 999);
+  EXPECT_EQ(TDGetDayOfWeek(&sunday), 0);
+  SYSTEMTIME monday = at(2026, 12, 7);
+  EXPECT_EQ(TDGetDayOfWeek(&monday), 1);
+}
+
+struct WeekCase {
+  WCHAR rule;
+  SYSTEMTIME v;
+  WORD week;
+};
+
+TEST(Calendar, WeekOfYearByRule) {
+  const WeekCase cases[] = {
+      {u'2', at(2021, 1, 1), 53},   {u'2', at(2024, 12, 31), 1},  {u'2', at(2021, 1, 4), 1},
+      {u'2', at(2020, 12, 31), 53}, {u'2', at(2026, 12, 6), 49},  {u'2', at(2027, 1, 1), 53},
+      {u'0', at(2024, 12, 31), 1},  {u'0', at(2023, 1, 1), 1},    {u'0', at(2023, 1, 2), 2},
+      {u'0', at(2022, 12, 25), 52}, {u'1', at(2023, 1, 1), 52},   {u'1', at(2023, 1, 2), 1},
+      {u'1', at(2024, 1, 1), 1},    {u'1', at(2024, 12, 31), 53}, {u'x', at(2023, 1, 1), 52},
+      {u'2', at(2024, 1, 0), 0},
+  };
+  for (const WeekCase& c : cases)
+    EXPECT_EQ(qel::datetime::weekOfYear(c.v, c.rule), c.week)
+        << char(c.rule) << " " << c.v.wYear << "-" << c.v.wMonth << "-" << c.v.wDay;
+}
+
+// References: ISO 8601 for rule 2; the Monday-based week holding 1 January
+// for rule 0; weeks from the first Monday for rule 1.
+WORD referenceWeek(WCHAR rule, sys_days day) {
+  const year_month_day ymd{day};
+  const sys_days monday = day - (weekday{day} - Monday);
+  if (rule == u'2') {
+    const sys_days thursday = monday + days{3};
+    const sys_days jan1{year_month_day{thursday}.year() / January / 1};
+    return WORD((thursday - jan1).count() / 7 + 1);
+  }
+  if (rule == u'0') {
+    const sys_days nextJan1{(ymd.year() + years{1}) / January / 1};
+    if (monday + days{6} >= nextJan1) return 1;
+    const sys_days jan1{ymd.year() / January / 1};
+    return WORD((day - (jan1 - (weekday{jan1} - Monday))).count() / 7 + 1);
+  }
+  auto firstMonday = [](year y) {
+    const sys_days jan1{y / January / 1};
+    return jan1 + (Monday - weekday{jan1});
+  };
+  sys_days start = firstMonday(ymd.year());
+  if (day < start) start = firstMonday(ymd.year() - years{1});
+  return WORD((day - start).count() / 7 + 1);
+}
+
+TEST(Calendar, WeekOfYearModel1900To2100) {
+  for (WCHAR rule : {u'0', u'1', u'2'}) {
+    for (sys_days day = sys_days{year{1900} / January / 1}; day <= sys_days{year{2100} / December / 31};
+         day += days{1}) {
+      const SYSTEMTIME v = fromDays(day);
+      const WORD expected = referenceWeek(rule, day);
+      if (qel::datetime::weekOfYear(v, rule) != expected) {
+        ADD_FAILURE() << char(rule) << " " << v.wYear << "-" << v.wMonth << "-" << v.wDay << " expected "
+                      << expected << " got " << qel::datetime::weekOfYear(v, rule);
+        break;
+      }
+    }
+  }
+}
+
+TEST(Calendar, WeekOfYearUsesTheSystemLocaleRule) {
+  WCHAR rule[10] = {};
+  ASSERT_GT(GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IFIRSTWEEKOFYEAR, rule, 10), 0);
+  const SYSTEMTIME v = at(2021, 1, 1);
+  EXPECT_EQ(TDGetWeekOfYear(&v), qel::datetime::weekOfYear(v, rule[0]));
+  EXPECT_EQ(TDGetWeekOfYear(&v), rule[0] == u'2' ? 53 : 1);
+}
+
+TEST(DateTimeValues, LifeCycleSettersAndGetters) {
+  const SYSTEMTIME zero{};
+  TD td = TDNew();
+  ASSERT_NE(td, nullptr);
+  EXPECT_EQ(std::memcmp(td, &zero, sizeof zero), 0);
+  EXPECT_EQ(TDSetInterval(td, 1, 25, 40, 30, 70, 80, 2000), td);
+  const SYSTEMTIME interval = at(1, 25, 40, 30, 70, 80, 2000);
+  EXPECT_EQ(std::memcmp(td, &interval, sizeof *td), 0);
+  EXPECT_EQ(TDGetYears(td), 1);
+  EXPECT_EQ(TDGetMonths(td), 25);
+  EXPECT_EQ(TDGetDays(td), 40);
+  EXPECT_EQ(TDGetHours(td), 30);
+  EXPECT_EQ(TDGetMinutes(td), 70);
+  EXPECT_EQ(TDGetSeconds(td), 80);
+  EXPECT_EQ(TDGetMilliSeconds(td), 2000);
+
+  struct Case {
+    SYSTEMTIME in, out;
+  };
+  const Case normalised[] = {
+      {at(2023, 12, 31, 23, 59, 59, 1000), at(2024, 1, 1)},
+      {at(2023, 2, 30), at(2023, 3, 2)},
+      {at(2023, 1, 32), at(2023, 2, 1)},
+      {at(2023, 1, 1, 0, 0, 90), at(2023, 1, 1, 0, 1, 30)},
+      {at(2023, 1, 1, 25), at(2023, 1, 2, 1)},
+      {at(2023, 13, 1), at(2024, 1, 1)},
+      {at(2024, 2, 29), at(2024, 2, 29)},
+  };
+  for (const Case& c : normalised) {
+    td->wDayOfWeek = 3;
+    TDSetTime(td, c.in.wYear, c.in.wMonth, c.in.wDay, c.in.wHour, c.in.wMinute, c.in.wSecond,
+              c.in.wMilliseconds);
+    EXPECT_EQ(std::memcmp(td, &c.out, sizeof *td), 0) << td->wYear << "-" << td->wMonth << "-" << td->wDay;
+  }
+  SYSTEMTIME copy{};
+  EXPECT_EQ(TDCopy(&copy, td), &copy);
+  EXPECT_EQ(std::memcmp(&copy, td, sizeof copy), 0);
+  EXPECT_EQ(TDInit(td), td);
+  EXPECT_EQ(std::memcmp(td, &zero, sizeof *td), 0);
+  TDFree(td);
+
+  qel::heapFailAt(1);
+  EXPECT_EQ(TDNew(), nullptr);
+  qel::heapFailAt(0);
+}
+
+TEST(DateTimeValues, CurrentLocalTime) {
+  SYSTEMTIME now{};
+  TDGetActTime(&now);
+  SYSTEMTIME check = now;
+  EXPECT_EQ(TDGetDayOfWeek(&check), now.wDayOfWeek);
+  EXPECT_GE(now.wYear, 2024);
+  const WORD year = TDGetYears(nullptr);
+  EXPECT_TRUE(year == now.wYear || year == now.wYear + 1);
+  EXPECT_GE(TDGetDayOfYear(nullptr), 1);
+  EXPECT_LE(TDGetWeekOfYear(nullptr), 53);
+  EXPECT_LE(TDGetMonths(nullptr), 12);
+  EXPECT_LT(TDGetHours(nullptr), 24);
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+/* The clock, SYSTEMTIME <-> FILETIME with Windows' validation, and
+   GetLocaleInfoW's values and buffer protocol. */
+#include <gtest/gtest.h>
+#include <qel/win32.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+uint64_t ticks(const FILETIME& ft) { return (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
+
+TEST(SystemTime, KnownFileTimes) {
+  struct Case {
+    SYSTEMTIME st;
+    uint64_t ticks;
+    WORD dayOfWeek;
+  };
+  const Case cases[] = {
+      {{1601, 1, 0, 1, 0, 0, 0, 0}, 0, 1},
+      {{1970, 1, 0, 1, 0, 0, 0, 0}, 116444736000000000ull, 4},
+      {{2000, 2, 0, 29, 12, 34, 56, 789}, 125963012967890000ull, 2},
+      {{2026, 12, 0, 6, 0, 0, 0, 0}, 134409888000000000ull, 0},
+      {{30827, 12, 0, 31, 23, 59, 59, 999}, 0x7FFF35F4F06C58F0ull, 5},
+  };
+  for (const Case& c : cases) {
+    FILETIME ft{};
+    ASSERT_TRUE(SystemTimeToFileTime(&c.st, &ft)) << c.st.wYear;
+    EXPECT_EQ(ticks(ft), c.ticks) << c.st.wYear;
+    SYSTEMTIME back{};
+    ASSERT_TRUE(FileTimeToSystemTime(&ft, &back));
+    SYSTEMTIME expected = c.st;
+    expected.wDayOfWeek = c.dayOfWeek;
+    EXPECT_EQ(std::memcmp(&back, &expected, sizeof back), 0) << c.st.wYear;
+  }
+}
+
+TEST(SystemTime, InvalidFieldsFail) {
+  const SYSTEMTIME bad[] = {
+      {1600, 12, 0, 31, 0, 0, 0, 0}, {30828, 1, 0, 1, 0, 0, 0, 0},   {2023, 0, 0, 1, 0, 0, 0, 0},
+      {2023, 13, 0, 1, 0, 0, 0, 0},  {2023, 2, 0, 29, 0, 0, 0, 0},   {2023, 4, 0, 31, 0, 0, 0, 0},
+      {2023, 1, 0, 0, 0, 0, 0, 0},   {2023, 1, 0, 1, 24, 0, 0, 0},   {2023, 1, 0, 1, 0, 60, 0, 0},
+      {2023, 1, 0, 1, 0, 0, 60, 0},  {2023, 1, 0, 1, 0, 0, 0, 1000},
+  };
+  for (const SYSTEMTIME& st : bad) {
+    FILETIME ft{1, 2};
+    SetLastError(0);
+    EXPECT_FALSE(SystemTimeToFileTime(&st, &ft)) << st.wYear << "-" << st.wMonth << "-" << st.wDay;
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  }
+  const SYSTEMTIME anyWeekday{2024, 2, 6, 29, 0, 0, 0, 0};  // the day of week is not read
+  FILETIME ft{};
+  EXPECT_TRUE(SystemTimeToFileTime(&anyWeekday, &ft));
+
+  FILETIME tooLarge{0, 0x80000000u};
+  SYSTEMTIME st{};
+  SetLastError(0);
+  EXPECT_FALSE(FileTimeToSystemTime(&tooLarge, &st));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+}
+
+TEST(SystemTime, ClockAndLocalConversion) {
+  FILETIME utc{}, local{}, back{};
+  GetSystemTimeAsFileTime(&utc);
+  ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &local));
+  ASSERT_TRUE(LocalFileTimeToFileTime(&local, &back));
+  EXPECT_EQ(ticks(back), ticks(utc));
+  SYSTEMTIME fromLocal{}, now{};
+  ASSERT_TRUE(FileTimeToSystemTime(&local, &fromLocal));
+  GetLocalTime(&now);
+  FILETIME nowFt{};
+  ASSERT_TRUE(SystemTimeToFileTime(&now, &nowFt));
+  EXPECT_LT(std::llabs(int64_t(ticks(nowFt)) - int64_t(ticks(local))), 50000000);  // within 5 s
+  SYSTEMTIME sys{};
+  GetSystemTime(&sys);
+  EXPECT_GE(sys.wYear, 2024);
+}
+
+std::u16string localeText(LCID lcid, LCTYPE item) {
+  WCHAR buffer[128];
+  int n = GetLocaleInfoW(lcid, item, buffer, 128);
+  return n > 0 ? std::u16string(buffer, size_t(n - 1)) : u"<fail>";
+}
+
+TEST(LocaleInfo, WindowsValuesForBothLocales) {
+  struct Case {
+    LCTYPE item;
+    std::u16string en, de;
+  };
+  const Case cases[] = {
+      {LOCALE_IFIRSTWEEKOFYEAR, u"0", u"2"},
+      {LOCALE_IFIRSTDAYOFWEEK, u"6", u"0"},
+      {LOCALE_SSHORTDATE, u"M/d/yyyy", u"dd.MM.yyyy"},
+      {LOCALE_SLONGDATE, u"dddd, MMMM d, yyyy", u"dddd, d. MMMM yyyy"},
+      {LOCALE_STIMEFORMAT, u"h:mm:ss tt", u"HH:mm:ss"},
+      {LOCALE_SSHORTTIME, u"h:mm tt", u"HH:mm"},
+      {LOCALE_S1159, u"AM", u""},
+      {LOCALE_S2359, u"PM", u""},
+      {LOCALE_SDATE, u"/", u"."},
+      {LOCALE_STIME, u":", u":"},
+      {LOCALE_SDECIMAL, u".", u","},
+      {LOCALE_STHOUSAND, u",", u"."},
+      {LOCALE_SDAYNAME1, u"Monday", u"Montag"},
+      {LOCALE_SDAYNAME7, u"Sunday", u"Sonntag"},
+      {LOCALE_SABBREVDAYNAME1, u"Mon", u"Mo"},
+      {LOCALE_SABBREVDAYNAME7, u"Sun", u"So"},
+      {LOCALE_SMONTHNAME1 + 2, u"March", u"M\u00E4rz"},
+      {LOCALE_SMONTHNAME12, u"December", u"Dezember"},
+      {LOCALE_SABBREVMONTHNAME1 + 9, u"Oct", u"Okt"},
+      {LOCALE_SABBREVMONTHNAME12, u"Dec", u"Dez"},
+      {LOCALE_SNAME, u"en-US", u"de-DE"},
+      {LOCALE_IFIRSTWEEKOFYEAR | LOCALE_NOUSEROVERRIDE, u"0", u"2"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(localeText(1033, c.item), c.en) << std::hex << c.item;
+    EXPECT_EQ(localeText(1031, c.item), c.de) << std::hex << c.item;
+  }
+}
+
+TEST(LocaleInfo, BufferProtocolAndErrors) {
+  EXPECT_EQ(GetLocaleInfoW(1031, LOCALE_SDAYNAME3, nullptr, 0), 9);  // "Mittwoch" and its terminator
+  WCHAR small[8];
+  SetLastError(0);
+  EXPECT_EQ(GetLocaleInfoW(1031, LOCALE_SDAYNAME3, small, 8), 0);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+  WCHAR exact[9];
+  EXPECT_EQ(GetLocaleInfoW(1031, LOCALE_SDAYNAME3, exact, 9), 9);
+  EXPECT_EQ(std::u16string(exact), u"Mittwoch");
+
+  SetLastError(0);
+  EXPECT_EQ(GetLocaleInfoW(1036, LOCALE_SDAYNAME1, exact, 9), 0);  // French is not in the table
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  SetLastError(0);
+  EXPECT_EQ(GetLocaleInfoW(1033, 0x7777, exact, 9), 0);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_FLAGS));
+
+  DWORD number = 0;
+  EXPECT_EQ(GetLocaleInfoW(1031, LOCALE_IFIRSTWEEKOFYEAR | LOCALE_RETURN_NUMBER,
+                           reinterpret_cast<LPWSTR>(&number), sizeof number / sizeof(WCHAR)),
+            2);
+  EXPECT_EQ(number, 2u);
+  EXPECT_EQ(
+      GetLocaleInfoW(1033, LOCALE_ILANGUAGE | LOCALE_RETURN_NUMBER, reinterpret_cast<LPWSTR>(&number), 2), 2);
+  EXPECT_EQ(number, 0x409u);
+  SetLastError(0);
+  EXPECT_EQ(
+      GetLocaleInfoW(1033, LOCALE_SDAYNAME1 | LOCALE_RETURN_NUMBER, reinterpret_cast<LPWSTR>(&number), 2), 0);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_FLAGS));
+
+  // The default locales are the environment's (en-US unless set otherwise).
+  EXPECT_EQ(localeText(LOCALE_SYSTEM_DEFAULT, LOCALE_SNAME),
+            localeText(GetSystemDefaultLCID(), LOCALE_SNAME));
+  EXPECT_EQ(localeText(LOCALE_USER_DEFAULT, LOCALE_SNAME), localeText(GetUserDefaultLCID(), LOCALE_SNAME));
+}
+
+}  // namespace
