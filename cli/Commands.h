@@ -18,6 +18,7 @@ struct Command {
 };
 
 extern const Command kMsgCommand;
+extern const Command kDateCommand;
 extern const Command kExampleCommand;
 extern const Command kScanCommand;
 

@@ -1,0 +1,183 @@
+/* qel date: the current time, interval arithmetic and calendar facts. */
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "Commands.h"
+#include "Console.h"
+#include "datetime/DateTime.h"
+
+namespace qel::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "qel date | qel date add VALUE [-]INTERVAL | qel date diff A B | qel date info VALUE";
+
+std::string isoText(const SYSTEMTIME& v) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u.%03u", v.wYear, v.wMonth, v.wDay, v.wHour,
+                v.wMinute, v.wSecond, v.wMilliseconds);
+  return text;
+}
+
+// Reads up to `maxDigits` digits (at least one) into a 16-bit field.
+bool readNumber(std::string_view& text, size_t maxDigits, unsigned& out) {
+  size_t n = 0;
+  while (n < text.size() && n < maxDigits && text[n] >= '0' && text[n] <= '9') ++n;
+  if (n == 0 || std::from_chars(text.data(), text.data() + n, out).ec != std::errc() || out > 65535)
+    return false;
+  text.remove_prefix(n);
+  return true;
+}
+
+bool expect(std::string_view& text, char c) {
+  if (text.empty() || text[0] != c) return false;
+  text.remove_prefix(1);
+  return true;
+}
+
+// YYYY-MM-DD[(T| )HH:MM[:SS[.mmm]]], set with TDSetTime, so 2023-02-30
+// becomes 2 March as the library normalises it.
+bool parseValue(std::string_view text, SYSTEMTIME& v) {
+  unsigned f[7] = {};
+  if (!readNumber(text, 5, f[0]) || !expect(text, '-') || !readNumber(text, 2, f[1]) || !expect(text, '-') ||
+      !readNumber(text, 2, f[2]))
+    return false;
+  if (!text.empty()) {
+    if (text[0] != 'T' && text[0] != ' ') return false;
+    text.remove_prefix(1);
+    if (!readNumber(text, 2, f[3]) || !expect(text, ':') || !readNumber(text, 2, f[4])) return false;
+    if (expect(text, ':') &&
+        (!readNumber(text, 2, f[5]) || (expect(text, '.') && !readNumber(text, 3, f[6]))))
+      return false;
+  }
+  if (!text.empty()) return false;
+  TDSetTime(&v, WORD(f[0]), WORD(f[1]), WORD(f[2]), WORD(f[3]), WORD(f[4]), WORD(f[5]), WORD(f[6]));
+  return true;
+}
+
+// An ISO 8601 duration: P[nY][nM][nD][T[nH][nM][n[.mmm]S]], each count a
+// 16-bit field of the interval.
+bool parseInterval(std::string_view text, SYSTEMTIME& interval) {
+  interval = SYSTEMTIME{};
+  if (!expect(text, 'P') || text.empty()) return false;
+  bool timePart = false;
+  while (!text.empty()) {
+    if (!timePart && expect(text, 'T')) {
+      timePart = true;
+      if (text.empty()) return false;
+      continue;
+    }
+    unsigned n = 0, ms = 0;
+    if (!readNumber(text, 5, n)) return false;
+    const bool fraction = timePart && expect(text, '.');
+    if (fraction && !readNumber(text, 3, ms)) return false;
+    if (text.empty()) return false;
+    const char unit = text[0];
+    text.remove_prefix(1);
+    if (fraction && unit != 'S') return false;
+    WORD* field = nullptr;
+    if (!timePart)
+      field = unit == 'Y'   ? &interval.wYear
+              : unit == 'M' ? &interval.wMonth
+              : unit == 'D' ? &interval.wDay
+                            : nullptr;
+    else
+      field = unit == 'H'   ? &interval.wHour
+              : unit == 'M' ? &interval.wMinute
+              : unit == 'S' ? &interval.wSecond
+                            : nullptr;
+    if (!field) return false;
+    *field = WORD(n);
+    if (fraction) interval.wMilliseconds = WORD(ms);
+  }
+  return true;
+}
+
+std::string localeText(LCTYPE item) {
+  WCHAR buffer[80];
+  return GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, item, buffer, 80) ? toUtf8(buffer) : std::string("?");
+}
+
+int runAdd(Args args) {
+  if (args.size() != 2) return usageError("add needs VALUE and INTERVAL", kUsage);
+  SYSTEMTIME v{}, interval{};
+  if (!parseValue(args[0], v)) return usageError("VALUE must be YYYY-MM-DD[THH:MM[:SS[.mmm]]]", kUsage);
+  std::string_view text = args[1];
+  const bool subtract = !text.empty() && text[0] == '-';
+  if (subtract) text.remove_prefix(1);
+  if (!parseInterval(text, interval))
+    return usageError("INTERVAL must be an ISO duration such as P1M2DT3H", kUsage);
+  subtract ? TDSubst(&v, &interval) : TDAdd(&v, &interval);
+  std::cout << isoText(v) << "\n";
+  return 0;
+}
+
+int runDiff(Args args) {
+  SYSTEMTIME a{}, b{};
+  if (args.size() != 2 || !parseValue(args[0], a) || !parseValue(args[1], b))
+    return usageError("diff needs two values YYYY-MM-DD[THH:MM[:SS[.mmm]]]", kUsage);
+  std::cout << "compare: " << TDCmp(&a, &b) << "\n";
+  FILETIME fa, fb;
+  if (!SystemTimeToFileTime(&a, &fa) || !SystemTimeToFileTime(&b, &fb)) return 0;
+  auto ticks = [](const FILETIME& f) { return (int64_t(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+  int64_t ms = (ticks(fa) - ticks(fb)) / 10000;
+  const char* sign = ms < 0 ? "-" : "";
+  if (ms < 0) ms = -ms;
+  char text[80];
+  std::snprintf(text, sizeof text, "%s%lld days %02lld:%02lld:%02lld.%03lld", sign,
+                (long long)(ms / 86400000), (long long)(ms / 3600000 % 24), (long long)(ms / 60000 % 60),
+                (long long)(ms / 1000 % 60), (long long)(ms % 1000));
+  std::cout << "difference: " << text << "\n";
+  return 0;
+}
+
+int runInfo(Args args) {
+  SYSTEMTIME v{};
+  if (args.size() != 1 || !parseValue(args[0], v))
+    return usageError("info needs one value YYYY-MM-DD[THH:MM[:SS[.mmm]]]", kUsage);
+  SYSTEMTIME probe = v;
+  FILETIME ft;
+  const bool convertible = SystemTimeToFileTime(&v, &ft);
+  const WORD dow = TDGetDayOfWeek(&probe);
+  std::cout << "value: " << isoText(v) << "\n";
+  std::cout << "day of week: " << dow;
+  if (convertible) std::cout << " (" << localeText(LOCALE_SDAYNAME1 + (dow + 6) % 7) << ")";
+  std::cout << "\nday of year: " << TDGetDayOfYear(&v) << "\n";
+  std::cout << "week of year: " << TDGetWeekOfYear(&v) << " (first-week rule "
+            << localeText(LOCALE_IFIRSTWEEKOFYEAR) << " of " << localeText(LOCALE_SNAME) << ")\n";
+  std::cout << "leap year: " << (IsLeapYear(v.wYear) ? "yes" : "no") << "\n";
+  return 0;
+}
+
+int runDate(Args args) {
+  if (args.empty()) {
+    SYSTEMTIME now{};
+    TDGetActTime(&now);
+    std::cout << isoText(now) << "\n";
+    return 0;
+  }
+  const Args rest = args.subspan(1);
+  if (args[0] == "add") return runAdd(rest);
+  if (args[0] == "diff") return runDiff(rest);
+  if (args[0] == "info") return runInfo(rest);
+  return usageError("unknown date command '" + std::string(args[0]) + "'", kUsage);
+}
+
+}  // namespace
+
+const Command kDateCommand{
+    "date", "[add VALUE [-]INTERVAL | diff A B | info VALUE]", "date/time values: now, arithmetic, calendar",
+    "Without arguments prints the current local date and time.\n"
+    "  add VALUE INTERVAL    VALUE plus an ISO duration (P1Y2M3DT4H5M6.007S), field\n"
+    "                        by field with carries (TDAdd); -INTERVAL subtracts (TDSubst)\n"
+    "  diff A B              TDCmp of A and B (-1, 0, 1) and the time from B to A\n"
+    "  info VALUE            day of week, day of year, week of year (by the first-week\n"
+    "                        rule of the system default locale) and leap year\n"
+    "Values are YYYY-MM-DD[THH:MM[:SS[.mmm]]], set with TDSetTime, so overflowing\n"
+    "fields carry (2023-02-30 is 2023-03-02). The locale comes from QELBASE_LOCALE,\n"
+    "LC_ALL, LC_MESSAGES or LANG.\n",
+    runDate};
+
+}  // namespace qel::cli
