@@ -12,7 +12,8 @@ namespace qel::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "qel date | qel date add VALUE [-]INTERVAL | qel date diff A B | qel date info VALUE";
+    "qel date | qel date add VALUE [-]INTERVAL | qel date diff A B | qel date info VALUE |\n"
+    "       qel date format VALUE [DATEPICTURE|- [TIMEPICTURE]] | qel date parse TEXT [PICTURE]";
 
 std::string isoText(const SYSTEMTIME& v) {
   char text[64];
@@ -151,6 +152,39 @@ int runInfo(Args args) {
   return 0;
 }
 
+int runFormat(Args args) {
+  SYSTEMTIME v{};
+  if (args.empty() || args.size() > 3 || !parseValue(args[0], v))
+    return usageError("format needs VALUE [DATEPICTURE|- [TIMEPICTURE]]", kUsage);
+  // "-" stands for no date picture, so a time picture alone can be given.
+  std::basic_string<WCHAR> pictures[2];
+  const WCHAR* picture[2] = {nullptr, nullptr};
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "-") continue;
+    pictures[i - 1] = fromUtf8(args[i]);
+    picture[i - 1] = pictures[i - 1].c_str();
+  }
+  LONG size = 0;
+  TDToString(&v, picture[0], picture[1], nullptr, &size);
+  std::basic_string<WCHAR> text(size_t(size), 0);
+  if (!TDToString(&v, picture[0], picture[1], text.data(), &size)) return 1;
+  std::cout << toUtf8(text.c_str()) << "\n";
+  return 0;
+}
+
+int runParse(Args args) {
+  if (args.empty() || args.size() > 2) return usageError("parse needs TEXT [PICTURE]", kUsage);
+  const std::basic_string<WCHAR> text = fromUtf8(args[0]);
+  const std::basic_string<WCHAR> picture = args.size() == 2 ? fromUtf8(args[1]) : std::basic_string<WCHAR>();
+  SYSTEMTIME v{};
+  if (!TDFromString(text.c_str(), args.size() == 2 ? picture.c_str() : nullptr, &v)) {
+    std::cerr << "qel: the text does not match the picture\n";
+    return 1;
+  }
+  std::cout << isoText(v) << " (day of week field " << v.wDayOfWeek << ")\n";
+  return 0;
+}
+
 int runDate(Args args) {
   if (args.empty()) {
     SYSTEMTIME now{};
@@ -162,19 +196,29 @@ int runDate(Args args) {
   if (args[0] == "add") return runAdd(rest);
   if (args[0] == "diff") return runDiff(rest);
   if (args[0] == "info") return runInfo(rest);
+  if (args[0] == "format") return runFormat(rest);
+  if (args[0] == "parse") return runParse(rest);
   return usageError("unknown date command '" + std::string(args[0]) + "'", kUsage);
 }
 
 }  // namespace
 
 const Command kDateCommand{
-    "date", "[add VALUE [-]INTERVAL | diff A B | info VALUE]", "date/time values: now, arithmetic, calendar",
+    "date", "[add VALUE [-]INTERVAL | diff A B | info VALUE | format VALUE [P [Q]] | parse TEXT [P]]",
+    "date/time values: now, arithmetic, calendar, text",
     "Without arguments prints the current local date and time.\n"
     "  add VALUE INTERVAL    VALUE plus an ISO duration (P1Y2M3DT4H5M6.007S), field\n"
     "                        by field with carries (TDAdd); -INTERVAL subtracts (TDSubst)\n"
     "  diff A B              TDCmp of A and B (-1, 0, 1) and the time from B to A\n"
     "  info VALUE            day of week, day of year, week of year (by the first-week\n"
     "                        rule of the system default locale) and leap year\n"
+    "  format VALUE [DATEPICTURE|- [TIMEPICTURE]]\n"
+    "                        TDToString: date and time in the locale's default forms,\n"
+    "                        or by pictures (d dd ddd dddd M MM MMM MMMM y yy yyyy gg\n"
+    "                        h hh H HH m mm s ss t tt 'text'); one picture alone gives\n"
+    "                        only its part; - stands for no date picture\n"
+    "  parse TEXT [PICTURE]  TDFromString: the value read by PICTURE (default: the\n"
+    "                        locale's short date); exit 1 when the text does not match\n"
     "Values are YYYY-MM-DD[THH:MM[:SS[.mmm]]], set with TDSetTime, so overflowing\n"
     "fields carry (2023-02-30 is 2023-03-02). The locale comes from QELBASE_LOCALE,\n"
     "LC_ALL, LC_MESSAGES or LANG.\n",

@@ -43,6 +43,16 @@ WORD QEL_CDECL TDGetDayOfYear(const SYSTEMTIME* td);
    on Monday. */
 WORD QEL_CDECL TDGetWeekOfYear(const SYSTEMTIME* td);
 
+/* Text.  TDToString formats the date part (with pszDatePicture, or the
+   locale's default when only the time picture is null) and the time part
+   run together; it returns null and stores the count needed (terminator
+   included) at pnSize when pszBuffer is null or *pnSize is too small.
+   TDFromString parses by a date/time picture (null: the locale's short
+   date) and returns null, leaving the target alone, on a mismatch. */
+WCHAR* QEL_CDECL TDToString(const SYSTEMTIME* td, const WCHAR* pszDatePicture, const WCHAR* pszTimePicture,
+                            WCHAR* pszBuffer, LONG* pnSize);
+TD QEL_CDECL TDFromString(const WCHAR* pszText, const WCHAR* pszPicture, TD target);
+
 /* Arithmetic and comparison: a is changed in place and returned. */
 TD QEL_CDECL TDAdd(TD a, const SYSTEMTIME* interval);
 TD QEL_CDECL TDSubst(TD a, const SYSTEMTIME* interval);

@@ -41,6 +41,15 @@ int iswspace(WCHAR c) {
          c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
+// Letters of the Latin, Greek and Cyrillic blocks and the CJK ideographs;
+// enough for the day and month names of every locale the table carries.
+int iswalpha(WCHAR c) {
+  if (c < 0x80) return (c | 0x20) >= u'a' && (c | 0x20) <= u'z';
+  if (c < 0x100) return c == 0xAA || c == 0xB5 || c == 0xBA || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
+  return (c <= 0x2AF) || (c >= 0x370 && c <= 0x3FF && c != 0x37E && c != 0x387) || (c >= 0x400 && c <= 0x52F) ||
+         (c >= 0x4E00 && c <= 0x9FFF);
+}
+
 WCHAR towupper(WCHAR c) {
   if (c >= u'a' && c <= u'z') return WCHAR(c - 0x20);
   if (c < 0x80 || !languageCase()) return c;

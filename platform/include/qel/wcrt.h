@@ -21,6 +21,7 @@
 
 #ifdef __cplusplus
 int iswspace(WCHAR c);
+int iswalpha(WCHAR c);
 WCHAR towupper(WCHAR c);
 WCHAR towlower(WCHAR c);
 #endif

@@ -272,6 +272,22 @@ typedef DWORD LCTYPE;
    ERROR_INVALID_FLAGS (item). */
 int WINAPI GetLocaleInfoW(LCID Locale, LCTYPE LCType, LPWSTR lpLCData, int cchData);
 
+#define DATE_SHORTDATE 0x00000001
+#define DATE_LONGDATE 0x00000002
+#define DATE_YEARMONTH 0x00000008
+#define TIME_NOMINUTESORSECONDS 0x00000001
+#define TIME_NOSECONDS 0x00000002
+#define TIME_NOTIMEMARKER 0x00000004
+#define TIME_FORCE24HOURFORMAT 0x00000008
+
+/* A null time formats the current local time; a null format takes the
+   locale's picture (the DATE_ flags pick which).  Results and errors as
+   GetLocaleInfoW; an invalid SYSTEMTIME fails with ERROR_INVALID_PARAMETER. */
+int WINAPI GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR lpFormat, LPWSTR lpDateStr,
+                          int cchDate);
+int WINAPI GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCWSTR lpFormat, LPWSTR lpTimeStr,
+                          int cchTime);
+
 /* ---- message formatting ----------------------------------------------- */
 
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
