@@ -63,8 +63,15 @@ unsigned readName(const WCHAR*& t, unsigned maxLength, LCTYPE firstName, unsigne
 
 unsigned runLimit(WCHAR c) {
   switch (c) {
-    case u'd': case u'M': case u'y': return 4;
-    case u'h': case u'H': case u'm': case u's': case u't': case u'g': return 2;
+    case u'd':
+    case u'M':
+    case u'y': return 4;
+    case u'h':
+    case u'H':
+    case u'm':
+    case u's':
+    case u't':
+    case u'g': return 2;
     default: return 0;
   }
 }
@@ -74,7 +81,8 @@ Element elementOf(WCHAR c, unsigned run) {
     case u'd': return run <= 2 ? Element::Day : Element::DayName;
     case u'M': return Element::Month;
     case u'y': return Element::Year;
-    case u'h': case u'H': return Element::Hour;
+    case u'h':
+    case u'H': return Element::Hour;
     case u'm': return Element::Minute;
     case u's': return Element::Second;
     case u't': return Element::Marker;
@@ -91,30 +99,22 @@ bool readElement(const WCHAR*& t, WCHAR c, unsigned run, SYSTEMTIME& v) {
         return v.wDay >= 1 && v.wDay <= 31;
       }
       // Monday is the first name, Sunday (0) the seventh; no match is no failure.
-      if (unsigned k = readName(t, run == 3 ? 3 : 40, run == 3 ? LOCALE_SABBREVDAYNAME1 : LOCALE_SDAYNAME1, 7))
+      if (unsigned k =
+              readName(t, run == 3 ? 3 : 40, run == 3 ? LOCALE_SABBREVDAYNAME1 : LOCALE_SDAYNAME1, 7))
         v.wDayOfWeek = WORD(k % 7);
       return true;
     case u'M':
       if (run <= 2)
         v.wMonth = WORD(readDigits(t, 2));
       else
-        v.wMonth = WORD(readName(t, run == 3 ? 3 : 40, run == 3 ? LOCALE_SABBREVMONTHNAME1 : LOCALE_SMONTHNAME1, 12));
+        v.wMonth = WORD(
+            readName(t, run == 3 ? 3 : 40, run == 3 ? LOCALE_SABBREVMONTHNAME1 : LOCALE_SMONTHNAME1, 12));
       return v.wMonth >= 1 && v.wMonth <= 12;
-    case u'y':
-      v.wYear = run <= 2 ? WORD(1900 + readDigits(t, 2)) : WORD(readDigits(t, 4));
-      return true;
-    case u'h':
-      v.wHour = WORD(readDigits(t, 2));
-      return v.wHour <= 11;
-    case u'H':
-      v.wHour = WORD(readDigits(t, 2));
-      return v.wHour <= 23;
-    case u'm':
-      v.wMinute = WORD(readDigits(t, 2));
-      return v.wMinute <= 59;
-    case u's':
-      v.wSecond = WORD(readDigits(t, 2));
-      return v.wSecond <= 59;
+    case u'y': v.wYear = run <= 2 ? WORD(1900 + readDigits(t, 2)) : WORD(readDigits(t, 4)); return true;
+    case u'h': v.wHour = WORD(readDigits(t, 2)); return v.wHour <= 11;
+    case u'H': v.wHour = WORD(readDigits(t, 2)); return v.wHour <= 23;
+    case u'm': v.wMinute = WORD(readDigits(t, 2)); return v.wMinute <= 59;
+    case u's': v.wSecond = WORD(readDigits(t, 2)); return v.wSecond <= 59;
     default:  // t, tt and the era read nothing
       return true;
   }

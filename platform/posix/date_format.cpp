@@ -57,52 +57,49 @@ struct Picture {
 
 // One element of the picture, or false when the letter is not one of this
 // formatter's (it is then copied).
-bool formatElement(std::u16string& out, char16_t letter, size_t run, const SYSTEMTIME& st, const LocaleData& l,
-                   const Picture& p) {
+bool formatElement(std::u16string& out, char16_t letter, size_t run, const SYSTEMTIME& st,
+                   const LocaleData& l, const Picture& p) {
   if (p.dateLetters) {
     switch (letter) {
       case u'd':
-        if (run <= 2) appendNumber(out, st.wDay, unsigned(run));
+        if (run <= 2)
+          appendNumber(out, st.wDay, unsigned(run));
         else
           out += item(l, (run == 3 ? LOCALE_SABBREVDAYNAME1 : LOCALE_SDAYNAME1) + (dayOfWeek(st) + 6) % 7);
         return true;
       case u'M':
-        if (run <= 2) appendNumber(out, st.wMonth, unsigned(run));
-        else out += item(l, (run == 3 ? LOCALE_SABBREVMONTHNAME1 : LOCALE_SMONTHNAME1) + st.wMonth - 1u);
+        if (run <= 2)
+          appendNumber(out, st.wMonth, unsigned(run));
+        else
+          out += item(l, (run == 3 ? LOCALE_SABBREVMONTHNAME1 : LOCALE_SMONTHNAME1) + st.wMonth - 1u);
         return true;
       case u'y':
-        if (run <= 2) appendNumber(out, st.wYear % 100, unsigned(run));
-        else appendNumber(out, st.wYear, 4);
+        if (run <= 2)
+          appendNumber(out, st.wYear % 100, unsigned(run));
+        else
+          appendNumber(out, st.wYear, 4);
         return true;
-      case u'g':
-        out += kEraNames[l.column];
-        return true;
-      default:
-        return false;
+      case u'g': out += kEraNames[l.column]; return true;
+      default: return false;
     }
   }
   const unsigned width = run >= 2 ? 2 : 1;
   switch (letter) {
     case u'h':
-      if (p.timeFlags & TIME_FORCE24HOURFORMAT) appendNumber(out, st.wHour, width);
-      else appendNumber(out, st.wHour % 12 == 0 ? 12 : st.wHour % 12, width);
+      if (p.timeFlags & TIME_FORCE24HOURFORMAT)
+        appendNumber(out, st.wHour, width);
+      else
+        appendNumber(out, st.wHour % 12 == 0 ? 12 : st.wHour % 12, width);
       return true;
-    case u'H':
-      appendNumber(out, st.wHour, width);
-      return true;
-    case u'm':
-      appendNumber(out, st.wMinute, width);
-      return true;
-    case u's':
-      appendNumber(out, st.wSecond, width);
-      return true;
+    case u'H': appendNumber(out, st.wHour, width); return true;
+    case u'm': appendNumber(out, st.wMinute, width); return true;
+    case u's': appendNumber(out, st.wSecond, width); return true;
     case u't': {
       std::u16string_view marker = item(l, st.wHour < 12 ? LOCALE_S1159 : LOCALE_S2359);
       out += run >= 2 ? marker : marker.substr(0, 1);
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -197,11 +194,11 @@ int format(LCID lcid, const SYSTEMTIME* when, LPCWSTR picture, LCTYPE defaultPic
 
 extern "C" {
 
-int WINAPI GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR lpFormat, LPWSTR lpDateStr,
-                          int cchDate) {
+int WINAPI GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR lpFormat,
+                          LPWSTR lpDateStr, int cchDate) {
   const DWORD pictureFlags = dwFlags & (DATE_SHORTDATE | DATE_LONGDATE | DATE_YEARMONTH);
-  const bool onePicture = pictureFlags == 0 || pictureFlags == DATE_SHORTDATE || pictureFlags == DATE_LONGDATE ||
-                          pictureFlags == DATE_YEARMONTH;
+  const bool onePicture = pictureFlags == 0 || pictureFlags == DATE_SHORTDATE ||
+                          pictureFlags == DATE_LONGDATE || pictureFlags == DATE_YEARMONTH;
   if ((dwFlags & ~(pictureFlags | LOCALE_NOUSEROVERRIDE)) || !onePicture || (lpFormat && pictureFlags)) {
     SetLastError(ERROR_INVALID_FLAGS);
     return 0;
@@ -212,15 +209,16 @@ int WINAPI GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, 
   return qel::posix::format(Locale, lpDate, lpFormat, picture, {true, 0}, lpDateStr, cchDate);
 }
 
-int WINAPI GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCWSTR lpFormat, LPWSTR lpTimeStr,
-                          int cchTime) {
+int WINAPI GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCWSTR lpFormat,
+                          LPWSTR lpTimeStr, int cchTime) {
   const DWORD known = TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT |
                       LOCALE_NOUSEROVERRIDE;
   if (dwFlags & ~known) {
     SetLastError(ERROR_INVALID_FLAGS);
     return 0;
   }
-  return qel::posix::format(Locale, lpTime, lpFormat, LOCALE_STIMEFORMAT, {false, dwFlags}, lpTimeStr, cchTime);
+  return qel::posix::format(Locale, lpTime, lpFormat, LOCALE_STIMEFORMAT, {false, dwFlags}, lpTimeStr,
+                            cchTime);
 }
 
 }  // extern "C"

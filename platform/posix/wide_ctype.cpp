@@ -46,8 +46,8 @@ int iswspace(WCHAR c) {
 int iswalpha(WCHAR c) {
   if (c < 0x80) return (c | 0x20) >= u'a' && (c | 0x20) <= u'z';
   if (c < 0x100) return c == 0xAA || c == 0xB5 || c == 0xBA || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
-  return (c <= 0x2AF) || (c >= 0x370 && c <= 0x3FF && c != 0x37E && c != 0x387) || (c >= 0x400 && c <= 0x52F) ||
-         (c >= 0x4E00 && c <= 0x9FFF);
+  return (c <= 0x2AF) || (c >= 0x370 && c <= 0x3FF && c != 0x37E && c != 0x387) ||
+         (c >= 0x400 && c <= 0x52F) || (c >= 0x4E00 && c <= 0x9FFF);
 }
 
 WCHAR towupper(WCHAR c) {

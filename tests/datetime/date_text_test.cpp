@@ -1,0 +1,209 @@
+/* TDToString's size protocol and parts, TDFromString's acceptance and
+   failure rules, and round trips in the system default locale (the suite
+   also runs with QELBASE_LOCALE=de-DE). */
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "datetime/DateTime.h"
+
+namespace {
+
+SYSTEMTIME at(int y, int m, int d, int h = 0, int mi = 0, int s = 0, int ms = 0, int dow = 0) {
+  return SYSTEMTIME{WORD(y), WORD(m), WORD(dow), WORD(d), WORD(h), WORD(mi), WORD(s), WORD(ms)};
+}
+
+std::u16string localeItem(LCTYPE item) {
+  WCHAR buffer[100];
+  return GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, item, buffer, 100) ? std::u16string(buffer) : u"";
+}
+
+std::u16string format(const SYSTEMTIME& v, const WCHAR* datePicture, const WCHAR* timePicture) {
+  LONG size = 0;
+  EXPECT_EQ(TDToString(&v, datePicture, timePicture, nullptr, &size), nullptr);
+  std::u16string text(size_t(size), u'#');
+  LONG given = size;
+  EXPECT_EQ(TDToString(&v, datePicture, timePicture, text.data(), &given), text.data());
+  EXPECT_EQ(given, size);  // left as it was
+  EXPECT_EQ(text[size_t(size - 1)], 0);
+  text.resize(size_t(size - 1));
+  return text;
+}
+
+std::u16string platformDate(const SYSTEMTIME& v, DWORD flags, const WCHAR* picture) {
+  WCHAR buffer[100];
+  int n = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, flags, &v, picture, buffer, 100);
+  return std::u16string(buffer, size_t(n > 0 ? n - 1 : 0));
+}
+
+std::u16string platformTime(const SYSTEMTIME& v, DWORD flags, const WCHAR* picture) {
+  WCHAR buffer[100];
+  int n = GetTimeFormatW(LOCALE_SYSTEM_DEFAULT, flags, &v, picture, buffer, 100);
+  return std::u16string(buffer, size_t(n > 0 ? n - 1 : 0));
+}
+
+TEST(DateToString, PartsAndSizeProtocol) {
+  const SYSTEMTIME v = at(2026, 12, 6, 17, 5, 9);
+  const std::u16string date = platformDate(v, LOCALE_NOUSEROVERRIDE, nullptr);
+  const std::u16string time = platformTime(v, LOCALE_NOUSEROVERRIDE, nullptr);
+  ASSERT_FALSE(date.empty());
+  ASSERT_FALSE(time.empty());
+
+  LONG size = 0;
+  EXPECT_EQ(TDToString(&v, nullptr, nullptr, nullptr, &size), nullptr);
+  EXPECT_EQ(size, LONG(date.size() + time.size() + 1));
+  EXPECT_EQ(format(v, nullptr, nullptr), date + time);  // run together, nothing between
+  EXPECT_EQ(format(v, QEL_W("yyyy-MM-dd"), nullptr), u"2026-12-06");
+  EXPECT_EQ(format(v, nullptr, QEL_W("HH.mm")), u"17.05");
+  EXPECT_EQ(format(v, QEL_W("d.M. "), QEL_W("H:mm")), u"6.12. 17:05");
+  EXPECT_EQ(format(v, QEL_W(""), QEL_W("")), u"");
+
+  // One character short: nothing is written, the needed count comes back.
+  WCHAR buffer[64];
+  std::fill(std::begin(buffer), std::end(buffer), u'#');
+  size = 10;
+  EXPECT_EQ(TDToString(&v, QEL_W("yyyy-MM-dd"), nullptr, buffer, &size), nullptr);
+  EXPECT_EQ(size, 11);
+  EXPECT_EQ(buffer[0], u'#');
+  EXPECT_EQ(TDToString(&v, QEL_W("yyyy"), nullptr, buffer, nullptr), nullptr);
+  // A value the formatter refuses gives empty parts.
+  const SYSTEMTIME invalid = at(2023, 2, 30, 25);
+  EXPECT_EQ(format(invalid, QEL_W("d"), QEL_W("H")), u"");
+}
+
+struct ParseCase {
+  std::u16string text;
+  const WCHAR* picture;
+  bool ok;
+  SYSTEMTIME expected;
+};
+
+TEST(DateFromString, AcceptanceAndFailures) {
+  const ParseCase cases[] = {
+      {u"04.12.2026", QEL_W("dd.MM.yyyy"), true, at(2026, 12, 4)},
+      {u"4/12/2026", QEL_W("dd.MM.yyyy"), false, {}},
+      {u"041226", QEL_W("ddMMyy"), true, at(1926, 12, 4)},
+      {u"12:30", QEL_W("hh:mm"), false, {}},
+      {u"12:30", QEL_W("HH:mm"), true, at(0, 0, 0, 12, 30)},
+      {u"11:59:59", QEL_W("h:m:s"), true, at(0, 0, 0, 11, 59, 59)},
+      {u"31.02.2023", QEL_W("dd.MM.yyyy"), true, at(2023, 2, 31)},
+      {u"anything", QEL_W(""), true, at(0, 0, 0)},
+      {u"10:30 PM", QEL_W("HH:mm tt"), true, at(0, 0, 0, 10, 30)},
+      {u"01.01.2000 trailing", QEL_W("dd.MM.yyyy"), true, at(2000, 1, 1)},
+      {u"00.01.2000", QEL_W("dd.MM.yyyy"), false, {}},
+      {u"32.01.2000", QEL_W("dd.MM.yyyy"), false, {}},
+      {u"01.13.2000", QEL_W("dd.MM.yyyy"), false, {}},
+      {u"01.00.2000", QEL_W("dd.MM.yyyy"), false, {}},
+      {u"24:00", QEL_W("HH:mm"), false, {}},
+      {u"23:60", QEL_W("HH:mm"), false, {}},
+      {u"23:59:60", QEL_W("HH:mm:ss"), false, {}},
+      {u"00:00:00", QEL_W("HH:mm:ss"), true, at(0, 0, 0)},
+      // Digits are found past any other characters; their count is limited.
+      {u"x7y8", QEL_W("dM"), true, at(0, 8, 7)},
+      {u"20261204", QEL_W("yyyyMMdd"), true, at(2026, 12, 4)},
+      {u"5", QEL_W("y"), true, at(1905, 0, 0)},
+      {u"", QEL_W("yy"), true, at(1900, 0, 0)},
+      {u"123456", QEL_W("yyy"), true, at(1234, 0, 0)},
+      // A second element of a kind already read is passed over.
+      {u"1.2.3", QEL_W("d.d.M"), false, {}},
+      {u"1..3", QEL_W("d.d.M"), true, at(0, 3, 1)},
+      {u"6 7", QEL_W("H h"), true, at(0, 0, 0, 6)},
+      {u"a", QEL_W("b"), false, {}},
+      {u"", QEL_W("x"), false, {}},
+      {u"'x'", QEL_W("'x'"), true, at(0, 0, 0)},
+      // The era reads nothing: the text must go on with what follows it.
+      {u" 2026", QEL_W("gg yyyy"), true, at(2026, 0, 0)},
+      {u"A.D. 2026", QEL_W("gg yyyy"), false, {}},
+  };
+  for (const ParseCase& c : cases) {
+    SYSTEMTIME target = at(1, 2, 3, 4, 5, 6, 7, 1);
+    const SYSTEMTIME before = target;
+    TD result = TDFromString(reinterpret_cast<const WCHAR*>(c.text.c_str()), c.picture, &target);
+    const std::string shown(c.text.begin(), c.text.end());
+    if (!c.ok) {
+      EXPECT_EQ(result, nullptr) << shown;
+      EXPECT_EQ(std::memcmp(&target, &before, sizeof target), 0) << shown;
+      continue;
+    }
+    EXPECT_EQ(result, &target) << shown;
+    EXPECT_EQ(std::memcmp(&target, &c.expected, sizeof target), 0)
+        << shown << " -> " << target.wYear << "-" << target.wMonth << "-" << target.wDay << " "
+        << target.wHour << ":" << target.wMinute << ":" << target.wSecond;
+  }
+  SYSTEMTIME target{};
+  EXPECT_EQ(TDFromString(nullptr, QEL_W("d"), &target), nullptr);
+  EXPECT_EQ(TDFromString(QEL_W("1"), QEL_W("d"), nullptr), nullptr);
+}
+
+TEST(DateFromString, NamesOfTheSystemLocale) {
+  for (int k = 1; k <= 7; ++k) {
+    for (LCTYPE first : {LOCALE_SDAYNAME1, LOCALE_SABBREVDAYNAME1}) {
+      std::u16string name = localeItem(first + LCTYPE(k - 1));
+      std::u16string upper;
+      for (char16_t c : name) upper += c < 0x80 && c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+      SYSTEMTIME v{};
+      const WCHAR* picture = first == LOCALE_SDAYNAME1 ? QEL_W("dddd") : QEL_W("ddd");
+      ASSERT_NE(TDFromString((u"  " + upper).c_str(), picture, &v), nullptr);
+      EXPECT_EQ(v.wDayOfWeek, k % 7) << std::string(name.begin(), name.end());
+    }
+  }
+  for (int k = 1; k <= 12; ++k) {
+    SYSTEMTIME v{};
+    ASSERT_NE(TDFromString(localeItem(LOCALE_SMONTHNAME1 + LCTYPE(k - 1)).c_str(), QEL_W("MMMM"), &v),
+              nullptr);
+    EXPECT_EQ(v.wMonth, k);
+    ASSERT_NE(TDFromString(localeItem(LOCALE_SABBREVMONTHNAME1 + LCTYPE(k - 1)).c_str(), QEL_W("MMM"), &v),
+              nullptr);
+    EXPECT_EQ(v.wMonth, k);
+  }
+  SYSTEMTIME v = at(1, 1, 1);
+  EXPECT_EQ(TDFromString(QEL_W("Xyzday"), QEL_W("dddd"), &v), &v);  // an unknown day name does not fail
+  EXPECT_EQ(v.wDayOfWeek, 0);
+  EXPECT_EQ(TDFromString(QEL_W("Smarch"), QEL_W("MMMM"), &v), nullptr);  // an unknown month does
+  // The short-date picture of the locale is the default.
+  SYSTEMTIME d{};
+  const SYSTEMTIME sample = at(2026, 12, 6);
+  ASSERT_NE(TDFromString(platformDate(sample, 0, nullptr).c_str(), nullptr, &d), nullptr);
+  EXPECT_EQ(std::memcmp(&d, &sample, sizeof d), 0);
+}
+
+TEST(DateText, RoundTripsOverManyDates) {
+  const std::u16string shortDate = localeItem(LOCALE_SSHORTDATE);
+  const std::u16string longDate = localeItem(LOCALE_SLONGDATE);
+  struct Pictures {
+    const WCHAR* date;
+    const WCHAR* time;  // null: the date alone
+  };
+  const Pictures pictures[] = {{shortDate.c_str(), nullptr},
+                               {longDate.c_str(), nullptr},
+                               {QEL_W("dd.MM.yyyy "), QEL_W("HH:mm:ss")},
+                               {QEL_W("yyyyMMdd"), QEL_W("HHmmss")},
+                               {QEL_W("ddd, d MMM yyyy "), QEL_W("H:m:s")},
+                               {QEL_W("d MMMM yyyy"), nullptr}};
+  int checked = 0;
+  const SYSTEMTIME step = at(0, 0, 97, 5, 7, 11);
+  for (SYSTEMTIME v = at(1601, 1, 1); v.wYear < 9999; TDAdd(&v, &step)) {
+    SYSTEMTIME probe = v;
+    const WORD dayOfWeek = TDGetDayOfWeek(&probe);
+    for (const Pictures& p : pictures) {
+      const std::u16string text = format(v, p.date, p.time ? p.time : QEL_W(""));
+      const std::u16string picture = std::u16string(p.date) + (p.time ? p.time : u"");
+      const bool hasDayName = picture.find(u"ddd") != std::u16string::npos;
+      SYSTEMTIME back{};
+      ASSERT_NE(TDFromString(text.c_str(), picture.c_str(), &back), nullptr)
+          << std::string(text.begin(), text.end());
+      const SYSTEMTIME expected = at(v.wYear, v.wMonth, v.wDay, p.time ? v.wHour : 0, p.time ? v.wMinute : 0,
+                                     p.time ? v.wSecond : 0, 0, hasDayName ? dayOfWeek : 0);
+      if (std::memcmp(&back, &expected, sizeof back) != 0) {
+        ADD_FAILURE() << std::string(text.begin(), text.end()) << " by "
+                      << std::string(picture.begin(), picture.end());
+        return;
+      }
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 150000);
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+/* GetDateFormatW / GetTimeFormatW: Windows' texts for en-US and de-DE, the
+   flags, the size protocol and the errors. */
+#include <gtest/gtest.h>
+#include <qel/win32.h>
+
+#include <string>
+
+namespace {
+
+const SYSTEMTIME kSunday{2026, 12, 3 /* wrong on purpose */, 6, 17, 5, 9, 250};
+const SYSTEMTIME kMorning{2024, 2, 0, 29, 0, 7, 3, 0};
+
+std::u16string dateText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
+  WCHAR buffer[200];
+  int n = GetDateFormatW(lcid, flags, &st, picture, buffer, 200);
+  return n > 0 ? std::u16string(buffer, size_t(n - 1)) : u"<fail>";
+}
+
+std::u16string timeText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
+  WCHAR buffer[200];
+  int n = GetTimeFormatW(lcid, flags, &st, picture, buffer, 200);
+  return n > 0 ? std::u16string(buffer, size_t(n - 1)) : u"<fail>";
+}
+
+TEST(DateFormat, LocaleDefaultsAndPictures) {
+  struct Case {
+    LCID lcid;
+    DWORD flags;
+    SYSTEMTIME st;
+    const char16_t* picture;
+    std::u16string expected;
+  };
+  const Case cases[] = {
+      {1031, DATE_LONGDATE, kSunday, nullptr, u"Sonntag, 6. Dezember 2026"},
+      {1033, DATE_LONGDATE, kSunday, nullptr, u"Sunday, December 6, 2026"},
+      {1031, 0, kSunday, nullptr, u"06.12.2026"},
+      {1033, DATE_SHORTDATE, kSunday, nullptr, u"12/6/2026"},
+      {1033, LOCALE_NOUSEROVERRIDE, kMorning, nullptr, u"2/29/2024"},
+      {1031, DATE_YEARMONTH, kMorning, nullptr, u"Februar 2024"},
+      {1033, 0, kSunday, u"d dd ddd dddd", u"6 06 Sun Sunday"},
+      {1031, 0, kSunday, u"d dd ddd dddd", u"6 06 So Sonntag"},
+      {1033, 0, kMorning, u"M MM MMM MMMM", u"2 02 Feb February"},
+      {1031, 0, SYSTEMTIME{2023, 3, 0, 1, 0, 0, 0, 0}, u"MMM MMMM", u"M\u00E4r M\u00E4rz"},
+      {1033, 0, SYSTEMTIME{2005, 1, 0, 1, 0, 0, 0, 0}, u"y yy yyyy", u"5 05 2005"},
+      {1033, 0, kSunday, u"gg g", u"A.D. A.D."},
+      {1031, 0, kSunday, u"gg", u"n. Chr."},
+      {1033, 0, kSunday, u"'day' d 'of' MMMM", u"day 6 of December"},
+      {1033, 0, kSunday, u"d''M 'it''s'", u"6'12 it's"},
+      {1033, 0, kSunday, u"hh:mm d", u"hh:mm 6"},  // time letters are text here
+      {1033, 0, kSunday, u"", u""},
+      {1033, 0, kSunday, u"dddddd", u"Sunday"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(dateText(c.lcid, c.flags, c.st, c.picture), c.expected);
+}
+
+TEST(TimeFormat, PicturesAndFlags) {
+  struct Case {
+    LCID lcid;
+    DWORD flags;
+    SYSTEMTIME st;
+    const char16_t* picture;
+    std::u16string expected;
+  };
+  const Case cases[] = {
+      {1033, 0, kSunday, nullptr, u"5:05:09 PM"},
+      {1031, LOCALE_NOUSEROVERRIDE, kSunday, nullptr, u"17:05:09"},
+      {1033, 0, kMorning, nullptr, u"12:07:03 AM"},
+      {1033, 0, kSunday, u"h hh H HH m mm s ss t tt", u"5 05 17 17 5 05 9 09 P PM"},
+      {1031, 0, kSunday, u"h:mm tt", u"5:05 "},
+      {1033, TIME_NOSECONDS, kSunday, nullptr, u"5:05 PM"},
+      {1033, TIME_NOMINUTESORSECONDS, kSunday, nullptr, u"5 PM"},
+      {1033, TIME_NOTIMEMARKER, kSunday, nullptr, u"5:05:09"},
+      {1033, TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER, kSunday, nullptr, u"17:05:09"},
+      {1033, 0, kSunday, u"HH 'Uhr' dd", u"17 Uhr dd"},  // date letters are text here
+      {1033, 0, SYSTEMTIME{2026, 1, 0, 1, 12, 0, 0, 0}, u"h tt", u"12 PM"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(timeText(c.lcid, c.flags, c.st, c.picture), c.expected);
+}
+
+TEST(DateFormat, SizeProtocolAndErrors) {
+  EXPECT_EQ(GetDateFormatW(1031, DATE_LONGDATE, &kSunday, nullptr, nullptr, 0), 26);
+  WCHAR small[25];
+  SetLastError(0);
+  EXPECT_EQ(GetDateFormatW(1031, DATE_LONGDATE, &kSunday, nullptr, small, 25), 0);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+  WCHAR exact[26];
+  EXPECT_EQ(GetDateFormatW(1031, DATE_LONGDATE, &kSunday, nullptr, exact, 26), 26);
+  EXPECT_EQ(GetTimeFormatW(1033, 0, &kSunday, nullptr, nullptr, 0), 11);
+
+  const SYSTEMTIME badDate{2023, 2, 0, 29, 0, 0, 0, 0};
+  const SYSTEMTIME badTime{2023, 1, 0, 1, 24, 0, 0, 0};
+  struct Failure {
+    int result;
+    DWORD error;
+  };
+  auto failure = [](int result) { return Failure{result, GetLastError()}; };
+  const std::pair<Failure, DWORD> failures[] = {
+      {failure(GetDateFormatW(1033, 0, &badDate, nullptr, exact, 26)), ERROR_INVALID_PARAMETER},
+      {failure(GetTimeFormatW(1033, 0, &badTime, nullptr, exact, 26)), ERROR_INVALID_PARAMETER},
+      {failure(GetDateFormatW(1036, 0, &kSunday, nullptr, exact, 26)), ERROR_INVALID_PARAMETER},
+      {failure(GetDateFormatW(1033, DATE_LONGDATE, &kSunday, u"d", exact, 26)), ERROR_INVALID_FLAGS},
+      {failure(GetDateFormatW(1033, DATE_LONGDATE | DATE_SHORTDATE, &kSunday, nullptr, exact, 26)),
+       ERROR_INVALID_FLAGS},
+      {failure(GetTimeFormatW(1033, 0x100, &kSunday, nullptr, exact, 26)), ERROR_INVALID_FLAGS},
+  };
+  for (const auto& [f, expected] : failures) {
+    EXPECT_EQ(f.result, 0);
+    EXPECT_EQ(f.error, expected);
+  }
+  // The date formatter reads no time field, the time formatter no date field.
+  EXPECT_EQ(dateText(1033, 0, badTime, u"d"), u"1");
+  EXPECT_EQ(timeText(1033, 0, badDate, u"H"), u"0");
+  // A null time is now.
+  EXPECT_GT(GetDateFormatW(1033, 0, nullptr, u"yyyy", exact, 26), 0);
+}
+
+}  // namespace
