@@ -34,6 +34,7 @@ void expectArithmetic(TD (*op)(TD, const SYSTEMTIME*), const std::vector<Arithme
 }
 
 TEST(DateArithmetic, AddCarries) {
+  // clang-format off
   expectArithmetic(TDAdd,
                    {
                        {at(2024, 1, 31), at(0, 1, 0), at(2024, 2, 29)},
@@ -62,25 +63,20 @@ TEST(DateArithmetic, SubtractBorrows) {
   expectArithmetic(
       TDSubst,
       {
-          {at(2023, 3, 5), at(0, 0, 5), at(2023, 2, 28)},
-          {at(2023, 3, 5), at(0, 0, 33), at(2023, 1, 31)},
+          {at(2023, 3, 5), at(0, 0, 5), at(2023, 2, 28)}, {at(2023, 3, 5), at(0, 0, 33), at(2023, 1, 31)},
           {at(2024, 3, 5), at(0, 0, 5), at(2024, 2, 29)},
           {at(2023, 1, 1, 10, 0, 30), at(0, 0, 0, 0, 0, 45), at(2023, 1, 1, 9, 59, 45)},
           {at(2023, 1, 1, 10, 0, 0, 200), at(0, 0, 0, 0, 0, 0, 500), at(2023, 1, 1, 9, 59, 59, 700)},
           {at(2023, 1, 1, 10, 0, 0, 0), at(0, 0, 0, 0, 0, 0, 1000), at(2023, 1, 1, 9, 59, 59, 0)},
-          {at(2024, 3, 15), at(0, 3, 0), at(2023, 12, 15)},
-          {at(2023, 3, 31), at(0, 1, 0), at(2023, 2, 28)},
-          {at(2023, 5, 7), at(0, 0, 7), at(2023, 4, 30)},
-          {at(2023, 3, 7), at(0, 0, 7), at(2023, 2, 28)},
+          {at(2024, 3, 15), at(0, 3, 0), at(2023, 12, 15)}, {at(2023, 3, 31), at(0, 1, 0), at(2023, 2, 28)},
+          {at(2023, 5, 7), at(0, 0, 7), at(2023, 4, 30)}, {at(2023, 3, 7), at(0, 0, 7), at(2023, 2, 28)},
           {at(2023, 6, 15), at(0, 6, 0), at(2022, 12, 15)},  // a month minus the same month: December before
           {at(2023, 6, 15), at(0, 18, 0), at(2021, 12, 15)},
           {at(2023, 1, 1), at(0, 0, 0, 0, 0, 0, 1), at(2022, 12, 31, 23, 59, 59, 999)},
           {at(2023, 1, 1), at(0, 0, 0, 0, 0, 0, 2500), at(2022, 12, 31, 23, 59, 57, 500)},
           {at(2023, 1, 1), at(0, 0, 0, 49, 0, 0), at(2022, 12, 29, 23)},
-          {at(2024, 3, 1), at(1, 0, 0), at(2023, 3, 1)},
-          {at(2025, 3, 1), at(0, 0, 365), at(2024, 3, 1)},
-          {at(2024, 2, 29), at(4, 0, 0), at(2020, 2, 29)},
-          {at(2024, 2, 29), at(1, 0, 0), at(2023, 2, 28)},
+          {at(2024, 3, 1), at(1, 0, 0), at(2023, 3, 1)}, {at(2025, 3, 1), at(0, 0, 365), at(2024, 3, 1)},
+          {at(2024, 2, 29), at(4, 0, 0), at(2020, 2, 29)}, {at(2024, 2, 29), at(1, 0, 0), at(2023, 2, 28)},
           {at(0, 1, 1), at(0, 0, 1), at(65535, 12, 31)},  // the year wraps around
       });
 }
@@ -88,6 +84,7 @@ TEST(DateArithmetic, SubtractBorrows) {
 TEST(DateArithmetic, AddThenSubtractReturns) {
   // Within a month the two operations undo each other.
   SYSTEMTIME v = at(2024, 7, 10, 12, 30, 15, 250);
+  // clang-format on
   const SYSTEMTIME original = v;
   const SYSTEMTIME interval = at(0, 0, 5, 13, 45, 50, 900);
   TDAdd(&v, &interval);
@@ -100,16 +97,14 @@ TEST(DateComparison, OrderAndRanges) {
     SYSTEMTIME a, b;
     LONG order;
   };
+  // clang-format off
   const Case cases[] = {
-      {at(2023, 1, 1), at(2023, 1, 1), 0},
-      {at(2023, 1, 1), at(2024, 1, 1), -1},
-      {at(2023, 2, 1), at(2023, 1, 31), 1},
-      {at(2023, 1, 1, 0, 0, 0, 1), at(2023, 1, 1), 1},
-      {at(2023, 1, 1, 23), at(2023, 1, 2), -1},
-      {at(2023, 1, 1, 0, 59), at(2023, 1, 1, 1), -1},
-      {at(2023, 1, 1, 0, 0, 59), at(2023, 1, 1, 0, 1), -1},
-      {at(65535, 1, 1), at(1, 1, 1), 1},
+      {at(2023, 1, 1), at(2023, 1, 1), 0}, {at(2023, 1, 1), at(2024, 1, 1), -1},
+      {at(2023, 2, 1), at(2023, 1, 31), 1}, {at(2023, 1, 1, 0, 0, 0, 1), at(2023, 1, 1), 1},
+      {at(2023, 1, 1, 23), at(2023, 1, 2), -1}, {at(2023, 1, 1, 0, 59), at(2023, 1, 1, 1), -1},
+      {at(2023, 1, 1, 0, 0, 59), at(2023, 1, 1, 0, 1), -1}, {at(65535, 1, 1), at(1, 1, 1), 1},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(TDCmp(&c.a, &c.b), c.order) << shown(c.a) << " " << shown(c.b);
     EXPECT_EQ(TDCmp(&c.b, &c.a), -c.order);
@@ -123,16 +118,13 @@ TEST(DateComparison, OrderAndRanges) {
     SYSTEMTIME b1, b2, x;
     INT inside;
   };
+  // clang-format off
   const RangeCase ranges[] = {
-      {jan10, jan1, at(2024, 1, 5), 1},
-      {jan10, jan1, jan10, 1},
-      {jan10, jan1, at(2024, 1, 11), 0},
-      {jan1, jan10, at(2024, 1, 5), 1},
-      {jan1, jan10, jan1, 1},
-      {jan1, jan10, at(2023, 12, 31), 0},
-      {jan1, jan1, jan1, 1},
-      {jan1, jan1, at(2024, 1, 1, 0, 0, 0, 1), 0},
+      {jan10, jan1, at(2024, 1, 5), 1}, {jan10, jan1, jan10, 1}, {jan10, jan1, at(2024, 1, 11), 0},
+      {jan1, jan10, at(2024, 1, 5), 1}, {jan1, jan10, jan1, 1}, {jan1, jan10, at(2023, 12, 31), 0},
+      {jan1, jan1, jan1, 1}, {jan1, jan1, at(2024, 1, 1, 0, 0, 0, 1), 0},
   };
+  // clang-format on
   for (const RangeCase& r : ranges) EXPECT_EQ(TDInRange(&r.b1, &r.b2, &r.x), r.inside) << shown(r.x);
 }
 

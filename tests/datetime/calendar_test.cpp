@@ -157,15 +157,14 @@ TEST(DateTimeValues, LifeCycleSettersAndGetters) {
   struct Case {
     SYSTEMTIME in, out;
   };
+  // clang-format off
   const Case normalised[] = {
-      {at(2023, 12, 31, 23, 59, 59, 1000), at(2024, 1, 1)},
-      {at(2023, 2, 30), at(2023, 3, 2)},
-      {at(2023, 1, 32), at(2023, 2, 1)},
-      {at(2023, 1, 1, 0, 0, 90), at(2023, 1, 1, 0, 1, 30)},
-      {at(2023, 1, 1, 25), at(2023, 1, 2, 1)},
-      {at(2023, 13, 1), at(2024, 1, 1)},
+      {at(2023, 12, 31, 23, 59, 59, 1000), at(2024, 1, 1)}, {at(2023, 2, 30), at(2023, 3, 2)},
+      {at(2023, 1, 32), at(2023, 2, 1)}, {at(2023, 1, 1, 0, 0, 90), at(2023, 1, 1, 0, 1, 30)},
+      {at(2023, 1, 1, 25), at(2023, 1, 2, 1)}, {at(2023, 13, 1), at(2024, 1, 1)},
       {at(2024, 2, 29), at(2024, 2, 29)},
   };
+  // clang-format on
   for (const Case& c : normalised) {
     td->wDayOfWeek = 3;
     TDSetTime(td, c.in.wYear, c.in.wMonth, c.in.wDay, c.in.wHour, c.in.wMinute, c.in.wSecond,

@@ -80,6 +80,7 @@ struct ParseCase {
 };
 
 TEST(DateFromString, AcceptanceAndFailures) {
+  // clang-format off
   const ParseCase cases[] = {
       {u"04.12.2026", QEL_W("dd.MM.yyyy"), true, at(2026, 12, 4)},
       {u"4/12/2026", QEL_W("dd.MM.yyyy"), false, {}},
@@ -100,10 +101,8 @@ TEST(DateFromString, AcceptanceAndFailures) {
       {u"23:59:60", QEL_W("HH:mm:ss"), false, {}},
       {u"00:00:00", QEL_W("HH:mm:ss"), true, at(0, 0, 0)},
       // Digits are found past any other characters; their count is limited.
-      {u"x7y8", QEL_W("dM"), true, at(0, 8, 7)},
-      {u"20261204", QEL_W("yyyyMMdd"), true, at(2026, 12, 4)},
-      {u"5", QEL_W("y"), true, at(1905, 0, 0)},
-      {u"", QEL_W("yy"), true, at(1900, 0, 0)},
+      {u"x7y8", QEL_W("dM"), true, at(0, 8, 7)}, {u"20261204", QEL_W("yyyyMMdd"), true, at(2026, 12, 4)},
+      {u"5", QEL_W("y"), true, at(1905, 0, 0)}, {u"", QEL_W("yy"), true, at(1900, 0, 0)},
       {u"123456", QEL_W("yyy"), true, at(1234, 0, 0)},
       // A second element of a kind already read is passed over.
       {u"1.2.3", QEL_W("d.d.M"), false, {}},
@@ -116,6 +115,7 @@ TEST(DateFromString, AcceptanceAndFailures) {
       {u" 2026", QEL_W("gg yyyy"), true, at(2026, 0, 0)},
       {u"A.D. 2026", QEL_W("gg yyyy"), false, {}},
   };
+  // clang-format on
   for (const ParseCase& c : cases) {
     SYSTEMTIME target = at(1, 2, 3, 4, 5, 6, 7, 1);
     const SYSTEMTIME before = target;
@@ -175,13 +175,14 @@ TEST(DateText, RoundTripsOverManyDates) {
     const WCHAR* date;
     const WCHAR* time;  // null: the date alone
   };
+  // clang-format off
   const Pictures pictures[] = {{shortDate.c_str(), nullptr},
-                               {longDate.c_str(), nullptr},
-                               {QEL_W("dd.MM.yyyy "), QEL_W("HH:mm:ss")},
+                               {longDate.c_str(), nullptr}, {QEL_W("dd.MM.yyyy "), QEL_W("HH:mm:ss")},
                                {QEL_W("yyyyMMdd"), QEL_W("HHmmss")},
                                {QEL_W("ddd, d MMM yyyy "), QEL_W("H:m:s")},
                                {QEL_W("d MMMM yyyy"), nullptr}};
   int checked = 0;
+  // clang-format on
   const SYSTEMTIME step = at(0, 0, 97, 5, 7, 11);
   for (SYSTEMTIME v = at(1601, 1, 1); v.wYear < 9999; TDAdd(&v, &step)) {
     SYSTEMTIME probe = v;

@@ -30,11 +30,11 @@ TEST(DateFormat, LocaleDefaultsAndPictures) {
     const char16_t* picture;
     std::u16string expected;
   };
+  // clang-format off
   const Case cases[] = {
       {1031, DATE_LONGDATE, kSunday, nullptr, u"Sonntag, 6. Dezember 2026"},
       {1033, DATE_LONGDATE, kSunday, nullptr, u"Sunday, December 6, 2026"},
-      {1031, 0, kSunday, nullptr, u"06.12.2026"},
-      {1033, DATE_SHORTDATE, kSunday, nullptr, u"12/6/2026"},
+      {1031, 0, kSunday, nullptr, u"06.12.2026"}, {1033, DATE_SHORTDATE, kSunday, nullptr, u"12/6/2026"},
       {1033, LOCALE_NOUSEROVERRIDE, kMorning, nullptr, u"2/29/2024"},
       {1031, DATE_YEARMONTH, kMorning, nullptr, u"Februar 2024"},
       {1033, 0, kSunday, u"d dd ddd dddd", u"6 06 Sun Sunday"},
@@ -42,14 +42,14 @@ TEST(DateFormat, LocaleDefaultsAndPictures) {
       {1033, 0, kMorning, u"M MM MMM MMMM", u"2 02 Feb February"},
       {1031, 0, SYSTEMTIME{2023, 3, 0, 1, 0, 0, 0, 0}, u"MMM MMMM", u"M\u00E4r M\u00E4rz"},
       {1033, 0, SYSTEMTIME{2005, 1, 0, 1, 0, 0, 0, 0}, u"y yy yyyy", u"5 05 2005"},
-      {1033, 0, kSunday, u"gg g", u"A.D. A.D."},
-      {1031, 0, kSunday, u"gg", u"n. Chr."},
+      {1033, 0, kSunday, u"gg g", u"A.D. A.D."}, {1031, 0, kSunday, u"gg", u"n. Chr."},
       {1033, 0, kSunday, u"'day' d 'of' MMMM", u"day 6 of December"},
       {1033, 0, kSunday, u"d''M 'it''s'", u"6'12 it's"},
       {1033, 0, kSunday, u"hh:mm d", u"hh:mm 6"},  // time letters are text here
       {1033, 0, kSunday, u"", u""},
       {1033, 0, kSunday, u"dddddd", u"Sunday"},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(dateText(c.lcid, c.flags, c.st, c.picture), c.expected);
 }
 
@@ -61,19 +61,20 @@ TEST(TimeFormat, PicturesAndFlags) {
     const char16_t* picture;
     std::u16string expected;
   };
+  // clang-format off
   const Case cases[] = {
       {1033, 0, kSunday, nullptr, u"5:05:09 PM"},
       {1031, LOCALE_NOUSEROVERRIDE, kSunday, nullptr, u"17:05:09"},
       {1033, 0, kMorning, nullptr, u"12:07:03 AM"},
       {1033, 0, kSunday, u"h hh H HH m mm s ss t tt", u"5 05 17 17 5 05 9 09 P PM"},
-      {1031, 0, kSunday, u"h:mm tt", u"5:05 "},
-      {1033, TIME_NOSECONDS, kSunday, nullptr, u"5:05 PM"},
+      {1031, 0, kSunday, u"h:mm tt", u"5:05 "}, {1033, TIME_NOSECONDS, kSunday, nullptr, u"5:05 PM"},
       {1033, TIME_NOMINUTESORSECONDS, kSunday, nullptr, u"5 PM"},
       {1033, TIME_NOTIMEMARKER, kSunday, nullptr, u"5:05:09"},
       {1033, TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER, kSunday, nullptr, u"17:05:09"},
       {1033, 0, kSunday, u"HH 'Uhr' dd", u"17 Uhr dd"},  // date letters are text here
       {1033, 0, SYSTEMTIME{2026, 1, 0, 1, 12, 0, 0, 0}, u"h tt", u"12 PM"},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(timeText(c.lcid, c.flags, c.st, c.picture), c.expected);
 }
 
@@ -94,6 +95,7 @@ TEST(DateFormat, SizeProtocolAndErrors) {
     DWORD error;
   };
   auto failure = [](int result) { return Failure{result, GetLastError()}; };
+  // clang-format off
   const std::pair<Failure, DWORD> failures[] = {
       {failure(GetDateFormatW(1033, 0, &badDate, nullptr, exact, 26)), ERROR_INVALID_PARAMETER},
       {failure(GetTimeFormatW(1033, 0, &badTime, nullptr, exact, 26)), ERROR_INVALID_PARAMETER},
@@ -103,6 +105,7 @@ TEST(DateFormat, SizeProtocolAndErrors) {
        ERROR_INVALID_FLAGS},
       {failure(GetTimeFormatW(1033, 0x100, &kSunday, nullptr, exact, 26)), ERROR_INVALID_FLAGS},
   };
+  // clang-format on
   for (const auto& [f, expected] : failures) {
     EXPECT_EQ(f.result, 0);
     EXPECT_EQ(f.error, expected);

@@ -85,33 +85,16 @@ std::u16string localeText(LCID lcid, LCTYPE item) {
 }
 
 TEST(LocaleInfo, WindowsValuesForBothLocales) {
+  // The items the formatters do not show: names and pictures come out of
+  // the date formatter's own tests.
   struct Case {
     LCTYPE item;
     std::u16string en, de;
   };
   const Case cases[] = {
-      {LOCALE_IFIRSTWEEKOFYEAR, u"0", u"2"},
-      {LOCALE_IFIRSTDAYOFWEEK, u"6", u"0"},
-      {LOCALE_SSHORTDATE, u"M/d/yyyy", u"dd.MM.yyyy"},
-      {LOCALE_SLONGDATE, u"dddd, MMMM d, yyyy", u"dddd, d. MMMM yyyy"},
-      {LOCALE_STIMEFORMAT, u"h:mm:ss tt", u"HH:mm:ss"},
-      {LOCALE_SSHORTTIME, u"h:mm tt", u"HH:mm"},
-      {LOCALE_S1159, u"AM", u""},
-      {LOCALE_S2359, u"PM", u""},
-      {LOCALE_SDATE, u"/", u"."},
-      {LOCALE_STIME, u":", u":"},
-      {LOCALE_SDECIMAL, u".", u","},
-      {LOCALE_STHOUSAND, u",", u"."},
-      {LOCALE_SDAYNAME1, u"Monday", u"Montag"},
-      {LOCALE_SDAYNAME7, u"Sunday", u"Sonntag"},
-      {LOCALE_SABBREVDAYNAME1, u"Mon", u"Mo"},
-      {LOCALE_SABBREVDAYNAME7, u"Sun", u"So"},
-      {LOCALE_SMONTHNAME1 + 2, u"March", u"M\u00E4rz"},
-      {LOCALE_SMONTHNAME12, u"December", u"Dezember"},
-      {LOCALE_SABBREVMONTHNAME1 + 9, u"Oct", u"Okt"},
-      {LOCALE_SABBREVMONTHNAME12, u"Dec", u"Dez"},
-      {LOCALE_SNAME, u"en-US", u"de-DE"},
-      {LOCALE_IFIRSTWEEKOFYEAR | LOCALE_NOUSEROVERRIDE, u"0", u"2"},
+      {LOCALE_IFIRSTWEEKOFYEAR, u"0", u"2"}, {LOCALE_IFIRSTDAYOFWEEK, u"6", u"0"},
+      {LOCALE_SDECIMAL, u".", u","},         {LOCALE_STHOUSAND, u",", u"."},
+      {LOCALE_SNAME, u"en-US", u"de-DE"},    {LOCALE_IFIRSTWEEKOFYEAR | LOCALE_NOUSEROVERRIDE, u"0", u"2"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(localeText(1033, c.item), c.en) << std::hex << c.item;

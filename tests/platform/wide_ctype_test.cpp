@@ -15,21 +15,14 @@ TEST(WideCtype, CaseMappingFollowsTheRuntimeLocale) {
   struct Case {
     WCHAR lower, upperInC, upperInGerman;
   };
+  // clang-format off
   const Case cases[] = {
-      {u'a', u'A', u'A'},
-      {u'z', u'Z', u'Z'},
-      {u'1', u'1', u'1'},
-      {u'\u00E4', u'\u00E4', u'\u00C4'},
-      {u'\u00FE', u'\u00FE', u'\u00DE'},
-      {u'\u00DF', u'\u00DF', u'\u00DF'},
-      {u'\u00F7', u'\u00F7', u'\u00F7'},
-      {u'\u00FF', u'\u00FF', u'\u0178'},
-      {u'\u0101', u'\u0101', u'\u0100'},
-      {u'\u03B1', u'\u03B1', u'\u0391'},
-      {u'\u03C2', u'\u03C2', u'\u03C2'},
-      {u'\u044F', u'\u044F', u'\u042F'},
-      {u'\u0451', u'\u0451', u'\u0401'},
+      {u'a', u'A', u'A'}, {u'z', u'Z', u'Z'}, {u'1', u'1', u'1'}, {u'\u00E4', u'\u00E4', u'\u00C4'},
+      {u'\u00FE', u'\u00FE', u'\u00DE'}, {u'\u00DF', u'\u00DF', u'\u00DF'}, {u'\u00F7', u'\u00F7', u'\u00F7'},
+      {u'\u00FF', u'\u00FF', u'\u0178'}, {u'\u0101', u'\u0101', u'\u0100'}, {u'\u03B1', u'\u03B1', u'\u0391'},
+      {u'\u03C2', u'\u03C2', u'\u03C2'}, {u'\u044F', u'\u044F', u'\u042F'}, {u'\u0451', u'\u0451', u'\u0401'},
   };
+  // clang-format on
   ASSERT_NE(_wsetlocale(LC_ALL, QEL_W("C")), nullptr);
   for (const Case& c : cases) EXPECT_EQ(towupper(c.lower), c.upperInC) << int(c.lower);
   ASSERT_NE(_wsetlocale(LC_ALL, QEL_W("German")), nullptr);
