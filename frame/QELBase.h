@@ -12,5 +12,6 @@
 #include "frame/ResultCodes.h"
 #include "frame/Version.h"
 #include "scanner/Symbol.h"
+#include "strings/StringObject.h"
 
 #endif

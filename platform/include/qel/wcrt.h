@@ -20,10 +20,22 @@
 #else /* POSIX */
 
 #ifdef __cplusplus
+/* The standard headers first: their using-declarations must see only the
+   host library's wchar_t functions, not these overloads. */
+#include <cstdlib>
+#include <cwchar>
+#include <cwctype>
+#include <string>
+
 int iswspace(WCHAR c);
 int iswalpha(WCHAR c);
 WCHAR towupper(WCHAR c);
 WCHAR towlower(WCHAR c);
+size_t wcslen(const WCHAR* s);
+int wcscmp(const WCHAR* a, const WCHAR* b);
+/* Reads as the runtime does: leading white space, sign, digits with the
+   _wsetlocale decimal point, exponent, INF and NAN. */
+double wcstod(const WCHAR* s, WCHAR** end);
 #endif
 
 #endif /* POSIX */

@@ -1,0 +1,172 @@
+/* Cutting, trimming, case mapping, substitution, searching and comparing. */
+#include <qel/wcrt.h>
+
+#include <cstring>
+
+#include "frame/Heap.h"
+#include "strings/StringObject.h"
+
+namespace {
+
+LONG lengthOf(const TSString* ts) { return ts->nSize ? LONG(ts->nSize - 1) : 0; }
+
+// Sets ts to `count` characters of src from `start`, or to nothing.
+TS cutFrom(TS ts, const TSString* src, LONG start, LONG count) {
+  const WCHAR* text = src->pText;  // read before TSInit: src may be ts
+  const LONG length = lengthOf(src);
+  TSInit(ts);
+  if (ts == src || length == 0 || count <= 0) return ts;
+  return TSSetStrN(ts, text + start, ULONG(count));
+}
+
+// ts set to the characters [from, to) of its own text, through a scratch copy
+// (the source must not lie in the block being reallocated).
+TS keepRange(TS ts, LONG from, LONG to) {
+  const LONG length = lengthOf(ts);
+  auto* scratch = static_cast<WCHAR*>(qel::heapCalloc(size_t(length) + 1, sizeof(WCHAR)));
+  if (!scratch) return nullptr;
+  std::memcpy(scratch, ts->pText, size_t(length) * sizeof(WCHAR));
+  TS result = TSSetStrN(ts, scratch + from, ULONG(to - from));
+  qel::heapFree(scratch);
+  return result;
+}
+
+// The result of a substitution is built in a temporary object and copied
+// back once; ts stays as it was when the temporary cannot be built.
+template <class MatchLength>
+TS substitute(TS ts, const WCHAR* replacement, MatchLength matchAt) {
+  TSString temp{};
+  const LONG length = lengthOf(ts);
+  const WCHAR* text = ts->pText;
+  LONG stretch = 0;
+  bool ok = true;
+  for (LONG i = 0; i < length && ok;) {
+    const LONG match = matchAt(text + i, length - i);
+    if (match == 0) {
+      ++i;
+      continue;
+    }
+    if (i > stretch) ok = TSAddStrN(&temp, text + stretch, ULONG(i - stretch)) != nullptr;
+    if (ok && replacement) ok = TSAddStr(&temp, replacement) != nullptr;
+    i += match;
+    stretch = i;
+  }
+  if (ok && length > stretch) ok = TSAddStrN(&temp, text + stretch, ULONG(length - stretch)) != nullptr;
+  if (!ok) {
+    TSInit(&temp);
+    return nullptr;
+  }
+  TSInit(ts);
+  TS result = TSCopy(ts, &temp);
+  TSInit(&temp);
+  return result;
+}
+
+template <WCHAR (*Map)(WCHAR)>
+TS mapCase(TS ts) {
+  for (LONG i = 0; i < lengthOf(ts); ++i) ts->pText[i] = Map(ts->pText[i]);
+  return ts;
+}
+
+WCHAR lower(WCHAR c) { return towlower(c); }
+WCHAR upper(WCHAR c) { return towupper(c); }
+
+}  // namespace
+
+extern "C" {
+
+TS QEL_CDECL TSSubStr(TS ts, const TSString* src, LONG nStart, LONG nCount) {
+  const LONG length = lengthOf(src);
+  if (nStart < 0 || nCount < 0 || LONGLONG(nStart) + nCount > length) return cutFrom(ts, src, 0, 0);
+  return cutFrom(ts, src, nStart, nCount);
+}
+
+TS QEL_CDECL TSLeft(TS ts, const TSString* src, LONG nCount) {
+  const LONG length = lengthOf(src);
+  return cutFrom(ts, src, 0, nCount < 0 ? 0 : nCount <= length ? nCount : length);
+}
+
+TS QEL_CDECL TSRight(TS ts, const TSString* src, LONG nCount) {
+  const LONG length = lengthOf(src);
+  if (nCount < 0) return cutFrom(ts, src, 0, 0);
+  const LONG count = nCount <= length ? nCount : length;
+  return cutFrom(ts, src, length - count, count);
+}
+
+TS QEL_CDECL TSMid(TS ts, const TSString* src, LONG nStart, LONG nCount) {
+  const LONG length = lengthOf(src);
+  LONGLONG start = nStart;
+  if (start < 0) start += LONGLONG(length) - 1;  // -1 is the character before the last one
+  if (start < 0 || nCount < 0) return cutFrom(ts, src, 0, 0);
+  // Past the end the whole source is the result, as with TSLeft and TSRight.
+  if (start + nCount > length) return cutFrom(ts, src, 0, length);
+  return cutFrom(ts, src, LONG(start), nCount);
+}
+
+TS QEL_CDECL TSLower(TS ts) { return mapCase<lower>(ts); }
+TS QEL_CDECL TSUpper(TS ts) { return mapCase<upper>(ts); }
+
+TS QEL_CDECL TSLTrim(TS ts) {
+  const LONG length = lengthOf(ts);
+  LONG k = 0;
+  while (k < length && ts->pText[k] == u' ') ++k;
+  if (k == length) return TSInit(ts);
+  return k == 0 ? ts : keepRange(ts, k, length);
+}
+
+TS QEL_CDECL TSRTrim(TS ts) {
+  LONG i = lengthOf(ts) - 1;
+  while (i >= 0 && ts->pText[i] == u' ') --i;
+  if (i < 0) return TSInit(ts);
+  return i == lengthOf(ts) - 1 ? ts : keepRange(ts, 0, i + 1);
+}
+
+TS QEL_CDECL TSATrim(TS ts) {
+  TS result = TSLTrim(ts);
+  return result ? TSRTrim(result) : nullptr;
+}
+
+TS QEL_CDECL TSChrSubst(TS ts, const WCHAR* pszSet, const WCHAR* pszReplacement) {
+  if (lengthOf(ts) == 0) return ts;
+  return substitute(ts, pszReplacement, [pszSet](const WCHAR* at, LONG) {
+    for (const WCHAR* c = pszSet; *c; ++c)
+      if (*c == *at) return LONG(1);
+    return LONG(0);
+  });
+}
+
+TS QEL_CDECL TSStrSubst(TS ts, const WCHAR* pszPattern, const WCHAR* pszReplacement) {
+  const LONG patternLength = LONG(wcslen(pszPattern));
+  if (lengthOf(ts) == 0 || patternLength == 0) return ts;
+  return substitute(ts, pszReplacement, [pszPattern, patternLength](const WCHAR* at, LONG rest) {
+    return rest >= patternLength && std::memcmp(at, pszPattern, size_t(patternLength) * sizeof(WCHAR)) == 0
+               ? patternLength
+               : LONG(0);
+  });
+}
+
+LONG QEL_CDECL TSStrPos(const TSString* ts, const WCHAR* pszPattern, LONG nStart) {
+  const LONG length = lengthOf(ts);
+  if (length == 0 || !*pszPattern || nStart < 0 || nStart > length || ts->pText[0] == 0) return -1;
+  // The search runs over the text up to its first zero character.
+  const LONG end = LONG(wcslen(ts->pText)), patternLength = LONG(wcslen(pszPattern));
+  for (LONG p = nStart; p + patternLength <= end; ++p)
+    if (std::memcmp(ts->pText + p, pszPattern, size_t(patternLength) * sizeof(WCHAR)) == 0) return p;
+  return -1;
+}
+
+LONG QEL_CDECL TSStrRPos(const TSString* ts, const WCHAR* pszPattern, LONG nLowest) {
+  const LONG length = lengthOf(ts), patternLength = LONG(wcslen(pszPattern));
+  const LONG lowest = nLowest < 0 ? 0 : nLowest;
+  if (patternLength == 0) return lowest <= length ? length : -1;
+  for (LONG p = length - patternLength; p >= lowest; --p)
+    if (std::memcmp(ts->pText + p, pszPattern, size_t(patternLength) * sizeof(WCHAR)) == 0) return p;
+  return -1;
+}
+
+LONG QEL_CDECL TSCmp(const TSString* a, const TSString* b) {
+  if (a->nSize == 0 || b->nSize == 0) return a->nSize == b->nSize ? 0 : a->nSize == 0 ? -1 : 1;
+  return wcscmp(a->pText, b->pText);
+}
+
+}  // extern "C"
