@@ -2,6 +2,7 @@
 #include <qel/wcrt.h>
 
 #include <cstring>
+#include <string_view>
 
 #include "frame/Heap.h"
 #include "strings/StringObject.h"
@@ -33,25 +34,21 @@ TS keepRange(TS ts, LONG from, LONG to) {
 
 // The result of a substitution is built in a temporary object and copied
 // back once; ts stays as it was when the temporary cannot be built.
-template <class MatchLength>
-TS substitute(TS ts, const WCHAR* replacement, MatchLength matchAt) {
+// nextMatch(text, from) gives the position and length of the next match.
+template <class NextMatch>
+TS substitute(TS ts, const WCHAR* replacement, NextMatch nextMatch) {
   TSString temp{};
-  const LONG length = lengthOf(ts);
-  const WCHAR* text = ts->pText;
-  LONG stretch = 0;
+  const std::u16string_view text(ts->pText, size_t(lengthOf(ts)));
+  size_t from = 0;
   bool ok = true;
-  for (LONG i = 0; i < length && ok;) {
-    const LONG match = matchAt(text + i, length - i);
-    if (match == 0) {
-      ++i;
-      continue;
-    }
-    if (i > stretch) ok = TSAddStrN(&temp, text + stretch, ULONG(i - stretch)) != nullptr;
-    if (ok && replacement) ok = TSAddStr(&temp, replacement) != nullptr;
-    i += match;
-    stretch = i;
+  for (;;) {
+    const auto [at, length] = nextMatch(text, from);
+    if (at == std::u16string_view::npos) break;
+    if (at > from) ok = ok && TSAddStrN(&temp, text.data() + from, ULONG(at - from));
+    if (replacement) ok = ok && TSAddStr(&temp, replacement);
+    from = at + length;
   }
-  if (ok && length > stretch) ok = TSAddStrN(&temp, text + stretch, ULONG(length - stretch)) != nullptr;
+  if (from < text.size()) ok = ok && TSAddStrN(&temp, text.data() + from, ULONG(text.size() - from));
   if (!ok) {
     TSInit(&temp);
     return nullptr;
@@ -61,6 +58,10 @@ TS substitute(TS ts, const WCHAR* replacement, MatchLength matchAt) {
   TSInit(&temp);
   return result;
 }
+
+struct Match {
+  size_t at, length;
+};
 
 template <WCHAR (*Map)(WCHAR)>
 TS mapCase(TS ts) {
@@ -128,20 +129,17 @@ TS QEL_CDECL TSATrim(TS ts) {
 
 TS QEL_CDECL TSChrSubst(TS ts, const WCHAR* pszSet, const WCHAR* pszReplacement) {
   if (lengthOf(ts) == 0) return ts;
-  return substitute(ts, pszReplacement, [pszSet](const WCHAR* at, LONG) {
-    for (const WCHAR* c = pszSet; *c; ++c)
-      if (*c == *at) return LONG(1);
-    return LONG(0);
+  const std::u16string_view set(pszSet);
+  return substitute(ts, pszReplacement, [set](std::u16string_view text, size_t from) {
+    return Match{text.find_first_of(set, from), 1};
   });
 }
 
 TS QEL_CDECL TSStrSubst(TS ts, const WCHAR* pszPattern, const WCHAR* pszReplacement) {
-  const LONG patternLength = LONG(wcslen(pszPattern));
-  if (lengthOf(ts) == 0 || patternLength == 0) return ts;
-  return substitute(ts, pszReplacement, [pszPattern, patternLength](const WCHAR* at, LONG rest) {
-    return rest >= patternLength && std::memcmp(at, pszPattern, size_t(patternLength) * sizeof(WCHAR)) == 0
-               ? patternLength
-               : LONG(0);
+  const std::u16string_view pattern(pszPattern);
+  if (lengthOf(ts) == 0 || pattern.empty()) return ts;
+  return substitute(ts, pszReplacement, [pattern](std::u16string_view text, size_t from) {
+    return Match{text.find(pattern, from), pattern.size()};
   });
 }
 
@@ -149,19 +147,16 @@ LONG QEL_CDECL TSStrPos(const TSString* ts, const WCHAR* pszPattern, LONG nStart
   const LONG length = lengthOf(ts);
   if (length == 0 || !*pszPattern || nStart < 0 || nStart > length || ts->pText[0] == 0) return -1;
   // The search runs over the text up to its first zero character.
-  const LONG end = LONG(wcslen(ts->pText)), patternLength = LONG(wcslen(pszPattern));
-  for (LONG p = nStart; p + patternLength <= end; ++p)
-    if (std::memcmp(ts->pText + p, pszPattern, size_t(patternLength) * sizeof(WCHAR)) == 0) return p;
-  return -1;
+  const std::u16string_view text(ts->pText);
+  const size_t at = text.find(std::u16string_view(pszPattern), size_t(nStart));
+  return at == std::u16string_view::npos ? -1 : LONG(at);
 }
 
 LONG QEL_CDECL TSStrRPos(const TSString* ts, const WCHAR* pszPattern, LONG nLowest) {
-  const LONG length = lengthOf(ts), patternLength = LONG(wcslen(pszPattern));
-  const LONG lowest = nLowest < 0 ? 0 : nLowest;
-  if (patternLength == 0) return lowest <= length ? length : -1;
-  for (LONG p = length - patternLength; p >= lowest; --p)
-    if (std::memcmp(ts->pText + p, pszPattern, size_t(patternLength) * sizeof(WCHAR)) == 0) return p;
-  return -1;
+  const std::u16string_view text(ts->pText ? ts->pText : u"", size_t(lengthOf(ts))), pattern(pszPattern);
+  const size_t lowest = nLowest < 0 ? 0 : size_t(nLowest);  // positions below 0 are never examined
+  const size_t at = text.rfind(pattern);
+  return at == std::u16string_view::npos || at < lowest ? -1 : LONG(at);
 }
 
 LONG QEL_CDECL TSCmp(const TSString* a, const TSString* b) {
