@@ -157,18 +157,6 @@ std::u16string formatPicture(std::u16string_view picture, const SYSTEMTIME& st, 
   return out;
 }
 
-int deliver(const std::u16string& text, LPWSTR buffer, int count) {
-  const int needed = int(text.size()) + 1;
-  if (count == 0) return needed;
-  if (count < needed) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return 0;
-  }
-  text.copy(buffer, text.size());
-  buffer[text.size()] = 0;
-  return needed;
-}
-
 int format(LCID lcid, const SYSTEMTIME* when, LPCWSTR picture, LCTYPE defaultPicture, const Picture& p,
            LPWSTR buffer, int count) {
   const LocaleData* l = findLocale(lcid);
@@ -186,7 +174,7 @@ int format(LCID lcid, const SYSTEMTIME* when, LPCWSTR picture, LCTYPE defaultPic
     return 0;
   }
   std::u16string_view pictureText = picture ? std::u16string_view(picture) : item(*l, defaultPicture);
-  return deliver(formatPicture(pictureText, st, *l, p), buffer, count);
+  return deliverText(formatPicture(pictureText, st, *l, p), buffer, count);
 }
 
 }  // namespace

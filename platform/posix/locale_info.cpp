@@ -97,6 +97,18 @@ DWORD numberOf(std::u16string_view text, bool hex) {
 
 }  // namespace
 
+int deliverText(std::u16string_view text, LPWSTR buffer, int count) {
+  const int needed = int(text.size()) + 1;
+  if (count == 0) return needed;
+  if (count < needed) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  text.copy(buffer, text.size());
+  buffer[text.size()] = 0;
+  return needed;
+}
+
 bool localeItem(const LocaleData& locale, LCTYPE item, std::u16string_view& value) {
   item &= ~DWORD(LOCALE_NOUSEROVERRIDE | LOCALE_RETURN_NUMBER);
   if (item == LOCALE_SDECIMAL || item == LOCALE_STHOUSAND) {
@@ -138,13 +150,5 @@ extern "C" int WINAPI GetLocaleInfoW(LCID Locale, LCTYPE LCType, LPWSTR lpLCData
     lpLCData[1] = WCHAR(n >> 16);
     return 2;
   }
-  const int needed = int(value.size()) + 1;
-  if (cchData == 0) return needed;
-  if (cchData < needed) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return 0;
-  }
-  value.copy(lpLCData, value.size());
-  lpLCData[value.size()] = 0;
-  return needed;
+  return qel::posix::deliverText(value, lpLCData, cchData);
 }

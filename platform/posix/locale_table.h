@@ -27,6 +27,10 @@ struct LocaleData {
 // not one the table carries.
 bool localeItem(const LocaleData& locale, LCTYPE item, std::u16string_view& value);
 
+// Windows' buffer protocol for text results: with count 0 the size needed
+// (terminator included); a smaller buffer fails with ERROR_INSUFFICIENT_BUFFER.
+int deliverText(std::u16string_view text, LPWSTR buffer, int count);
+
 // The locale with this identifier; LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT
 // and 0 stand for the default one.  Null when the table lacks it.
 const LocaleData* findLocale(LCID lcid);

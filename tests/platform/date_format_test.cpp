@@ -10,16 +10,20 @@ namespace {
 const SYSTEMTIME kSunday{2026, 12, 3 /* wrong on purpose */, 6, 17, 5, 9, 250};
 const SYSTEMTIME kMorning{2024, 2, 0, 29, 0, 7, 3, 0};
 
-std::u16string dateText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
+using Formatter = int(WINAPI*)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
+
+std::u16string formatted(Formatter f, LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
   WCHAR buffer[200];
-  int n = GetDateFormatW(lcid, flags, &st, picture, buffer, 200);
+  int n = f(lcid, flags, &st, picture, buffer, 200);
   return n > 0 ? std::u16string(buffer, size_t(n - 1)) : u"<fail>";
 }
 
+std::u16string dateText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
+  return formatted(GetDateFormatW, lcid, flags, st, picture);
+}
+
 std::u16string timeText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
-  WCHAR buffer[200];
-  int n = GetTimeFormatW(lcid, flags, &st, picture, buffer, 200);
-  return n > 0 ? std::u16string(buffer, size_t(n - 1)) : u"<fail>";
+  return formatted(GetTimeFormatW, lcid, flags, st, picture);
 }
 
 TEST(DateFormat, LocaleDefaultsAndPictures) {
