@@ -2,12 +2,13 @@
 # (find_package(QELBase) gives QELBase::QELBaseU) and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
-set(QELBASE_HEADER_DIRS frame containers scanner datetime strings)
+set(QELBASE_HEADER_DIRS frame containers scanner expr datetime strings)
 foreach(dir IN LISTS QELBASE_HEADER_DIRS)
   install(DIRECTORY "${CMAKE_SOURCE_DIR}/${dir}/" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase/${dir}"
           FILES_MATCHING PATTERN "*.h" PATTERN "Heap.h" EXCLUDE PATTERN "Boundary.h" EXCLUDE
           PATTERN "Module.h" EXCLUDE PATTERN "ScannerText.h" EXCLUDE
-          PATTERN "CalendarRules.h" EXCLUDE)
+          PATTERN "CalendarRules.h" EXCLUDE
+          PATTERN "ExprInternal.h" EXCLUDE PATTERN "Compiler.h" EXCLUDE)
 endforeach()
 install(FILES "${CMAKE_SOURCE_DIR}/frame/QELBase.h" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase")
 install(FILES "${CMAKE_SOURCE_DIR}/platform/include/qel/win32.h"

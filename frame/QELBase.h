@@ -5,6 +5,7 @@
 #include "containers/BalancedTree.h"
 #include "containers/DynArray.h"
 #include "datetime/DateTime.h"
+#include "expr/Expression.h"
 #include "frame/CritSect.h"
 #include "frame/DataObjects.h"
 #include "frame/Message.h"
