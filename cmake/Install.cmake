@@ -8,7 +8,8 @@ foreach(dir IN LISTS QELBASE_HEADER_DIRS)
           FILES_MATCHING PATTERN "*.h" PATTERN "Heap.h" EXCLUDE PATTERN "Boundary.h" EXCLUDE
           PATTERN "Module.h" EXCLUDE PATTERN "ScannerText.h" EXCLUDE
           PATTERN "CalendarRules.h" EXCLUDE
-          PATTERN "ExprInternal.h" EXCLUDE PATTERN "Compiler.h" EXCLUDE)
+          PATTERN "ExprInternal.h" EXCLUDE PATTERN "Compiler.h" EXCLUDE
+          PATTERN "InstructionSet.h" EXCLUDE)
 endforeach()
 install(FILES "${CMAKE_SOURCE_DIR}/frame/QELBase.h" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase")
 install(FILES "${CMAKE_SOURCE_DIR}/platform/include/qel/win32.h"

@@ -27,8 +27,8 @@ DWORD compileExpression(ExprContext* ctx, Compiler& compiler, LONG requiredType,
 
 }  // namespace
 
-extern "C" DWORD QEL_STDCALL ExprCompile(ExprContext* pCtx, const WCHAR* pszExpr, LONG* pnStart, LONG nRequiredType,
-                                         LONG* pbConstant, LONG* pnResultType) {
+extern "C" DWORD QEL_STDCALL ExprCompile(ExprContext* pCtx, const WCHAR* pszExpr, LONG* pnStart,
+                                         LONG nRequiredType, LONG* pbConstant, LONG* pnResultType) {
   return qel::guarded(QEL_E_OUTOFMEMORY, [&]() -> DWORD {
     LONG start = DAGetSize(pCtx->hCode);
     *pnStart = start;

@@ -1,22 +1,23 @@
 /* An expression context's birth and death, and the host's user pointer. */
+#include <qel/wcrt.h>
+
 #include <cstring>
 
+#include "datetime/DateTime.h"
 #include "expr/ExprInternal.h"
 #include "frame/Boundary.h"
 #include "frame/Heap.h"
 #include "frame/ResultCodes.h"
 #include "strings/StringObject.h"
-#include "datetime/DateTime.h"
-
-#include <qel/wcrt.h>
 
 namespace qel::expr {
 
 const ExprOperand kNotLValue = {nullptr, EXT_Void, EXS_Constant, 0, 0};
 
 const WCHAR* typeName(LONG type) {
-  static const WCHAR* const kNames[] = {u"EXT_Void",     u"EXT_Char",   u"EXT_Long", u"EXT_ULong",  u"EXT_Double",
-                                        u"EXT_BitField", u"EXT_String", u"EXT_Date", u"EXT_Unknown"};
+  static const WCHAR* const kNames[] = {u"EXT_Void",   u"EXT_Char",   u"EXT_Long",
+                                        u"EXT_ULong",  u"EXT_Double", u"EXT_BitField",
+                                        u"EXT_String", u"EXT_Date",   u"EXT_Unknown"};
   return type >= EXT_Void && type <= EXT_Unknown ? kNames[type] : kNames[EXT_Unknown];
 }
 
@@ -27,7 +28,8 @@ namespace {
 using namespace qel::expr;
 
 LONG QEL_CDECL compareNamesExactly(const void* probe, const void* elem) {
-  return wcscmp(static_cast<const ExprSymbol*>(probe)->pszName, static_cast<const ExprSymbol*>(elem)->pszName);
+  return wcscmp(static_cast<const ExprSymbol*>(probe)->pszName,
+                static_cast<const ExprSymbol*>(elem)->pszName);
 }
 
 // Folds to lower case as the runtime's case-insensitive wide comparison does,
@@ -65,7 +67,8 @@ void destroyTables(ExprContext* ctx) {
 DWORD createTables(ExprContext* ctx, bool ignoreCase) {
   ctx->hCode = ctx->hArgTypes = ctx->hXRefList = nullptr;
   ctx->hXRefTree = nullptr;
-  ctx->hSymbols = BTCreate(ignoreCase ? compareNamesIgnoringCase : compareNamesExactly, LONG(sizeof(ExprSymbol)));
+  ctx->hSymbols =
+      BTCreate(ignoreCase ? compareNamesIgnoringCase : compareNamesExactly, LONG(sizeof(ExprSymbol)));
   if (ctx->hSymbols) ctx->hCode = DACreate(LONG(sizeof(ExprInstr)), 10);
   if (ctx->hCode) ctx->hArgTypes = DACreate(LONG(sizeof(LONG)), 10);
   return ctx->hArgTypes ? createXRefTables(ctx) : QEL_E_OUTOFMEMORY;
@@ -88,9 +91,10 @@ DWORD createXRefTables(ExprContext* ctx) {
 
 extern "C" {
 
-DWORD QEL_STDCALL ExprInit(ExprContext* pCtx, ULONG nMaxIdentLen, ULONG nMaxAlphaLen, ULONG bUpperCaseKeywords,
-                           LONG nMode, const WCHAR* pszTerminators, LONG bPrefetch, ExprScanFn pfnNextSym,
-                           ExprScanFn pfnGetSym, ExprScanFn pfnGetAlpha, LONG_PTR nCbArg1, void* pCbArg2) {
+DWORD QEL_STDCALL ExprInit(ExprContext* pCtx, ULONG nMaxIdentLen, ULONG nMaxAlphaLen,
+                           ULONG bUpperCaseKeywords, LONG nMode, const WCHAR* pszTerminators, LONG bPrefetch,
+                           ExprScanFn pfnNextSym, ExprScanFn pfnGetSym, ExprScanFn pfnGetAlpha,
+                           LONG_PTR nCbArg1, void* pCbArg2) {
   return qel::guarded(QEL_E_OUTOFMEMORY, [&]() -> DWORD {
     // A failed init leaves nothing allocated behind, so the record may simply
     // be dropped or initialised again.

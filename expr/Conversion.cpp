@@ -2,12 +2,12 @@
  * Which operand of a binary operator is converted, and to what: the
  * conversion whose opcode ranks lower wins, "no conversion" ranking lowest.
  */
+#include <qel/wcrt.h>
+
 #include <cstring>
 
 #include "expr/Compiler.h"
 #include "frame/ResultCodes.h"
-
-#include <qel/wcrt.h>
 
 namespace {
 
@@ -38,7 +38,8 @@ WCHAR mismatchText[2 * 12 + 5 + 1];
 
 DWORD mismatch(ExprContext* ctx, LONG left, LONG right) {
   WCHAR* out = mismatchText;
-  for (const WCHAR* part : {qel::expr::typeName(left), static_cast<const WCHAR*>(u" <-> "), qel::expr::typeName(right)}) {
+  for (const WCHAR* part :
+       {qel::expr::typeName(left), static_cast<const WCHAR*>(u" <-> "), qel::expr::typeName(right)}) {
     size_t n = wcslen(part);
     std::memcpy(out, part, n * sizeof(WCHAR));
     out += n;

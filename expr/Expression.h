@@ -105,9 +105,10 @@ typedef struct ExprContext {
 /* Arguments 2 to 5 go to SymInit unchanged; a nonzero bUpperCaseKeywords
    also makes symbol names case-insensitive.  Null callbacks use the
    embedded scanner. */
-DWORD QEL_STDCALL ExprInit(ExprContext* pCtx, ULONG nMaxIdentLen, ULONG nMaxAlphaLen, ULONG bUpperCaseKeywords,
-                           LONG nMode, const WCHAR* pszTerminators, LONG bPrefetch, ExprScanFn pfnNextSym,
-                           ExprScanFn pfnGetSym, ExprScanFn pfnGetAlpha, LONG_PTR nCbArg1, void* pCbArg2);
+DWORD QEL_STDCALL ExprInit(ExprContext* pCtx, ULONG nMaxIdentLen, ULONG nMaxAlphaLen,
+                           ULONG bUpperCaseKeywords, LONG nMode, const WCHAR* pszTerminators, LONG bPrefetch,
+                           ExprScanFn pfnNextSym, ExprScanFn pfnGetSym, ExprScanFn pfnGetAlpha,
+                           LONG_PTR nCbArg1, void* pCbArg2);
 DWORD QEL_STDCALL ExprRelease(ExprContext* pCtx);
 
 /* 0, 0x8002802D when the name exists, or 0x8007000E. */

@@ -51,7 +51,9 @@ LONG opcodeOf(const OperatorCode (&table)[N], LONG sym) {
   return 0;
 }
 
-bool yieldsLong(LONG opcode) { return opcode == EOP_LOR || opcode == EOP_LAND || (opcode >= EOP_EQU && opcode <= EOP_GEQ); }
+bool yieldsLong(LONG opcode) {
+  return opcode == EOP_LOR || opcode == EOP_LAND || (opcode >= EOP_EQU && opcode <= EOP_GEQ);
+}
 
 class NestingGuard {
  public:

@@ -36,13 +36,15 @@ const WCHAR* visit(ExprSymbol* symbol, ExprOperand** operand, void** position) {
 extern "C" {
 
 DWORD QEL_STDCALL ExprDefineVar(ExprContext* pCtx, void* pValue, const WCHAR* pszName, LONG nType) {
-  return qel::guarded(QEL_E_OUTOFMEMORY,
-                      [&] { return insertSymbol(pCtx, {pszName, {pValue, nType, EXS_Plain, -1, 0}}); });
+  return qel::guarded(QEL_E_OUTOFMEMORY, [&] {
+    return insertSymbol(pCtx, {pszName, {pValue, nType, EXS_Plain, -1, 0}});
+  });
 }
 
 DWORD QEL_STDCALL ExprDefineConst(ExprContext* pCtx, void* pValue, const WCHAR* pszName, LONG nType) {
-  return qel::guarded(QEL_E_OUTOFMEMORY,
-                      [&] { return insertSymbol(pCtx, {pszName, {pValue, nType, EXS_Constant, -1, 0}}); });
+  return qel::guarded(QEL_E_OUTOFMEMORY, [&] {
+    return insertSymbol(pCtx, {pszName, {pValue, nType, EXS_Constant, -1, 0}});
+  });
 }
 
 DWORD QEL_CDECL ExprDefineFn(ExprContext* pCtx, void* pfnFunction, const WCHAR* pszName, LONG nResultType,
@@ -60,7 +62,8 @@ DWORD QEL_CDECL ExprDefineFn(ExprContext* pCtx, void* pfnFunction, const WCHAR* 
     }
     const LONG terminator = EXT_Void;
     stored = stored && DAAddElem(pCtx->hArgTypes, &terminator);
-    if (!stored || insertSymbol(pCtx, {pszName, {pfnFunction, nResultType, EXS_Function, first, 0}}) != QEL_S_OK) {
+    if (!stored ||
+        insertSymbol(pCtx, {pszName, {pfnFunction, nResultType, EXS_Function, first, 0}}) != QEL_S_OK) {
       truncateArgTypes(pCtx->hArgTypes, first);
       return QEL_E_OUTOFMEMORY;
     }

@@ -4,7 +4,9 @@
 
 #include <qel/win32.h>
 
+#include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace qel::test {
 
@@ -18,6 +20,21 @@ inline WString wprintf(const WCHAR* format, ...) {
   int n = _vsnwprintf(buffer, 4096, format, args);
   va_end(args);
   return n < 0 ? WString(QEL_W("<overflow>")) : WString(buffer, size_t(n));
+}
+
+// ASCII as is, anything else as \uXXXX: for readable failure messages.
+inline std::string narrow(std::basic_string_view<WCHAR> text) {
+  std::string out;
+  for (WCHAR c : text) {
+    if (c >= 0x20 && c < 0x7F) {
+      out += char(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\u%04X", unsigned(c));
+      out += hex;
+    }
+  }
+  return out;
 }
 
 }  // namespace qel::test

@@ -1,0 +1,127 @@
+/*
+ * A host of the expression engine for tests: one context over variables of
+ * every type, a constant and a few functions, and the compiled code rendered
+ * as one line ("x a 2 b MUL:Long ADD:Long ASS:Long@x END").
+ */
+#ifndef QELBASE_TESTS_EXPR_HOST_H
+#define QELBASE_TESTS_EXPR_HOST_H
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "datetime/DateTime.h"
+#include "expr/Expression.h"
+#include "expr/InstructionSet.h"
+#include "strings/StringObject.h"
+#include "support/WideText.h"
+
+namespace qel::test {
+
+inline const char* shortTypeName(LONG type) {
+  static const char* const kNames[] = {"Void", "Char",   "Long", "ULong",  "Double",
+                                       "Bit",  "String", "Date", "Unknown"};
+  return type >= 0 && type <= EXT_Unknown ? kNames[type] : "?";
+}
+
+struct ExprHost {
+  // Host functions of the compile tests; the evaluator tests replace them.
+  static double QEL_CDECL f(ExprContext*, LONG_PTR) { return 0; }
+  static LONG QEL_CDECL g(ExprContext*, LONG_PTR) { return 0; }
+  static LONG QEL_CDECL any(ExprContext*, LONG_PTR) { return 1; }
+
+  explicit ExprHost(ULONG upperCase = 0, const WCHAR* terminators = nullptr) {
+    EXPECT_EQ(
+        ExprInit(&ctx, 64, 256, upperCase, SYM_MODE_C, terminators, 1, nullptr, nullptr, nullptr, 0, nullptr),
+        0u);
+    s = TSNew();
+    t = TDNew();
+    for (auto [name, value, type] : {std::tuple{u"x", (void*)&x, EXT_Long},
+                                     {u"a", &a, EXT_Long},
+                                     {u"b", &b, EXT_Long},
+                                     {u"n", &n, EXT_Long},
+                                     {u"u", &u, EXT_ULong},
+                                     {u"d", &d, EXT_Double},
+                                     {u"c", &c, EXT_Char},
+                                     {u"bf", &bf, EXT_BitField},
+                                     {u"s", s, EXT_String},
+                                     {u"t", t, EXT_Date}})
+      EXPECT_EQ(ExprDefineVar(&ctx, value, name, type), 0u);
+    EXPECT_EQ(ExprDefineConst(&ctx, &k, u"k", EXT_Long), 0u);
+    EXPECT_EQ(ExprDefineFn(&ctx, (void*)&f, u"f", EXT_Double, 2, EXT_Long, EXT_Double), 0u);
+    EXPECT_EQ(ExprDefineFn(&ctx, (void*)&g, u"g", EXT_Long, 0), 0u);
+    EXPECT_EQ(ExprDefineFn(&ctx, (void*)&any, u"any", EXT_Long, 1, EXT_Unknown), 0u);
+  }
+  ~ExprHost() {
+    ExprRelease(&ctx);
+    TSFree(s);
+    TDFree(t);
+  }
+  ExprHost(const ExprHost&) = delete;
+  ExprHost& operator=(const ExprHost&) = delete;
+
+  DWORD compile(const std::u16string& text, LONG required = 0) {
+    text_ = text;
+    constant = -1;
+    type = -1;
+    return ExprCompile(&ctx, text_.c_str(), &start, required, &constant, &type);
+  }
+
+  // The name of the symbol whose storage `value` is, or null.
+  const WCHAR* symbolAt(const void* value) {
+    ExprOperand* op;
+    void* pos;
+    for (const WCHAR* name = ExprGetFirstVar(&ctx, &op, &pos); name; name = ExprGetNextVar(&ctx, &op, &pos))
+      if (op->pValue == value) return name;
+    return nullptr;
+  }
+
+  std::string literal(const ExprOperand& op) {
+    char out[64];
+    switch (op.nType) {
+      case EXT_Char: return "'" + narrow(std::u16string(1, *static_cast<WCHAR*>(op.pValue))) + "'";
+      case EXT_Long: std::snprintf(out, sizeof out, "%d", *static_cast<LONG*>(op.pValue)); return out;
+      case EXT_ULong: std::snprintf(out, sizeof out, "%uu", *static_cast<ULONG*>(op.pValue)); return out;
+      case EXT_Double: std::snprintf(out, sizeof out, "%g", *static_cast<double*>(op.pValue)); return out;
+      case EXT_String: return "\"" + narrow(TSGetStr(static_cast<TS>(op.pValue))) + "\"";
+      default: return "?";
+    }
+  }
+
+  // The code from `from` to the END of that expression.
+  std::string render(LONG from) {
+    std::string out;
+    for (LONG i = from; i < DAGetSize(ctx.hCode); ++i) {
+      const ExprInstr& in = *static_cast<ExprInstr*>(DAGetElem(ctx.hCode, i));
+      if (!out.empty()) out += ' ';
+      const WCHAR* symbol = symbolAt(in.op.pValue);
+      if (in.nOpcode == EOP_END) return out + "END";
+      if (in.nOpcode == EOP_NOP) {
+        out += symbol ? narrow(symbol) : literal(in.op);
+        continue;
+      }
+      out += narrow(qel::expr::opcodeInfo(in.nOpcode)->name + 4) + ":" + shortTypeName(in.op.nType);
+      if (symbol) out += "@" + narrow(symbol);
+    }
+    return out;
+  }
+  std::string code() { return render(start); }
+
+  ExprContext ctx;
+  LONG x = 0, a = 0, b = 0, n = 0, k = 7;
+  ULONG u = 0;
+  double d = 0;
+  WCHAR c = 0;
+  ExprBitField bf{};
+  TS s;
+  TD t;
+  LONG start = -1, constant = -1, type = -1;
+
+ private:
+  std::u16string text_;
+};
+
+}  // namespace qel::test
+
+#endif
