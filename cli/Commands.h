@@ -19,6 +19,7 @@ struct Command {
 
 extern const Command kMsgCommand;
 extern const Command kDateCommand;
+extern const Command kEvalCommand;
 extern const Command kExampleCommand;
 extern const Command kScanCommand;
 

@@ -12,7 +12,7 @@ namespace {
 
 using qel::cli::Command;
 
-constexpr std::array<const Command*, 4> kCommands{&qel::cli::kDateCommand, &qel::cli::kExampleCommand,
+constexpr std::array<const Command*, 5> kCommands{&qel::cli::kDateCommand, &qel::cli::kEvalCommand, &qel::cli::kExampleCommand,
                                                   &qel::cli::kMsgCommand, &qel::cli::kScanCommand};
 
 void printHelp() {

@@ -1,0 +1,142 @@
+/* The qel tool's expression host: variables from the command line. */
+#include "EvalHost.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+#include "Console.h"
+#include "DateValues.h"
+#include "datetime/DateTime.h"
+#include "strings/StringObject.h"
+
+namespace qel::cli {
+namespace {
+
+struct TypeWord {
+  std::string_view word;
+  LONG type;
+};
+constexpr TypeWord kTypes[] = {{"char", EXT_Char},         {"long", EXT_Long},     {"ulong", EXT_ULong},
+                               {"double", EXT_Double},     {"bitfield", EXT_BitField}, {"string", EXT_String},
+                               {"date", EXT_Date}};
+
+template <class T>
+bool parseInteger(std::string_view text, T& out) {
+  int base = 10;
+  bool negative = !text.empty() && text[0] == '-';
+  if (negative) text.remove_prefix(1);
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  unsigned long long magnitude = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+  if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return false;
+  out = T(negative ? 0 - magnitude : magnitude);
+  return true;
+}
+
+bool parseNumber(Variable& v, std::string_view text) {
+  switch (v.type) {
+    case EXT_Char: {
+      std::basic_string<WCHAR> wide = fromUtf8(text);
+      if (wide.size() != 1) return false;
+      v.number.ch = wide[0];
+      return true;
+    }
+    case EXT_Long: return parseInteger(text, v.number.l);
+    case EXT_ULong: return parseInteger(text, v.number.ul);
+    case EXT_BitField: {
+      unsigned long long bits = 0;
+      if (!parseInteger(text, bits)) return false;
+      v.number.bits = {ULONG(bits >> 32), ULONG(bits)};
+      return true;
+    }
+    case EXT_Double: {
+      std::string copy(text);
+      char* end = nullptr;
+      v.number.d = std::strtod(copy.c_str(), &end);
+      return !copy.empty() && *end == 0;
+    }
+    default: return false;
+  }
+}
+
+}  // namespace
+
+EvalHost::EvalHost() {
+  ready_ = ExprInit(&ctx_, 255, 1024, 0, SYM_MODE_C, nullptr, 1, nullptr, nullptr, nullptr, 0, nullptr) == 0;
+}
+
+EvalHost::~EvalHost() {
+  if (ready_) ExprRelease(&ctx_);
+  for (Variable& v : variables_) {
+    TSFree(v.text);
+    TDFree(v.date);
+  }
+}
+
+bool EvalHost::define(std::string_view spec, std::string& error) {
+  size_t colon = spec.find(':'), equals = spec.find('=');
+  if (colon == std::string_view::npos || colon == 0 || (equals != std::string_view::npos && equals < colon)) {
+    error = "--var needs NAME:TYPE[=VALUE], not '" + std::string(spec) + "'";
+    return false;
+  }
+  std::string_view typeWord = spec.substr(colon + 1, equals == std::string_view::npos ? spec.npos : equals - colon - 1);
+  Variable& v = variables_.emplace_back();
+  v.name = fromUtf8(spec.substr(0, colon));
+  for (const TypeWord& t : kTypes)
+    if (typeWord == t.word) v.type = t.type;
+  if (v.type == EXT_Void) {
+    error = "unknown type '" + std::string(typeWord) + "' (char long ulong double bitfield string date)";
+    return false;
+  }
+  std::string_view value = equals == std::string_view::npos ? std::string_view() : spec.substr(equals + 1);
+  bool valid = true;
+  if (v.type == EXT_String) {
+    v.text = TSNew();
+    valid = v.text && TSSetStr(v.text, fromUtf8(value).c_str());
+  } else if (v.type == EXT_Date) {
+    v.date = TDNew();
+    valid = v.date && (value.empty() || parseValue(value, *v.date) || parseInterval(value, *v.date));
+  } else {
+    valid = equals == std::string_view::npos || parseNumber(v, value);
+  }
+  if (!valid) {
+    error = "bad value for " + std::string(typeWord) + ": '" + std::string(value) + "'";
+    return false;
+  }
+  DWORD rc = ExprDefineVar(&ctx_, v.storage(), v.name.c_str(), v.type);
+  if (rc != 0) error = messageText(rc) + " (" + std::string(spec.substr(0, colon)) + ")";
+  return rc == 0;
+}
+
+std::string EvalHost::symbolAt(const void* value) {
+  ExprOperand* op;
+  void* pos;
+  for (const WCHAR* name = ExprGetFirstVar(&ctx_, &op, &pos); name; name = ExprGetNextVar(&ctx_, &op, &pos))
+    if (op->pValue == value) return toUtf8(name);
+  return {};
+}
+
+std::string valueText(LONG type, const void* value) {
+  char out[64];
+  switch (type) {
+    case EXT_Char: return "'" + toUtf8(std::basic_string<WCHAR>(1, *static_cast<const WCHAR*>(value))) + "'";
+    case EXT_Long: std::snprintf(out, sizeof out, "%d", int(*static_cast<const LONG*>(value))); break;
+    case EXT_ULong: std::snprintf(out, sizeof out, "%uu", unsigned(*static_cast<const ULONG*>(value))); break;
+    case EXT_Double: std::snprintf(out, sizeof out, "%.17g", *static_cast<const double*>(value)); break;
+    case EXT_BitField: {
+      const auto* bits = static_cast<const ExprBitField*>(value);
+      std::snprintf(out, sizeof out, "0x%08X%08X", unsigned(bits->ulHigh), unsigned(bits->ulLow));
+      break;
+    }
+    case EXT_String: return "\"" + toUtf8(TSGetStr(static_cast<TS>(const_cast<void*>(value)))) + "\"";
+    case EXT_Date: return isoText(*static_cast<const SYSTEMTIME*>(value));
+    default: return "(no value)";
+  }
+  return out;
+}
+
+}  // namespace qel::cli

@@ -1,0 +1,60 @@
+/* The qel tool as a host of the expression engine: its variables and values. */
+#ifndef QEL_CLI_EVAL_HOST_H
+#define QEL_CLI_EVAL_HOST_H
+
+#include <deque>
+#include <string>
+#include <string_view>
+
+#include "expr/Expression.h"
+#include "strings/StringObject.h"
+
+namespace qel::cli {
+
+struct Variable {
+  std::basic_string<WCHAR> name;
+  LONG type = EXT_Void;
+  union {
+    WCHAR ch;
+    LONG l;
+    ULONG ul;
+    double d;
+    ExprBitField bits;
+  } number{};
+  TSString* text = nullptr;
+  SYSTEMTIME* date = nullptr;
+  void* storage() {
+    if (type == EXT_String) return text;
+    return type == EXT_Date ? static_cast<void*>(date) : &number;
+  }
+};
+
+class EvalHost {
+ public:
+  EvalHost();
+  ~EvalHost();
+  EvalHost(const EvalHost&) = delete;
+  EvalHost& operator=(const EvalHost&) = delete;
+
+  bool ready() const { return ready_; }
+  ExprContext& context() { return ctx_; }
+
+  // NAME:TYPE[=VALUE], TYPE one of char long ulong double bitfield string
+  // date; false with the reason in `error`.
+  bool define(std::string_view spec, std::string& error);
+
+  // The name of the symbol whose storage or function `value` is, or empty.
+  std::string symbolAt(const void* value);
+
+ private:
+  ExprContext ctx_;
+  bool ready_ = false;
+  std::deque<Variable> variables_;  // stable addresses for the engine
+};
+
+// The value at `value` as text: 42, 42u, 1.5, 'c', "text", 0x..., a date.
+std::string valueText(LONG type, const void* value);
+
+}  // namespace qel::cli
+
+#endif
