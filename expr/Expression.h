@@ -132,6 +132,13 @@ void* QEL_STDCALL ExprSetUserPtr(ExprContext* pCtx, void* pUser);
 DWORD QEL_STDCALL ExprCompile(ExprContext* pCtx, const WCHAR* pszExpr, LONG* pnStart, LONG nRequiredType,
                               LONG* pbConstant, LONG* pnResultType);
 
+/* Runs the expression at nStart (-1: the whole code array); its result is
+   then on top of the value stack.  nHostArg goes to every host function. */
+DWORD QEL_STDCALL ExprEvaluate(ExprContext* pCtx, LONG nStart, LONG_PTR nHostArg);
+/* Take the top of the value stack: its value pointer (and type). */
+void* QEL_STDCALL ExprPopArgument(ExprContext* pCtx, LONG* pnType);
+void* QEL_STDCALL ExprPopResult(ExprContext* pCtx);
+
 /* Where the scanner stands: just past the current symbol, its length, and
    the start index of the last compile. */
 ULONG QEL_STDCALL ExprGetColNo(ExprContext* pCtx);

@@ -1,0 +1,109 @@
+/*
+ * The evaluator's parts: the loop (Evaluate.cpp) pops operands and hands
+ * them, with the instruction that holds the result slot, to the operator
+ * families (Operators.cpp, Assignments.cpp, ValueConversion.cpp,
+ * HostCall.cpp).
+ */
+#ifndef QELBASE_EXPR_EVALUATOR_H
+#define QELBASE_EXPR_EVALUATOR_H
+
+#include <type_traits>
+
+#include "expr/ExprInternal.h"
+
+namespace qel::expr {
+
+template <class T>
+inline T& valueOf(const ExprInstr& in) {
+  return *static_cast<T*>(in.op.pValue);
+}
+
+// Calls body(T{}) with the representation type of a numeric value type;
+// any other type is an operator the type does not have.
+template <class Body>
+inline DWORD forNumeric(LONG type, Body&& body) {
+  switch (type) {
+    case EXT_Char: return body(WCHAR{});
+    case EXT_Long: return body(LONG{});
+    case EXT_ULong: return body(ULONG{});
+    case EXT_Double: return body(double{});
+    default: return 0x8000FFFFu;
+  }
+}
+
+template <class Body>
+inline DWORD forIntegral(LONG type, Body&& body) {
+  return type == EXT_Double ? 0x8000FFFFu : forNumeric(type, body);
+}
+
+// Wrapping integer arithmetic at the type's width; plain double arithmetic.
+template <class T>
+inline T wrapAdd(T a, T b) {
+  if constexpr (std::is_floating_point_v<T>) return a + b;
+  else return T(uint32_t(a) + uint32_t(b));
+}
+template <class T>
+inline T wrapSub(T a, T b) {
+  if constexpr (std::is_floating_point_v<T>) return a - b;
+  else return T(uint32_t(a) - uint32_t(b));
+}
+template <class T>
+inline T wrapMul(T a, T b) {
+  if constexpr (std::is_floating_point_v<T>) return a * b;
+  else return T(uint32_t(a) * uint32_t(b));
+}
+
+template <class T>
+inline bool isZero(T v) {
+  if constexpr (std::is_floating_point_v<T>) return !(v < 0 || v > 0);  // a NaN divisor counts as zero
+  else return v == 0;
+}
+
+// The quotient and remainder; the smallest Long divided by -1 wraps to
+// itself with remainder 0.
+template <class T>
+inline T quotient(T a, T b) {
+  if constexpr (std::is_same_v<T, LONG>)
+    if (b == -1) return wrapSub(LONG(0), a);
+  return T(a / b);
+}
+template <class T>
+inline T remainder(T a, T b) {
+  if constexpr (std::is_same_v<T, LONG>)
+    if (b == -1) return 0;
+  return T(a % b);
+}
+
+template <class T>
+inline T shifted(T a, LONG count, bool left) {
+  unsigned c = unsigned(count) & 31u;
+  if constexpr (std::is_same_v<T, WCHAR>)
+    if (c >= 16) return 0;
+  if (left) return T(uint32_t(a) << c);
+  return T(a >> c);
+}
+
+inline uint64_t bitsOf(const ExprInstr& in) {
+  const auto& b = valueOf<ExprBitField>(in);
+  return (uint64_t(b.ulHigh) << 32) | b.ulLow;
+}
+inline void setBits(const ExprInstr& in, uint64_t v) { valueOf<ExprBitField>(in) = {ULONG(v >> 32), ULONG(v)}; }
+
+// Shifting a bit field by a count outside 0 to 63 fails.
+DWORD shiftBits(uint64_t& v, LONG count, bool left);
+
+DWORD runBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right);
+DWORD runUnary(LONG opcode, const ExprInstr& self, const ExprInstr& operand);
+// The result becomes the left operand's own storage: `self` is updated.
+DWORD runAssignment(LONG opcode, ExprInstr& self, const ExprInstr& left, const ExprInstr& right);
+// ++ and --: before use the result is the operand's storage, after use a copy
+// of the old value.
+DWORD runIncrement(LONG opcode, ExprInstr& self, const ExprInstr& operand);
+DWORD runConversion(LONG opcode, const ExprInstr& self, const ExprInstr& operand);
+// Calls the function whose push is `function`; the arguments stay on the
+// stack for the function to pop.
+DWORD runCall(ExprContext* ctx, LONG self, const ExprInstr& function, LONG_PTR hostArg);
+
+}  // namespace qel::expr
+
+#endif

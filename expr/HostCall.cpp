@@ -1,0 +1,60 @@
+/* Calls of host functions, and the host's way to take values off the stack. */
+#include "datetime/DateTime.h"
+#include "expr/Evaluator.h"
+#include "frame/ResultCodes.h"
+#include "strings/StringObject.h"
+
+namespace qel::expr {
+namespace {
+
+template <class Result>
+Result callAs(const ExprInstr& function, ExprContext* ctx, LONG_PTR hostArg) {
+  using Fn = Result(QEL_CDECL*)(ExprContext*, LONG_PTR);
+  return reinterpret_cast<Fn>(function.op.pValue)(ctx, hostArg);
+}
+
+}  // namespace
+
+DWORD runCall(ExprContext* ctx, LONG self, const ExprInstr& function, LONG_PTR hostArg) {
+  // The slot's address is taken before the call: the function may evaluate
+  // on this context, but not compile on it.
+  const ExprInstr result = *instrAt(ctx, self);
+  void* slot = result.op.pValue;
+  switch (result.op.nType) {
+    case EXT_Char: *static_cast<WCHAR*>(slot) = callAs<WCHAR>(function, ctx, hostArg); break;
+    case EXT_Long: *static_cast<LONG*>(slot) = callAs<LONG>(function, ctx, hostArg); break;
+    case EXT_ULong: *static_cast<ULONG*>(slot) = callAs<ULONG>(function, ctx, hostArg); break;
+    case EXT_Double: *static_cast<double*>(slot) = callAs<double>(function, ctx, hostArg); break;
+    case EXT_BitField: *static_cast<ExprBitField*>(slot) = callAs<ExprBitField>(function, ctx, hostArg); break;
+    case EXT_String: {
+      TS text = callAs<TS>(function, ctx, hostArg);
+      bool copied = text ? TSCopy(static_cast<TS>(slot), text) != nullptr
+                         : TSSetStr(static_cast<TS>(slot), u"") != nullptr;  // no string: an empty one
+      if (!copied) return QEL_E_OUTOFMEMORY;
+      break;
+    }
+    case EXT_Date: {
+      TD date = callAs<TD>(function, ctx, hostArg);
+      if (date) TDCopy(static_cast<TD>(slot), date);
+      break;
+    }
+    default: callAs<void>(function, ctx, hostArg); break;
+  }
+  return QEL_S_OK;
+}
+
+}  // namespace qel::expr
+
+extern "C" {
+
+void* QEL_STDCALL ExprPopArgument(ExprContext* pCtx, LONG* pnType) {
+  const ExprInstr& in = *qel::expr::instrAt(pCtx, pCtx->pStack[--pCtx->nStackDepth]);
+  if (pnType) *pnType = in.op.nType;
+  return in.op.pValue;
+}
+
+void* QEL_STDCALL ExprPopResult(ExprContext* pCtx) {
+  return qel::expr::instrAt(pCtx, pCtx->pStack[--pCtx->nStackDepth])->op.pValue;
+}
+
+}  // extern "C"

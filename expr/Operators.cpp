@@ -1,0 +1,193 @@
+/* Operators that compute a new value into their own result slot. */
+#include <cstdint>
+
+#include "datetime/DateTime.h"
+#include "expr/Evaluator.h"
+#include "frame/ResultCodes.h"
+#include "strings/StringObject.h"
+
+namespace qel::expr {
+namespace {
+
+template <class T>
+bool isTrue(T v) {
+  if constexpr (std::is_floating_point_v<T>) return v < 0 || v > 0;  // a NaN is false
+  else return v != 0;
+}
+
+// A comparison involving a NaN is unordered: ==, <, <= hold, the others not.
+template <class T>
+LONG compared(LONG opcode, T l, T r) {
+  switch (opcode) {
+    case EOP_EQU: return !(l < r || l > r);
+    case EOP_NEQ: return l < r || l > r;
+    case EOP_LT: return !(l >= r);
+    case EOP_GT: return l > r;
+    case EOP_LEQ: return !(l > r);
+    default: return l >= r;
+  }
+}
+
+LONG fromThreeWay(LONG opcode, LONG r) {
+  switch (opcode) {
+    case EOP_EQU: return r == 0;
+    case EOP_NEQ: return r != 0;
+    case EOP_LT: return r == -1;
+    case EOP_GT: return r == 1;
+    case EOP_LEQ: return r != 1;
+    default: return r != -1;
+  }
+}
+
+// Word by word, unsigned: an order of pairs, not of 64-bit numbers.
+LONG comparedBits(LONG opcode, const ExprBitField& l, const ExprBitField& r) {
+  switch (opcode) {
+    case EOP_EQU: return l.ulHigh == r.ulHigh && l.ulLow == r.ulLow;
+    case EOP_NEQ: return l.ulHigh != r.ulHigh || l.ulLow != r.ulLow;
+    case EOP_LT: return l.ulHigh <= r.ulHigh && l.ulLow < r.ulLow;
+    case EOP_GT: return l.ulHigh >= r.ulHigh && l.ulLow > r.ulLow;
+    case EOP_LEQ: return l.ulHigh <= r.ulHigh && l.ulLow <= r.ulLow;
+    default: return l.ulHigh >= r.ulHigh && l.ulLow >= r.ulLow;
+  }
+}
+
+DWORD bitFieldBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
+  const auto& l = valueOf<ExprBitField>(left);
+  const auto& r = valueOf<ExprBitField>(right);
+  switch (opcode) {
+    case EOP_LOR: valueOf<LONG>(self) = (l.ulHigh | l.ulLow | r.ulHigh | r.ulLow) != 0; return QEL_S_OK;
+    case EOP_LAND: valueOf<LONG>(self) = l.ulHigh && l.ulLow && r.ulHigh && r.ulLow; return QEL_S_OK;
+    case EOP_OR: valueOf<ExprBitField>(self) = {l.ulHigh | r.ulHigh, l.ulLow | r.ulLow}; return QEL_S_OK;
+    case EOP_XOR: valueOf<ExprBitField>(self) = {l.ulHigh ^ r.ulHigh, l.ulLow ^ r.ulLow}; return QEL_S_OK;
+    case EOP_AND: valueOf<ExprBitField>(self) = {l.ulHigh & r.ulHigh, l.ulLow & r.ulLow}; return QEL_S_OK;
+    case EOP_SHL:
+    case EOP_SHR: {
+      uint64_t v = bitsOf(left);
+      if (DWORD rc = shiftBits(v, valueOf<LONG>(right), opcode == EOP_SHL)) return rc;
+      setBits(self, v);
+      return QEL_S_OK;
+    }
+    default:
+      if (opcode >= EOP_EQU && opcode <= EOP_GEQ) {
+        valueOf<LONG>(self) = comparedBits(opcode, l, r);
+        return QEL_S_OK;
+      }
+      return QEL_E_UNEXPECTED;
+  }
+}
+
+DWORD stringBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
+  auto* l = static_cast<TS>(left.op.pValue);
+  auto* r = static_cast<TS>(right.op.pValue);
+  if (opcode == EOP_ADD) {
+    auto* result = static_cast<TS>(self.op.pValue);
+    return TSCopy(result, l) && TSAdd(result, r) ? QEL_S_OK : QEL_E_OUTOFMEMORY;
+  }
+  if (opcode < EOP_EQU || opcode > EOP_GEQ) return QEL_E_UNEXPECTED;
+  valueOf<LONG>(self) = fromThreeWay(opcode, TSCmp(l, r));
+  return QEL_S_OK;
+}
+
+DWORD dateBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
+  auto* l = static_cast<TD>(left.op.pValue);
+  auto* r = static_cast<TD>(right.op.pValue);
+  if (opcode == EOP_ADD || opcode == EOP_SUB) {
+    TD result = TDCopy(static_cast<TD>(self.op.pValue), l);
+    result = opcode == EOP_ADD ? TDAdd(result, r) : TDSubst(result, r);
+    return result ? QEL_S_OK : QEL_E_OUTOFMEMORY;
+  }
+  if (opcode < EOP_EQU || opcode > EOP_GEQ) return QEL_E_UNEXPECTED;
+  valueOf<LONG>(self) = fromThreeWay(opcode, TDCmp(l, r));
+  return QEL_S_OK;
+}
+
+template <class T>
+DWORD numericBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
+  const T l = valueOf<T>(left);
+  const T r = valueOf<T>(right);
+  T& result = valueOf<T>(self);
+  constexpr bool integral = !std::is_floating_point_v<T>;
+  switch (opcode) {
+    case EOP_LOR: valueOf<LONG>(self) = isTrue(l) || isTrue(r); return QEL_S_OK;
+    case EOP_LAND: valueOf<LONG>(self) = isTrue(l) && isTrue(r); return QEL_S_OK;
+    case EOP_ADD: result = wrapAdd(l, r); return QEL_S_OK;
+    case EOP_SUB: result = wrapSub(l, r); return QEL_S_OK;
+    case EOP_MUL: result = wrapMul(l, r); return QEL_S_OK;
+    case EOP_DIV:
+      if (isZero(r)) return QEL_DISP_E_DIVBYZERO;
+      result = quotient(l, r);
+      return QEL_S_OK;
+    default: break;
+  }
+  if (opcode >= EOP_EQU && opcode <= EOP_GEQ) {
+    valueOf<LONG>(self) = compared(opcode, l, r);
+    return QEL_S_OK;
+  }
+  if constexpr (integral) {
+    switch (opcode) {
+      case EOP_OR: result = T(l | r); return QEL_S_OK;
+      case EOP_XOR: result = T(l ^ r); return QEL_S_OK;
+      case EOP_AND: result = T(l & r); return QEL_S_OK;
+      case EOP_SHL:
+      case EOP_SHR: result = shifted(l, valueOf<LONG>(right), opcode == EOP_SHL); return QEL_S_OK;
+      case EOP_MOD:
+        if (r == 0) return QEL_DISP_E_DIVBYZERO;
+        result = remainder(l, r);
+        return QEL_S_OK;
+      default: break;
+    }
+  }
+  return QEL_E_UNEXPECTED;
+}
+
+}  // namespace
+
+DWORD shiftBits(uint64_t& v, LONG count, bool left) {
+  if (count < 0 || count > 63) return QEL_DISP_E_OVERFLOW;
+  v = left ? v << count : v >> count;
+  return QEL_S_OK;
+}
+
+DWORD runBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
+  switch (self.op.nType) {
+    case EXT_BitField: return bitFieldBinary(opcode, self, left, right);
+    case EXT_String: return stringBinary(opcode, self, left, right);
+    case EXT_Date: return dateBinary(opcode, self, left, right);
+    default:
+      return forNumeric(self.op.nType,
+                        [&](auto tag) { return numericBinary<decltype(tag)>(opcode, self, left, right); });
+  }
+}
+
+DWORD runUnary(LONG opcode, const ExprInstr& self, const ExprInstr& operand) {
+  if (self.op.nType == EXT_BitField) {
+    if (opcode == EOP_LNOT) {
+      const auto& v = valueOf<ExprBitField>(operand);
+      valueOf<LONG>(self) = v.ulHigh == 0 || v.ulLow == 0;
+      return QEL_S_OK;
+    }
+    if (opcode != EOP_NOT) return QEL_E_UNEXPECTED;
+    setBits(self, ~bitsOf(operand));
+    return QEL_S_OK;
+  }
+  return forNumeric(self.op.nType, [&](auto tag) -> DWORD {
+    using T = decltype(tag);
+    const T v = valueOf<T>(operand);
+    switch (opcode) {
+      case EOP_POS: valueOf<T>(self) = v; return QEL_S_OK;
+      case EOP_NEG:
+        if constexpr (std::is_floating_point_v<T>) valueOf<T>(self) = -v;
+        else valueOf<T>(self) = wrapSub(T(0), v);
+        return QEL_S_OK;
+      case EOP_LNOT: valueOf<LONG>(self) = !isTrue(v); return QEL_S_OK;
+      default:
+        if constexpr (!std::is_floating_point_v<T>) {
+          valueOf<T>(self) = T(~v);
+          return QEL_S_OK;
+        }
+        return QEL_E_UNEXPECTED;
+    }
+  });
+}
+
+}  // namespace qel::expr
