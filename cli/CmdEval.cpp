@@ -83,7 +83,8 @@ void printCompileError(EvalHost& host, DWORD rc, const std::string& expression) 
     for (ULONG k = from; k < to; ++k) n += (wide[k] & 0xFC00) != 0xDC00;
     return n;
   };
-  std::cerr << std::string(cells(0, begin), ' ') << std::string(std::max<size_t>(1, cells(begin, end)), '^') << "\n";
+  std::cerr << std::string(cells(0, begin), ' ') << std::string(std::max<size_t>(1, cells(begin, end)), '^')
+            << "\n";
 }
 
 int runEval(Args args) {

@@ -17,8 +17,8 @@ struct TypeWord {
   std::string_view word;
   LONG type;
 };
-constexpr TypeWord kTypes[] = {{"char", EXT_Char},         {"long", EXT_Long},     {"ulong", EXT_ULong},
-                               {"double", EXT_Double},     {"bitfield", EXT_BitField}, {"string", EXT_String},
+constexpr TypeWord kTypes[] = {{"char", EXT_Char},     {"long", EXT_Long},         {"ulong", EXT_ULong},
+                               {"double", EXT_Double}, {"bitfield", EXT_BitField}, {"string", EXT_String},
                                {"date", EXT_Date}};
 
 template <class T>
@@ -83,7 +83,8 @@ bool EvalHost::define(std::string_view spec, std::string& error) {
     error = "--var needs NAME:TYPE[=VALUE], not '" + std::string(spec) + "'";
     return false;
   }
-  std::string_view typeWord = spec.substr(colon + 1, equals == std::string_view::npos ? spec.npos : equals - colon - 1);
+  std::string_view typeWord =
+      spec.substr(colon + 1, equals == std::string_view::npos ? spec.npos : equals - colon - 1);
   Variable& v = variables_.emplace_back();
   v.name = fromUtf8(spec.substr(0, colon));
   for (const TypeWord& t : kTypes)

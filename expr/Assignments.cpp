@@ -89,7 +89,8 @@ DWORD runAssignment(LONG opcode, ExprInstr& self, const ExprInstr& left, const E
     case EXT_String: rc = assignString(opcode, left, right); break;
     case EXT_Date: rc = assignDate(opcode, left, right); break;
     default:
-      rc = forNumeric(self.op.nType, [&](auto tag) { return assignNumber<decltype(tag)>(opcode, left, right); });
+      rc = forNumeric(self.op.nType,
+                      [&](auto tag) { return assignNumber<decltype(tag)>(opcode, left, right); });
   }
   if (rc == QEL_S_OK) self.op.pValue = left.op.pValue;  // an indexed element stays that element
   return rc;

@@ -20,8 +20,8 @@ constexpr LONG kStackStep = 20;
 DWORD push(ExprContext* ctx, LONG index) {
   if (ctx->nStackDepth >= ctx->nStackSize) {
     if (ctx->nStackSize > INT32_MAX - kStackStep) return QEL_E_OUTOFMEMORY;
-    auto* stack =
-        static_cast<LONG*>(qel::heapRealloc(ctx->pStack, size_t(ctx->nStackSize + kStackStep) * sizeof(LONG)));
+    auto* stack = static_cast<LONG*>(
+        qel::heapRealloc(ctx->pStack, size_t(ctx->nStackSize + kStackStep) * sizeof(LONG)));
     if (!stack) return QEL_E_OUTOFMEMORY;
     ctx->pStack = stack;
     ctx->nStackSize += kStackStep;
@@ -103,7 +103,8 @@ DWORD evaluate(ExprContext* ctx, LONG start, LONG_PTR hostArg) {
         rc = runAssignment(opcode, self, left, right);
       } else if (opcode <= EOP_MOD) {
         rc = runBinary(opcode, self, left, right);
-      } else if (opcode == EOP_PREINC || opcode == EOP_PREDEC || opcode == EOP_POSTINC || opcode == EOP_POSTDEC) {
+      } else if (opcode == EOP_PREINC || opcode == EOP_PREDEC || opcode == EOP_POSTINC ||
+                 opcode == EOP_POSTDEC) {
         rc = runIncrement(opcode, self, right);
       } else if (opcode == EOP_IDX) {
         rc = runIndex(ctx, self, left, valueOf<LONG>(right));

@@ -39,24 +39,32 @@ inline DWORD forIntegral(LONG type, Body&& body) {
 // Wrapping integer arithmetic at the type's width; plain double arithmetic.
 template <class T>
 inline T wrapAdd(T a, T b) {
-  if constexpr (std::is_floating_point_v<T>) return a + b;
-  else return T(uint32_t(a) + uint32_t(b));
+  if constexpr (std::is_floating_point_v<T>)
+    return a + b;
+  else
+    return T(uint32_t(a) + uint32_t(b));
 }
 template <class T>
 inline T wrapSub(T a, T b) {
-  if constexpr (std::is_floating_point_v<T>) return a - b;
-  else return T(uint32_t(a) - uint32_t(b));
+  if constexpr (std::is_floating_point_v<T>)
+    return a - b;
+  else
+    return T(uint32_t(a) - uint32_t(b));
 }
 template <class T>
 inline T wrapMul(T a, T b) {
-  if constexpr (std::is_floating_point_v<T>) return a * b;
-  else return T(uint32_t(a) * uint32_t(b));
+  if constexpr (std::is_floating_point_v<T>)
+    return a * b;
+  else
+    return T(uint32_t(a) * uint32_t(b));
 }
 
 template <class T>
 inline bool isZero(T v) {
-  if constexpr (std::is_floating_point_v<T>) return !(v < 0 || v > 0);  // a NaN divisor counts as zero
-  else return v == 0;
+  if constexpr (std::is_floating_point_v<T>)
+    return !(v < 0 || v > 0);  // a NaN divisor counts as zero
+  else
+    return v == 0;
 }
 
 // The quotient and remainder; the smallest Long divided by -1 wraps to
@@ -87,7 +95,9 @@ inline uint64_t bitsOf(const ExprInstr& in) {
   const auto& b = valueOf<ExprBitField>(in);
   return (uint64_t(b.ulHigh) << 32) | b.ulLow;
 }
-inline void setBits(const ExprInstr& in, uint64_t v) { valueOf<ExprBitField>(in) = {ULONG(v >> 32), ULONG(v)}; }
+inline void setBits(const ExprInstr& in, uint64_t v) {
+  valueOf<ExprBitField>(in) = {ULONG(v >> 32), ULONG(v)};
+}
 
 // Shifting a bit field by a count outside 0 to 63 fails.
 DWORD shiftBits(uint64_t& v, LONG count, bool left);

@@ -25,7 +25,9 @@ DWORD runCall(ExprContext* ctx, LONG self, const ExprInstr& function, LONG_PTR h
     case EXT_Long: *static_cast<LONG*>(slot) = callAs<LONG>(function, ctx, hostArg); break;
     case EXT_ULong: *static_cast<ULONG*>(slot) = callAs<ULONG>(function, ctx, hostArg); break;
     case EXT_Double: *static_cast<double*>(slot) = callAs<double>(function, ctx, hostArg); break;
-    case EXT_BitField: *static_cast<ExprBitField*>(slot) = callAs<ExprBitField>(function, ctx, hostArg); break;
+    case EXT_BitField:
+      *static_cast<ExprBitField*>(slot) = callAs<ExprBitField>(function, ctx, hostArg);
+      break;
     case EXT_String: {
       TS text = callAs<TS>(function, ctx, hostArg);
       bool copied = text ? TSCopy(static_cast<TS>(slot), text) != nullptr

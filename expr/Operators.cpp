@@ -11,8 +11,10 @@ namespace {
 
 template <class T>
 bool isTrue(T v) {
-  if constexpr (std::is_floating_point_v<T>) return v < 0 || v > 0;  // a NaN is false
-  else return v != 0;
+  if constexpr (std::is_floating_point_v<T>)
+    return v < 0 || v > 0;  // a NaN is false
+  else
+    return v != 0;
 }
 
 // A comparison involving a NaN is unordered: ==, <, <= hold, the others not.
@@ -176,8 +178,10 @@ DWORD runUnary(LONG opcode, const ExprInstr& self, const ExprInstr& operand) {
     switch (opcode) {
       case EOP_POS: valueOf<T>(self) = v; return QEL_S_OK;
       case EOP_NEG:
-        if constexpr (std::is_floating_point_v<T>) valueOf<T>(self) = -v;
-        else valueOf<T>(self) = wrapSub(T(0), v);
+        if constexpr (std::is_floating_point_v<T>)
+          valueOf<T>(self) = -v;
+        else
+          valueOf<T>(self) = wrapSub(T(0), v);
         return QEL_S_OK;
       case EOP_LNOT: valueOf<LONG>(self) = !isTrue(v); return QEL_S_OK;
       default:

@@ -19,8 +19,10 @@ int64_t truncated(double d) {
 // the low bits of.
 template <class T>
 uint64_t integerBits(T v) {
-  if constexpr (std::is_floating_point_v<T>) return uint64_t(truncated(v));
-  else return uint32_t(v);
+  if constexpr (std::is_floating_point_v<T>)
+    return uint64_t(truncated(v));
+  else
+    return uint32_t(v);
 }
 
 }  // namespace

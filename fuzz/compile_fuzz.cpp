@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const uint8_t options = data[0];
   ExprContext ctx;
-  if (ExprInit(&ctx, 16, 64, options & 0x04, options & 0x03, (options & 0x08) ? u";," : nullptr, 1, nullptr, nullptr,
-               nullptr, 0, nullptr) != 0)
+  if (ExprInit(&ctx, 16, 64, options & 0x04, options & 0x03, (options & 0x08) ? u";," : nullptr, 1, nullptr,
+               nullptr, nullptr, 0, nullptr) != 0)
     abort();
   Storage st;
   TS s = TSNew();
@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LONG count = DAGetSize(ctx.hCode);
     auto* last = static_cast<ExprInstr*>(DAGetElem(ctx.hCode, count - 1));
     if (start < 0 || start >= count || last->nOpcode != EOP_END || ExprGetActExpr(&ctx) != start) abort();
-    if ((constant != 0 && constant != 1) || (rc == 0 && type == EXT_Void && required != 0 && required != EXT_Void))
+    if ((constant != 0 && constant != 1) ||
+        (rc == 0 && type == EXT_Void && required != 0 && required != EXT_Void))
       abort();
     if (ExprGetColNo(&ctx) > line.size() + 1) abort();
     line.clear();

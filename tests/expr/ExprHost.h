@@ -26,10 +26,17 @@ inline const char* shortTypeName(LONG type) {
 }
 
 struct ExprHost {
-  // Host functions of the compile tests; the evaluator tests replace them.
-  static double QEL_CDECL f(ExprContext*, LONG_PTR) { return 0; }
-  static LONG QEL_CDECL g(ExprContext*, LONG_PTR) { return 0; }
-  static LONG QEL_CDECL any(ExprContext*, LONG_PTR) { return 1; }
+  // f(Long l, Double d) = l * d; g() = 7; any(x) = the type x arrived with.
+  static double QEL_CDECL f(ExprContext* ctx, LONG_PTR) {
+    double d = *static_cast<double*>(ExprPopResult(ctx));
+    return *static_cast<LONG*>(ExprPopResult(ctx)) * d;
+  }
+  static LONG QEL_CDECL g(ExprContext*, LONG_PTR) { return 7; }
+  static LONG QEL_CDECL any(ExprContext* ctx, LONG_PTR) {
+    LONG type = -1;
+    ExprPopArgument(ctx, &type);
+    return type;
+  }
 
   explicit ExprHost(ULONG upperCase = 0, const WCHAR* terminators = nullptr) {
     EXPECT_EQ(
@@ -66,6 +73,41 @@ struct ExprHost {
     constant = -1;
     type = -1;
     return ExprCompile(&ctx, text_.c_str(), &start, required, &constant, &type);
+  }
+
+  // Compiles and evaluates: "L:-3", "U:7", "D:1.5", "C:65", "S:text",
+  // "B:0x0000000100000000", "T:2024-02-29" or the failure "E:80020012".
+  std::string run(const std::u16string& text) {
+    char out[64];
+    DWORD rc = compile(text);
+    LONG depth = ctx.nStackDepth;
+    if (rc == 0) rc = ExprEvaluate(&ctx, start, 0);
+    if (rc) {
+      std::snprintf(out, sizeof out, "E:%08X", unsigned(rc));
+      ctx.nStackDepth = depth;
+      return out;
+    }
+    if (ctx.nStackDepth != depth + 1) return "stack depth " + std::to_string(ctx.nStackDepth - depth);
+    void* v = ExprPopResult(&ctx);
+    switch (type) {
+      case EXT_Char: std::snprintf(out, sizeof out, "C:%u", unsigned(*static_cast<WCHAR*>(v))); break;
+      case EXT_Long: std::snprintf(out, sizeof out, "L:%d", int(*static_cast<LONG*>(v))); break;
+      case EXT_ULong: std::snprintf(out, sizeof out, "U:%u", unsigned(*static_cast<ULONG*>(v))); break;
+      case EXT_Double: std::snprintf(out, sizeof out, "D:%.17g", *static_cast<double*>(v)); break;
+      case EXT_BitField: {
+        const auto* bits = static_cast<ExprBitField*>(v);
+        std::snprintf(out, sizeof out, "B:0x%08X%08X", unsigned(bits->ulHigh), unsigned(bits->ulLow));
+        break;
+      }
+      case EXT_String: return "S:" + narrow(TSGetStr(static_cast<TS>(v)));
+      case EXT_Date: {
+        const auto* st = static_cast<SYSTEMTIME*>(v);
+        std::snprintf(out, sizeof out, "T:%04u-%02u-%02u", st->wYear, st->wMonth, st->wDay);
+        break;
+      }
+      default: return "void";
+    }
+    return out;
   }
 
   // The name of the symbol whose storage `value` is, or null.
