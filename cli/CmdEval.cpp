@@ -1,5 +1,6 @@
 /* qel eval: compile an expression over command-line variables. */
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -14,11 +15,12 @@
 namespace qel::cli {
 namespace {
 
-constexpr std::string_view kUsage = "--code EXPR [--var NAME:TYPE[=VALUE]]...";
+constexpr std::string_view kUsage = "[--code] EXPR [--var NAME:TYPE[=VALUE]]... [--repeat N]";
 
 struct EvalOptions {
   std::string_view expression;
   bool listing = false;
+  DWORD repeat = 1;
   std::vector<std::string_view> variables;
 };
 
@@ -87,6 +89,41 @@ void printCompileError(EvalHost& host, DWORD rc, const std::string& expression) 
             << "\n";
 }
 
+// The symbols the compiled expression writes, as the cross-reference
+// recorded them, in name order.
+std::vector<std::pair<std::string, const ExprOperand*>> assignedSymbols(ExprContext& ctx) {
+  std::vector<std::pair<std::string, const ExprOperand*>> symbols;
+  ExprOperand* op;
+  void* pos;
+  for (const WCHAR* name = ExprGetFirstVar(&ctx, &op, &pos); name; name = ExprGetNextVar(&ctx, &op, &pos)) {
+    auto* record = static_cast<ExprXRefEntry*>(BTFirst(ctx.hXRefTree));
+    while (record && record->pOperand != op) record = static_cast<ExprXRefEntry*>(BTNext(record));
+    if (record) symbols.emplace_back(toUtf8(name), op);
+  }
+  return symbols;
+}
+
+int evaluate(EvalHost& host, LONG start, LONG type, DWORD repeat) {
+  ExprContext& ctx = host.context();
+  auto began = std::chrono::steady_clock::now();
+  void* result = nullptr;
+  for (DWORD i = 0; i < repeat; ++i) {
+    if (DWORD rc = ExprEvaluate(&ctx, start, 0)) {
+      char code[16];
+      std::snprintf(code, sizeof code, "0x%08X", unsigned(rc));
+      std::cerr << "qel: " << messageText(rc) << " (" << code << ")\n";
+      return 1;
+    }
+    result = ExprPopResult(&ctx);
+  }
+  auto elapsed = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - began).count();
+  std::cout << valueText(type, result) << " (" << toUtf8(qel::expr::typeName(type)) << ")\n";
+  for (const auto& [name, symbol] : assignedSymbols(ctx))
+    std::cout << name << " = " << valueText(symbol->nType, symbol->pValue) << "\n";
+  if (repeat > 1) std::cout << repeat << " evaluations, " << elapsed / repeat << " ns each\n";
+  return 0;
+}
+
 int runEval(Args args) {
   EvalOptions options;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -95,6 +132,9 @@ int runEval(Args args) {
     } else if (args[i] == "--var") {
       if (++i == args.size()) return usageError("--var needs NAME:TYPE[=VALUE]", kUsage);
       options.variables.push_back(args[i]);
+    } else if (args[i] == "--repeat") {
+      if (++i == args.size() || !parseCode(args[i], options.repeat) || options.repeat == 0)
+        return usageError("--repeat needs a count of at least 1", kUsage);
     } else if (options.expression.empty() && !args[i].starts_with("--")) {
       options.expression = args[i];
     } else {
@@ -102,7 +142,6 @@ int runEval(Args args) {
     }
   }
   if (options.expression.empty()) return usageError("missing expression", kUsage);
-  if (!options.listing) return usageError("only --code is available", kUsage);
 
   EvalHost host;
   if (!host.ready()) return usageError(messageText(0x8007000E), kUsage);
@@ -111,11 +150,15 @@ int runEval(Args args) {
     if (!host.define(spec, error)) return usageError(error, kUsage);
   std::basic_string<WCHAR> text = fromUtf8(options.expression);
   LONG start = 0, type = 0;
-  DWORD rc = ExprCompile(&host.context(), text.c_str(), &start, 0, nullptr, &type);
+  ExprContext& ctx = host.context();
+  DWORD rc = ExprXRefOn(&ctx);
+  if (rc == 0) rc = ExprCompile(&ctx, text.c_str(), &start, 0, nullptr, &type);
+  ExprXRefOff(&ctx);
   if (rc != 0) {
     printCompileError(host, rc, std::string(options.expression));
     return 1;
   }
+  if (!options.listing) return evaluate(host, start, type, options.repeat);
   printListing(host, start);
   std::cout << "result type " << toUtf8(qel::expr::typeName(type)) << "\n";
   return 0;
@@ -123,12 +166,19 @@ int runEval(Args args) {
 
 }  // namespace
 
-const Command kEvalCommand{"eval", kUsage, "compile an expression and list its code",
-                           "Compiles EXPR against the variables given with --var (types char, long,\n"
-                           "ulong, double, bitfield, string, date) and lists its instructions: index,\n"
-                           "opcode, the type the instruction works on, and the operand pushed or the\n"
-                           "indexes of the instructions whose values an operator takes.  A compile\n"
-                           "error prints the catalogue message and a caret under the failing symbol.\n",
-                           runEval};
+const std::string kDetails =
+    "Compiles EXPR against the variables given with --var (types char, long,\n"
+    "ulong, double, bitfield, string, date; a date is YYYY-MM-DD[THH:MM[:SS]] or an\n"
+    "ISO duration such as P1M), evaluates it and prints the result with its type\n"
+    "and the final value of every variable it assigns.  --repeat N evaluates it N\n"
+    "times and reports the time per evaluation.\n\n"
+    "--code lists the instructions instead: index, opcode, the type the instruction\n"
+    "works on, and the operand pushed or the indexes of the instructions whose\n"
+    "values an operator takes.  A compile error prints the catalogue message and a\n"
+    "caret line under the failing symbol.\n\n"
+    "Functions:\n" +
+    builtinList();
+
+const Command kEvalCommand{"eval", kUsage, "compile and evaluate an expression", kDetails, runEval};
 
 }  // namespace qel::cli

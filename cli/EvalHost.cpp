@@ -2,6 +2,7 @@
 #include "EvalHost.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -63,14 +64,84 @@ bool parseNumber(Variable& v, std::string_view text) {
   }
 }
 
+template <class T>
+T popValue(ExprContext* ctx) {
+  return *static_cast<T*>(ExprPopResult(ctx));
+}
+
+EvalHost& hostOf(ExprContext* ctx) { return *static_cast<EvalHost*>(ExprGetUserPtr(ctx)); }
+
+LONG QEL_CDECL builtinMax(ExprContext* ctx, LONG_PTR) {
+  LONG b = popValue<LONG>(ctx), a = popValue<LONG>(ctx);
+  return a > b ? a : b;
+}
+LONG QEL_CDECL builtinMin(ExprContext* ctx, LONG_PTR) {
+  LONG b = popValue<LONG>(ctx), a = popValue<LONG>(ctx);
+  return a < b ? a : b;
+}
+LONG QEL_CDECL builtinLen(ExprContext* ctx, LONG_PTR) {
+  return TSGetLen(static_cast<TS>(ExprPopResult(ctx)));
+}
+double QEL_CDECL builtinSqrt(ExprContext* ctx, LONG_PTR) { return std::sqrt(popValue<double>(ctx)); }
+TS QEL_CDECL builtinUpper(ExprContext* ctx, LONG_PTR) {
+  TS text = TSCopy(hostOf(ctx).scratchText(), static_cast<TS>(ExprPopResult(ctx)));
+  return text ? TSUpper(text) : hostOf(ctx).scratchText();
+}
+TD QEL_CDECL builtinNow(ExprContext* ctx, LONG_PTR) { return TDGetActTime(hostOf(ctx).scratchDate()); }
+
+struct Builtin {
+  const WCHAR* name;
+  void* function;
+  LONG result;
+  LONG args[2];
+  int count;
+};
+const Builtin kBuiltins[] = {
+    {u"max", (void*)&builtinMax, EXT_Long, {EXT_Long, EXT_Long}, 2},
+    {u"min", (void*)&builtinMin, EXT_Long, {EXT_Long, EXT_Long}, 2},
+    {u"len", (void*)&builtinLen, EXT_Long, {EXT_String}, 1},
+    {u"sqrt", (void*)&builtinSqrt, EXT_Double, {EXT_Double}, 1},
+    {u"upper", (void*)&builtinUpper, EXT_String, {EXT_String}, 1},
+    {u"now", (void*)&builtinNow, EXT_Date, {}, 0},
+};
+
+std::string typeWord(LONG type) {
+  for (const TypeWord& t : kTypes)
+    if (t.type == type) return std::string(t.word);
+  return "void";
+}
+
 }  // namespace
 
+std::string builtinList() {
+  std::string out;
+  for (const Builtin& b : kBuiltins) {
+    out += "  " + toUtf8(b.name) + "(";
+    for (int i = 0; i < b.count; ++i) out += (i ? ", " : "") + typeWord(b.args[i]);
+    out += ") -> " + typeWord(b.result) + "\n";
+  }
+  return out;
+}
+
 EvalHost::EvalHost() {
-  ready_ = ExprInit(&ctx_, 255, 1024, 0, SYM_MODE_C, nullptr, 1, nullptr, nullptr, nullptr, 0, nullptr) == 0;
+  initialised_ =
+      ExprInit(&ctx_, 255, 1024, 0, SYM_MODE_C, nullptr, 1, nullptr, nullptr, nullptr, 0, nullptr) == 0;
+  if (!initialised_) return;
+  ExprSetUserPtr(&ctx_, this);
+  scratchText_ = TSNew();
+  scratchDate_ = TDNew();
+  ready_ = scratchText_ && scratchDate_;
+  for (const Builtin& b : kBuiltins)
+    ready_ =
+        ready_ && (b.count == 2   ? ExprDefineFn(&ctx_, b.function, b.name, b.result, 2, b.args[0], b.args[1])
+                   : b.count == 1 ? ExprDefineFn(&ctx_, b.function, b.name, b.result, 1, b.args[0])
+                                  : ExprDefineFn(&ctx_, b.function, b.name, b.result, 0)) == 0;
 }
 
 EvalHost::~EvalHost() {
-  if (ready_) ExprRelease(&ctx_);
+  if (initialised_) ExprRelease(&ctx_);
+  TSFree(scratchText_);
+  TDFree(scratchDate_);
   for (Variable& v : variables_) {
     TSFree(v.text);
     TDFree(v.date);

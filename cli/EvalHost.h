@@ -46,11 +46,21 @@ class EvalHost {
   // The name of the symbol whose storage or function `value` is, or empty.
   std::string symbolAt(const void* value);
 
+  // Storage the built-in functions return their strings and dates in.
+  TSString* scratchText() { return scratchText_; }
+  SYSTEMTIME* scratchDate() { return scratchDate_; }
+
  private:
   ExprContext ctx_;
+  bool initialised_ = false;
   bool ready_ = false;
   std::deque<Variable> variables_;  // stable addresses for the engine
+  TSString* scratchText_ = nullptr;
+  SYSTEMTIME* scratchDate_ = nullptr;
 };
+
+// The host functions every `qel eval` has, for --help: "max(long, long) -> long".
+std::string builtinList();
 
 // The value at `value` as text: 42, 42u, 1.5, 'c', "text", 0x..., a date.
 std::string valueText(LONG type, const void* value);

@@ -145,6 +145,12 @@ ULONG QEL_STDCALL ExprGetColNo(ExprContext* pCtx);
 ULONG QEL_STDCALL ExprGetErrLen(ExprContext* pCtx);
 LONG QEL_STDCALL ExprGetActExpr(ExprContext* pCtx);
 
+/* Cross-references: ExprXRefOn, compile the set, ExprXRefOff, ExprXRef;
+   then reading a variable first runs the earlier expressions that modify it. */
+DWORD QEL_STDCALL ExprXRefOn(ExprContext* pCtx);
+void QEL_STDCALL ExprXRefOff(ExprContext* pCtx);
+DWORD QEL_STDCALL ExprXRef(ExprContext* pCtx);
+
 QEL_END_DECLS
 
 #endif
