@@ -7,25 +7,19 @@
 namespace qel::expr {
 namespace {
 
-DWORD assignBits(LONG opcode, const ExprInstr& left, const ExprInstr& right) {
-  auto& l = valueOf<ExprBitField>(left);
+// The operator of each compound assignment, by its opcode.
+LONG operatorOf(LONG opcode) {
   switch (opcode) {
-    case EOP_ASS: l = valueOf<ExprBitField>(right); return QEL_S_OK;
-    case EOP_SHLASS:
-    case EOP_SHRASS: {
-      uint64_t v = bitsOf(left);
-      if (DWORD rc = shiftBits(v, valueOf<LONG>(right), opcode == EOP_SHLASS)) return rc;
-      setBits(left, v);
-      return QEL_S_OK;
-    }
-    default: break;
-  }
-  const auto& r = valueOf<ExprBitField>(right);
-  switch (opcode) {
-    case EOP_ANDASS: l = {l.ulHigh & r.ulHigh, l.ulLow & r.ulLow}; return QEL_S_OK;
-    case EOP_XORASS: l = {l.ulHigh ^ r.ulHigh, l.ulLow ^ r.ulLow}; return QEL_S_OK;
-    case EOP_ORASS: l = {l.ulHigh | r.ulHigh, l.ulLow | r.ulLow}; return QEL_S_OK;
-    default: return QEL_E_UNEXPECTED;
+    case EOP_MULASS: return EOP_MUL;
+    case EOP_DIVASS: return EOP_DIV;
+    case EOP_MODASS: return EOP_MOD;
+    case EOP_ADDASS: return EOP_ADD;
+    case EOP_SUBASS: return EOP_SUB;
+    case EOP_SHLASS: return EOP_SHL;
+    case EOP_SHRASS: return EOP_SHR;
+    case EOP_ANDASS: return EOP_AND;
+    case EOP_XORASS: return EOP_XOR;
+    default: return EOP_OR;
   }
 }
 
@@ -48,36 +42,18 @@ DWORD assignDate(LONG opcode, const ExprInstr& left, const ExprInstr& right) {
   return QEL_E_UNEXPECTED;
 }
 
+// Numbers and bit fields: a copy, or the operator applied in place.
 template <class T>
-DWORD assignNumber(LONG opcode, const ExprInstr& left, const ExprInstr& right) {
+DWORD assignValue(LONG opcode, const ExprInstr& left, const ExprInstr& right) {
   T& l = valueOf<T>(left);
-  const T r = valueOf<T>(right);
-  switch (opcode) {
-    case EOP_ASS: l = r; return QEL_S_OK;
-    case EOP_ADDASS: l = wrapAdd(l, r); return QEL_S_OK;
-    case EOP_SUBASS: l = wrapSub(l, r); return QEL_S_OK;
-    case EOP_MULASS: l = wrapMul(l, r); return QEL_S_OK;
-    case EOP_DIVASS:
-      if (isZero(r)) return QEL_DISP_E_DIVBYZERO;
-      l = quotient(l, r);
-      return QEL_S_OK;
-    default: break;
+  if (opcode == EOP_ASS) {
+    l = valueOf<T>(right);
+    return QEL_S_OK;
   }
-  if constexpr (!std::is_floating_point_v<T>) {
-    switch (opcode) {
-      case EOP_MODASS:
-        if (r == 0) return QEL_DISP_E_DIVBYZERO;
-        l = remainder(l, r);
-        return QEL_S_OK;
-      case EOP_SHLASS:
-      case EOP_SHRASS: l = shifted(l, valueOf<LONG>(right), opcode == EOP_SHLASS); return QEL_S_OK;
-      case EOP_ANDASS: l = T(l & r); return QEL_S_OK;
-      case EOP_XORASS: l = T(l ^ r); return QEL_S_OK;
-      case EOP_ORASS: l = T(l | r); return QEL_S_OK;
-      default: break;
-    }
-  }
-  return QEL_E_UNEXPECTED;
+  if constexpr (std::is_same_v<T, ExprBitField>)
+    return combineBits(operatorOf(opcode), left, right, l);
+  else
+    return combine(operatorOf(opcode), left, right, l);
 }
 
 }  // namespace
@@ -85,12 +61,12 @@ DWORD assignNumber(LONG opcode, const ExprInstr& left, const ExprInstr& right) {
 DWORD runAssignment(LONG opcode, ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
   DWORD rc;
   switch (self.op.nType) {
-    case EXT_BitField: rc = assignBits(opcode, left, right); break;
+    case EXT_BitField: rc = assignValue<ExprBitField>(opcode, left, right); break;
     case EXT_String: rc = assignString(opcode, left, right); break;
     case EXT_Date: rc = assignDate(opcode, left, right); break;
     default:
       rc = forNumeric(self.op.nType,
-                      [&](auto tag) { return assignNumber<decltype(tag)>(opcode, left, right); });
+                      [&](auto tag) { return assignValue<decltype(tag)>(opcode, left, right); });
   }
   if (rc == QEL_S_OK) self.op.pValue = left.op.pValue;  // an indexed element stays that element
   return rc;

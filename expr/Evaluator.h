@@ -102,6 +102,42 @@ inline void setBits(const ExprInstr& in, uint64_t v) {
 // Shifting a bit field by a count outside 0 to 63 fails.
 DWORD shiftBits(uint64_t& v, LONG count, bool left);
 
+// The arithmetic, bitwise and shift operators (EOP_OR to EOP_MOD without the
+// comparisons) of two numbers, written to `out` (which may be the left one).
+template <class T>
+DWORD combine(LONG opcode, const ExprInstr& left, const ExprInstr& right, T& out) {
+  const T l = valueOf<T>(left);
+  const T r = valueOf<T>(right);
+  switch (opcode) {
+    case EOP_ADD: out = wrapAdd(l, r); return 0;
+    case EOP_SUB: out = wrapSub(l, r); return 0;
+    case EOP_MUL: out = wrapMul(l, r); return 0;
+    case EOP_DIV:
+      if (isZero(r)) return 0x80020012u;
+      out = quotient(l, r);
+      return 0;
+    default: break;
+  }
+  if constexpr (!std::is_floating_point_v<T>) {
+    switch (opcode) {
+      case EOP_OR: out = T(l | r); return 0;
+      case EOP_XOR: out = T(l ^ r); return 0;
+      case EOP_AND: out = T(l & r); return 0;
+      case EOP_SHL:
+      case EOP_SHR: out = shifted(l, valueOf<LONG>(right), opcode == EOP_SHL); return 0;
+      case EOP_MOD:
+        if (r == 0) return 0x80020012u;
+        out = remainder(l, r);
+        return 0;
+      default: break;
+    }
+  }
+  return 0x8000FFFFu;
+}
+
+// The same for bit fields: OR, XOR, AND and the shifts.
+DWORD combineBits(LONG opcode, const ExprInstr& left, const ExprInstr& right, ExprBitField& out);
+
 DWORD runBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right);
 DWORD runUnary(LONG opcode, const ExprInstr& self, const ExprInstr& operand);
 // The result becomes the left operand's own storage: `self` is updated.

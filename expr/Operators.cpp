@@ -59,23 +59,13 @@ DWORD bitFieldBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, 
   switch (opcode) {
     case EOP_LOR: valueOf<LONG>(self) = (l.ulHigh | l.ulLow | r.ulHigh | r.ulLow) != 0; return QEL_S_OK;
     case EOP_LAND: valueOf<LONG>(self) = l.ulHigh && l.ulLow && r.ulHigh && r.ulLow; return QEL_S_OK;
-    case EOP_OR: valueOf<ExprBitField>(self) = {l.ulHigh | r.ulHigh, l.ulLow | r.ulLow}; return QEL_S_OK;
-    case EOP_XOR: valueOf<ExprBitField>(self) = {l.ulHigh ^ r.ulHigh, l.ulLow ^ r.ulLow}; return QEL_S_OK;
-    case EOP_AND: valueOf<ExprBitField>(self) = {l.ulHigh & r.ulHigh, l.ulLow & r.ulLow}; return QEL_S_OK;
-    case EOP_SHL:
-    case EOP_SHR: {
-      uint64_t v = bitsOf(left);
-      if (DWORD rc = shiftBits(v, valueOf<LONG>(right), opcode == EOP_SHL)) return rc;
-      setBits(self, v);
-      return QEL_S_OK;
-    }
-    default:
-      if (opcode >= EOP_EQU && opcode <= EOP_GEQ) {
-        valueOf<LONG>(self) = comparedBits(opcode, l, r);
-        return QEL_S_OK;
-      }
-      return QEL_E_UNEXPECTED;
+    default: break;
   }
+  if (opcode >= EOP_EQU && opcode <= EOP_GEQ) {
+    valueOf<LONG>(self) = comparedBits(opcode, l, r);
+    return QEL_S_OK;
+  }
+  return combineBits(opcode, left, right, valueOf<ExprBitField>(self));
 }
 
 DWORD stringBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
@@ -107,42 +97,41 @@ template <class T>
 DWORD numericBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
   const T l = valueOf<T>(left);
   const T r = valueOf<T>(right);
-  T& result = valueOf<T>(self);
-  constexpr bool integral = !std::is_floating_point_v<T>;
-  switch (opcode) {
-    case EOP_LOR: valueOf<LONG>(self) = isTrue(l) || isTrue(r); return QEL_S_OK;
-    case EOP_LAND: valueOf<LONG>(self) = isTrue(l) && isTrue(r); return QEL_S_OK;
-    case EOP_ADD: result = wrapAdd(l, r); return QEL_S_OK;
-    case EOP_SUB: result = wrapSub(l, r); return QEL_S_OK;
-    case EOP_MUL: result = wrapMul(l, r); return QEL_S_OK;
-    case EOP_DIV:
-      if (isZero(r)) return QEL_DISP_E_DIVBYZERO;
-      result = quotient(l, r);
-      return QEL_S_OK;
-    default: break;
+  if (opcode == EOP_LOR || opcode == EOP_LAND) {
+    valueOf<LONG>(self) = opcode == EOP_LOR ? isTrue(l) || isTrue(r) : isTrue(l) && isTrue(r);
+    return QEL_S_OK;
   }
   if (opcode >= EOP_EQU && opcode <= EOP_GEQ) {
     valueOf<LONG>(self) = compared(opcode, l, r);
     return QEL_S_OK;
   }
-  if constexpr (integral) {
-    switch (opcode) {
-      case EOP_OR: result = T(l | r); return QEL_S_OK;
-      case EOP_XOR: result = T(l ^ r); return QEL_S_OK;
-      case EOP_AND: result = T(l & r); return QEL_S_OK;
-      case EOP_SHL:
-      case EOP_SHR: result = shifted(l, valueOf<LONG>(right), opcode == EOP_SHL); return QEL_S_OK;
-      case EOP_MOD:
-        if (r == 0) return QEL_DISP_E_DIVBYZERO;
-        result = remainder(l, r);
-        return QEL_S_OK;
-      default: break;
-    }
-  }
-  return QEL_E_UNEXPECTED;
+  return combine(opcode, left, right, valueOf<T>(self));
 }
 
 }  // namespace
+
+DWORD combineBits(LONG opcode, const ExprInstr& left, const ExprInstr& right, ExprBitField& out) {
+  const ExprBitField l = valueOf<ExprBitField>(left);
+  switch (opcode) {
+    case EOP_OR:
+    case EOP_XOR:
+    case EOP_AND: {
+      const ExprBitField r = valueOf<ExprBitField>(right);
+      out = opcode == EOP_OR    ? ExprBitField{l.ulHigh | r.ulHigh, l.ulLow | r.ulLow}
+            : opcode == EOP_XOR ? ExprBitField{l.ulHigh ^ r.ulHigh, l.ulLow ^ r.ulLow}
+                                : ExprBitField{l.ulHigh & r.ulHigh, l.ulLow & r.ulLow};
+      return QEL_S_OK;
+    }
+    case EOP_SHL:
+    case EOP_SHR: {
+      uint64_t v = (uint64_t(l.ulHigh) << 32) | l.ulLow;
+      if (DWORD rc = shiftBits(v, valueOf<LONG>(right), opcode == EOP_SHL)) return rc;
+      out = {ULONG(v >> 32), ULONG(v)};
+      return QEL_S_OK;
+    }
+    default: return QEL_E_UNEXPECTED;
+  }
+}
 
 DWORD shiftBits(uint64_t& v, LONG count, bool left) {
   if (count < 0 || count > 63) return QEL_DISP_E_OVERFLOW;
