@@ -1,7 +1,9 @@
 /* qel eval: compile an expression over command-line variables. */
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,10 +17,12 @@
 namespace qel::cli {
 namespace {
 
-constexpr std::string_view kUsage = "[--code] EXPR [--var NAME:TYPE[=VALUE]]... [--repeat N]";
+constexpr std::string_view kUsage =
+    "[--code] EXPR [--var NAME:TYPE[=VALUE]]... [--repeat N] | --xref FILE|- [--var ...]";
 
 struct EvalOptions {
   std::string_view expression;
+  std::string_view xrefFile;
   bool listing = false;
   DWORD repeat = 1;
   std::vector<std::string_view> variables;
@@ -124,6 +128,89 @@ int evaluate(EvalHost& host, LONG start, LONG type, DWORD repeat) {
   return 0;
 }
 
+struct Compiled {
+  std::string text;
+  LONG start = 0, type = 0;
+};
+
+// The expressions (1-based) whose start indexes a cross-reference list
+// holds from `link` on, those starting below `before` only.
+std::vector<size_t> modifiers(ExprContext& ctx, const std::vector<Compiled>& set, LONG link, LONG before) {
+  std::vector<size_t> out;
+  for (LONG i = link; i < DAGetSize(ctx.hXRefList); ++i) {
+    LONG start = *static_cast<LONG*>(DAGetElem(ctx.hXRefList, i));
+    if (start == -1 || start >= before) break;
+    for (size_t k = 0; k < set.size(); ++k)
+      if (set[k].start == start) out.push_back(k + 1);
+  }
+  return out;
+}
+
+std::string numbers(const std::vector<size_t>& list) {
+  std::string out;
+  for (size_t n : list) out += (out.empty() ? "" : ", ") + std::to_string(n);
+  return out;
+}
+
+// One expression per line, compiled into one context with cross-references
+// on: who modifies what, who depends on whom, then each evaluated in turn.
+int runXRef(EvalHost& host, std::string_view file) {
+  std::ifstream stream;
+  if (file != "-") {
+    stream.open(std::string(file));
+    if (!stream) return usageError("cannot read '" + std::string(file) + "'", kUsage);
+  }
+  std::istream& in = file == "-" ? std::cin : stream;
+  ExprContext& ctx = host.context();
+  std::vector<Compiled> set;
+  DWORD rc = ExprXRefOn(&ctx);
+  for (std::string line; rc == 0 && std::getline(in, line);) {
+    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+    if (line.back() == '\r') line.pop_back();
+    Compiled& c = set.emplace_back(Compiled{line});
+    std::basic_string<WCHAR> text = fromUtf8(line);
+    rc = ExprCompile(&ctx, text.c_str(), &c.start, 0, nullptr, &c.type);
+    if (rc) {
+      std::cerr << "qel: expression " << set.size() << ":\n";
+      printCompileError(host, rc, line);
+      return 1;
+    }
+  }
+  ExprXRefOff(&ctx);
+  if (rc == 0) rc = ExprXRef(&ctx);
+  if (rc) return usageError(messageText(rc), kUsage);
+  for (size_t k = 0; k < set.size(); ++k) std::cout << k + 1 << ": " << set[k].text << "\n";
+  ExprOperand* op;
+  void* pos;
+  for (const WCHAR* name = ExprGetFirstVar(&ctx, &op, &pos); name; name = ExprGetNextVar(&ctx, &op, &pos))
+    if (op->nStorage != EXS_Function && op->nLink != -1)
+      std::cout << toUtf8(name) << " is modified by " << numbers(modifiers(ctx, set, op->nLink, INT32_MAX))
+                << "\n";
+  for (size_t k = 0; k < set.size(); ++k) {
+    LONG end = k + 1 < set.size() ? set[k + 1].start : DAGetSize(ctx.hCode);
+    std::vector<size_t> on;
+    for (LONG i = set[k].start; i < end; ++i) {
+      const ExprInstr& instr = *qel::expr::instrAt(&ctx, i);
+      if (instr.nOpcode != EOP_NOP || instr.op.nLink == -1 || instr.op.nStorage == EXS_Function) continue;
+      for (size_t m : modifiers(ctx, set, instr.op.nLink, set[k].start))
+        if (std::find(on.begin(), on.end(), m) == on.end()) on.push_back(m);
+    }
+    std::sort(on.begin(), on.end());
+    if (!on.empty()) std::cout << k + 1 << " depends on " << numbers(on) << "\n";
+  }
+  for (size_t k = 0; k < set.size(); ++k) {
+    LONG depth = ctx.nStackDepth;
+    if (DWORD failed = ExprEvaluate(&ctx, set[k].start, 0)) {
+      std::cout << k + 1 << " fails: " << messageText(failed) << "\n";
+      ctx.nStackDepth = depth;
+      continue;
+    }
+    std::cout << k + 1 << " = " << valueText(set[k].type, ExprPopResult(&ctx)) << " ("
+              << toUtf8(qel::expr::typeName(set[k].type)) << ")\n";
+  }
+  return 0;
+}
+
 int runEval(Args args) {
   EvalOptions options;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -132,6 +219,9 @@ int runEval(Args args) {
     } else if (args[i] == "--var") {
       if (++i == args.size()) return usageError("--var needs NAME:TYPE[=VALUE]", kUsage);
       options.variables.push_back(args[i]);
+    } else if (args[i] == "--xref") {
+      if (++i == args.size()) return usageError("--xref needs a file (or - for standard input)", kUsage);
+      options.xrefFile = args[i];
     } else if (args[i] == "--repeat") {
       if (++i == args.size() || !parseCode(args[i], options.repeat) || options.repeat == 0)
         return usageError("--repeat needs a count of at least 1", kUsage);
@@ -141,13 +231,15 @@ int runEval(Args args) {
       return usageError("unexpected argument '" + std::string(args[i]) + "'", kUsage);
     }
   }
-  if (options.expression.empty()) return usageError("missing expression", kUsage);
+  if (options.expression.empty() == options.xrefFile.empty())
+    return usageError(options.xrefFile.empty() ? "missing expression" : "--xref takes no expression", kUsage);
 
   EvalHost host;
   if (!host.ready()) return usageError(messageText(0x8007000E), kUsage);
   std::string error;
   for (std::string_view spec : options.variables)
     if (!host.define(spec, error)) return usageError(error, kUsage);
+  if (!options.xrefFile.empty()) return runXRef(host, options.xrefFile);
   std::basic_string<WCHAR> text = fromUtf8(options.expression);
   LONG start = 0, type = 0;
   ExprContext& ctx = host.context();
@@ -176,6 +268,10 @@ const std::string kDetails =
     "works on, and the operand pushed or the indexes of the instructions whose\n"
     "values an operator takes.  A compile error prints the catalogue message and a\n"
     "caret line under the failing symbol.\n\n"
+    "--xref FILE reads one expression per line (- for standard input), compiles\n"
+    "them into one context with cross-references on, prints which expressions\n"
+    "modify each variable and which depend on which (reading a variable first\n"
+    "re-runs the earlier expressions that modify it), then evaluates each.\n\n"
     "Functions:\n" +
     builtinList();
 

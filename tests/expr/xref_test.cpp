@@ -43,7 +43,8 @@ struct XRefHost : ExprHost {
   }
   std::vector<LONG> list() {
     std::vector<LONG> out;
-    for (LONG i = 0; i < DAGetSize(ctx.hXRefList); ++i) out.push_back(*static_cast<LONG*>(DAGetElem(ctx.hXRefList, i)));
+    for (LONG i = 0; i < DAGetSize(ctx.hXRefList); ++i)
+      out.push_back(*static_cast<LONG*>(DAGetElem(ctx.hXRefList, i)));
     return out;
   }
   int ticks = 0;
