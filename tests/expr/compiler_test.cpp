@@ -269,3 +269,17 @@ TEST(ExprCompile, FailedAllocationsLeaveAUsableContext) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ExprOpcodes, DisplayTexts) {
+  using qel::expr::opcodeDisplayText;
+  EXPECT_EQ(narrow(opcodeDisplayText(EOP_ADD)), "'+'        (EOP_ADD)");
+  EXPECT_EQ(narrow(opcodeDisplayText(EOP_NOP)), "           (EOP_NOP)");
+  EXPECT_EQ(narrow(opcodeDisplayText(EOP_END)), "\\u0009\\u0009   (EOP_END)");
+  EXPECT_EQ(narrow(opcodeDisplayText(EOP_TO_BITFIELD)), "->BITFIELD (EOP(LPCTSTR)_TO_BITFIELD)");
+  EXPECT_EQ(narrow(opcodeDisplayText(EOP_SHLASS)), "'<<='      (EOP_SHLASS)");
+  EXPECT_EQ(opcodeDisplayText(EOP_LAST + 1), nullptr);
+}
+
+}  // namespace
