@@ -6,6 +6,8 @@
 #include "containers/DynArray.h"
 #include "datetime/DateTime.h"
 #include "expr/Expression.h"
+#include "format/FormatScanner.h"
+#include "format/NumberFormat.h"
 #include "frame/CritSect.h"
 #include "frame/DataObjects.h"
 #include "frame/Message.h"

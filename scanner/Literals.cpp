@@ -3,14 +3,13 @@
  * A number's fraction is summed digit by digit in double precision, as the
  * scanner has always done, rather than rounded correctly from decimal.
  */
+#include "frame/EscapeReader.h"
 #include "scanner/ScannerText.h"
 
 namespace qel::scanner {
 namespace {
 
 constexpr ULONGLONG kMaxULong = 0xFFFFFFFFull;
-
-bool isOctal(WCHAR c) { return c >= u'0' && c <= u'7'; }
 
 // Takes the next character of an escape sequence into the raw text.
 WCHAR takeNext(SymContext* s) {
@@ -95,44 +94,25 @@ LONG scanDecimal(SymContext* s) {
   return SYM_DOUBLE;
 }
 
+// The scanner's own cursor: what it advances over goes into the raw text.
+struct RawCursor {
+  SymContext* s;
+  WCHAR peek(ULONG ahead) const { return scanner::peek(s, ahead); }
+  WCHAR next() const { return takeNext(s); }
+};
+
 WCHAR standardEscape(SymContext* s) {
   if (peek(s, 1) == 0) return u'\\';  // a backslash that ends the line is kept as it is
-  WCHAR c = takeNext(s);
-  if (c < u'0' || c > u'x') return c;
-  if (c == u'0') {
-    if (!isDigit(peek(s, 1))) return 0;
-    unsigned v = 0;
-    for (int i = 0; i < 3 && isOctal(peek(s, 1)); ++i) v = v * 8 + unsigned(takeNext(s) - u'0');
-    return WCHAR(v);
-  }
-  if (isDigit(c)) {
-    unsigned v = c - u'0';
-    for (int i = 1; i < 3 && isDigit(peek(s, 1)); ++i) v = v * 10 + unsigned(takeNext(s) - u'0');
-    return WCHAR(v);
-  }
-  switch (c) {
-    case u'a': return 7;
-    case u'b': return 8;
-    case u'f': return 12;
-    case u'n': return 10;
-    case u'r': return 13;
-    case u't': return 9;
-    case u'v': return 11;
-    case u'x': {
-      unsigned v = 0;
-      for (int i = 0; i < 2 && hexValue(peek(s, 1)) >= 0; ++i) v = v * 16 + unsigned(hexValue(takeNext(s)));
-      return WCHAR(v);
-    }
-    default: return c;
-  }
+  RawCursor cursor{s};
+  return readEscape(cursor, EscapeDigits{3, 2});
 }
 
 WCHAR strictEscape(SymContext* s) {
   WCHAR c = peek(s, 1);
-  if (isOctal(c)) {
+  if (isOctalDigit(c)) {
     unsigned v = 0;
     ULONG n = 0;
-    for (; n < 3 && isOctal(peek(s, 1 + n)); ++n) v = v * 8 + unsigned(peek(s, 1 + n) - u'0');
+    for (; n < 3 && isOctalDigit(peek(s, 1 + n)); ++n) v = v * 8 + unsigned(peek(s, 1 + n) - u'0');
     if (v >= 256) return takeNext(s);  // no escape: the first digit stands for itself
     for (ULONG i = 0; i < n; ++i) takeNext(s);
     return WCHAR(v);

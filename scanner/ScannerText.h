@@ -5,6 +5,7 @@
 #ifndef QELBASE_SCANNER_TEXT_H
 #define QELBASE_SCANNER_TEXT_H
 
+#include "frame/Characters.h"
 #include "scanner/Symbol.h"
 
 namespace qel::scanner {
@@ -21,13 +22,9 @@ inline void putRaw(SymContext* s, WCHAR c) {
 }
 inline bool alphaFull(const SymContext* s) { return s->nAlphaLen >= s->nMaxAlphaLen; }
 
-inline bool isDigit(WCHAR c) { return c >= u'0' && c <= u'9'; }
+inline bool isDigit(WCHAR c) { return isDecimalDigit(c); }
 inline bool isAsciiLetter(WCHAR c) { return (c | 0x20) >= u'a' && (c | 0x20) <= u'z'; }
-inline int hexValue(WCHAR c) {
-  if (isDigit(c)) return c - u'0';
-  WCHAR lower = WCHAR(c | 0x20);
-  return lower >= u'a' && lower <= u'f' ? lower - u'a' + 10 : -1;
-}
+inline int hexValue(WCHAR c) { return hexDigitValue(c); }
 
 // Every symbol ends here: all three buffers terminated at their lengths,
 // the upper-case copy emptied unless an identifier filled it.
