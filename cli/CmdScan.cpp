@@ -25,26 +25,6 @@ struct ScanOptions {
   std::string_view file = "-";
 };
 
-// Control characters and surrogate halves made visible, so a cut shows exactly.
-std::string visible(const WCHAR* text) {
-  std::basic_string<WCHAR> out;
-  for (; *text; ++text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    auto hex = [&](std::string prefix, int digits) {
-      for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) prefix += kHex[(*text >> shift) & 15];
-      for (char c : prefix) out += WCHAR(c);
-    };
-    if (*text < 0x20 || *text == 0x7F) {
-      hex("\\x", 2);
-    } else if (*text >= 0xD800 && *text <= 0xDFFF) {
-      hex("\\u", 4);  // each half of a pair is a symbol of its own
-    } else {
-      out += *text;
-    }
-  }
-  return toUtf8(out);
-}
-
 void scanLine(SymContext& scanner, const ScanOptions& options, const std::basic_string<WCHAR>& line,
               size_t lineNo) {
   SymNewLine(&scanner, line.c_str());
@@ -52,9 +32,9 @@ void scanLine(SymContext& scanner, const ScanOptions& options, const std::basic_
     LONG code = options.all ? SymGetNextSymAll(&scanner) : SymGetNextSym(&scanner);
     std::cout << lineNo << ":" << SymGetColumnNo(&scanner) << "\t" << code << "\t"
               << toUtf8(SymGetSymDescription(code));
-    if (code != SYM_EOL) std::cout << "\t" << visible(SymGetAlpha(&scanner));
+    if (code != SYM_EOL) std::cout << "\t" << visibleUtf8(SymGetAlpha(&scanner));
     if (SymGetAlphaLenUnTranslated(&scanner) > 0)
-      std::cout << "\traw " << visible(SymGetAlphaUnTranslated(&scanner));
+      std::cout << "\traw " << visibleUtf8(SymGetAlphaUnTranslated(&scanner));
     std::cout << "\n";
     // An unclosed literal keeps the scanner on the end of the line.
     if (code == SYM_EOL || (scanner.chPendingQuote && SymGetColumnNo(&scanner) >= line.size())) return;

@@ -21,6 +21,7 @@ extern const Command kMsgCommand;
 extern const Command kDateCommand;
 extern const Command kEvalCommand;
 extern const Command kExampleCommand;
+extern const Command kFormatCommand;
 extern const Command kScanCommand;
 
 }  // namespace qel::cli

@@ -24,6 +24,25 @@ std::basic_string<WCHAR> fromUtf8(std::string_view text) {
   return out;
 }
 
+std::string visibleUtf8(std::basic_string_view<WCHAR> text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::basic_string<WCHAR> out;
+  for (WCHAR c : text) {
+    auto hex = [&](std::string prefix, int digits) {
+      for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) prefix += kHex[(c >> shift) & 15];
+      for (char p : prefix) out += WCHAR(p);
+    };
+    if (c < 0x20 || c == 0x7F) {
+      hex("\\x", 2);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      hex("\\u", 4);  // each half of a pair on its own
+    } else {
+      out += c;
+    }
+  }
+  return toUtf8(out);
+}
+
 bool parseCode(std::string_view text, DWORD& value) {
   int base = 10;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {

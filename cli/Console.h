@@ -12,6 +12,10 @@ namespace qel::cli {
 std::string toUtf8(std::basic_string_view<WCHAR> text);
 std::basic_string<WCHAR> fromUtf8(std::string_view text);
 
+// UTF-8 with control characters as \xHH and surrogate halves as \uXXXX,
+// so that a cut of text shows exactly.
+std::string visibleUtf8(std::basic_string_view<WCHAR> text);
+
 // Parses a decimal or 0x-prefixed hexadecimal 32-bit value.
 bool parseCode(std::string_view text, DWORD& value);
 
