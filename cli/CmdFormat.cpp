@@ -16,7 +16,8 @@ int formatValue(const std::basic_string<WCHAR>& picture, const std::basic_string
                 const WCHAR* numberSet) {
   std::basic_string<WCHAR> out(picture.size() + value.size() + 1, 0);
   const LONG length = LONG(picture.size());
-  LONG n = numberSet ? FMFormatDouble(numberSet, picture.c_str(), length, FMToDouble(value.c_str()), out.data(), nullptr)
+  LONG n = numberSet ? FMFormatDouble(numberSet, picture.c_str(), length, FMToDouble(value.c_str()),
+                                      out.data(), nullptr)
                      : FMFormatStr(picture.c_str(), length, value.c_str(), out.data());
   out.resize(size_t(n));
   std::cout << toUtf8(out) << "\n";
@@ -59,22 +60,22 @@ int runFormat(Args args) {
 
 }  // namespace
 
-const Command kFormatCommand{
-    "format", "PICTURE VALUE [--ll|--number] | --scan LINE", "format a value through a picture; cut a format line",
-    "Formats VALUE through PICTURE as FMFormatStr does: a picture starting with\n"
-    "# $ * + , - or . formats VALUE (read with FMToDouble: the last '.' or ','\n"
-    "is the decimal point) as a number, & shows its first character, /   / is a\n"
-    "field as wide as the picture, ^ shows the whole value.  The separators come\n"
-    "from the user's locale (QELBASE_LOCALE).\n"
-    "  --number    a numeric picture with the default character set #$**.,+-,\n"
-    "              whatever its first character (for pictures starting with <)\n"
-    "  --ll        a numeric picture with the set #&*$.,+- ($ fills, & is 0)\n"
-    "Picture characters (default set): # digit, blank when leading; $ digit, 0\n"
-    "when leading; * digit, * when leading; < digit, nothing when leading;\n"
-    ". decimal point; , thousands separator; + sign (+ or -); - sign (blank\n"
-    "or -); anything else is copied.  Leading digits that do not fit are lost.\n"
-    "With --scan, prints each symbol of LINE: the column after it, its code,\n"
-    "its description and its text in quotes (control characters as \\xHH).\n",
-    runFormat};
+const Command kFormatCommand{"format", "PICTURE VALUE [--ll|--number] | --scan LINE",
+                             "format a value through a picture; cut a format line",
+                             "Formats VALUE through PICTURE as FMFormatStr does: a picture starting with\n"
+                             "# $ * + , - or . formats VALUE (read with FMToDouble: the last '.' or ','\n"
+                             "is the decimal point) as a number, & shows its first character, /   / is a\n"
+                             "field as wide as the picture, ^ shows the whole value.  The separators come\n"
+                             "from the user's locale (QELBASE_LOCALE).\n"
+                             "  --number    a numeric picture with the default character set #$**.,+-,\n"
+                             "              whatever its first character (for pictures starting with <)\n"
+                             "  --ll        a numeric picture with the set #&*$.,+- ($ fills, & is 0)\n"
+                             "Picture characters (default set): # digit, blank when leading; $ digit, 0\n"
+                             "when leading; * digit, * when leading; < digit, nothing when leading;\n"
+                             ". decimal point; , thousands separator; + sign (+ or -); - sign (blank\n"
+                             "or -); anything else is copied.  Leading digits that do not fit are lost.\n"
+                             "With --scan, prints each symbol of LINE: the column after it, its code,\n"
+                             "its description and its text in quotes (control characters as \\xHH).\n",
+                             runFormat};
 
 }  // namespace qel::cli

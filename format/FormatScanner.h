@@ -12,11 +12,11 @@ QEL_BEGIN_DECLS
 
 #define FSC_EOL (-1)
 #define FSC_CONSTANT (-2)
-#define FSC_CHAR (-3)     /* & */
-#define FSC_STRING (-4)   /* a slash, blanks, a slash: the field width */
-#define FSC_VARIANT (-5)  /* ^ */
-#define FSC_INTEGER (-6)  /* # $ * runs with sign and separators */
-#define FSC_DOUBLE (-7)   /* the same with a decimal point */
+#define FSC_CHAR (-3)    /* & */
+#define FSC_STRING (-4)  /* a slash, blanks, a slash: the field width */
+#define FSC_VARIANT (-5) /* ^ */
+#define FSC_INTEGER (-6) /* # $ * runs with sign and separators */
+#define FSC_DOUBLE (-7)  /* the same with a decimal point */
 
 typedef struct FScContext {
   LONG nSym;

@@ -14,14 +14,14 @@
 QEL_BEGIN_DECLS
 
 /* Indexes into a format-character set. */
-#define FM_DIGIT 0          /* fill on the left, a floating sign; trailing fraction zeros blank */
-#define FM_ALWAYS_DIGIT 1   /* leading positions show 0 */
-#define FM_ASTERISK_FILL 2  /* leading positions show '*' */
-#define FM_OWN_FILL 3       /* leading positions show this character itself */
-#define FM_DECIMAL_POINT 4  /* shows the user locale's decimal separator */
-#define FM_THOUSANDS 5      /* shows the user locale's thousands separator */
-#define FM_SIGN_PLUS 6      /* '+' or '-' */
-#define FM_SIGN_MINUS 7     /* ' ' or '-' */
+#define FM_DIGIT 0         /* fill on the left, a floating sign; trailing fraction zeros blank */
+#define FM_ALWAYS_DIGIT 1  /* leading positions show 0 */
+#define FM_ASTERISK_FILL 2 /* leading positions show '*' */
+#define FM_OWN_FILL 3      /* leading positions show this character itself */
+#define FM_DECIMAL_POINT 4 /* shows the user locale's decimal separator */
+#define FM_THOUSANDS 5     /* shows the user locale's thousands separator */
+#define FM_SIGN_PLUS 6     /* '+' or '-' */
+#define FM_SIGN_MINUS 7    /* ' ' or '-' */
 
 /* The extra digit position of every set: a leading position without a
    digit produces nothing, which left-aligns the number. */
@@ -33,19 +33,21 @@ QEL_BEGIN_DECLS
    cut off at the right.  Leading digits that do not fit are dropped; a
    minus sign without a place in the picture is dropped.  NaN and the
    infinities show as zero. */
-LONG QEL_CDECL FMFormatDouble(const WCHAR* pFormatChars, const WCHAR* pszPicture, LONG nPictureLen, double dValue,
-                              WCHAR* pszOutput, BOOL* pbFlag);
+LONG QEL_CDECL FMFormatDouble(const WCHAR* pFormatChars, const WCHAR* pszPicture, LONG nPictureLen,
+                              double dValue, WCHAR* pszOutput, BOOL* pbFlag);
 LONG QEL_CDECL FMFormatInt(const WCHAR* pFormatChars, const WCHAR* pszPicture, LONG nPictureLen, LONG nValue,
                            WCHAR* pszOutput, BOOL* pbFlag);
-LONG QEL_CDECL FMFormatUInt(const WCHAR* pFormatChars, const WCHAR* pszPicture, LONG nPictureLen, ULONG nValue,
-                            WCHAR* pszOutput, BOOL* pbFlag);
+LONG QEL_CDECL FMFormatUInt(const WCHAR* pFormatChars, const WCHAR* pszPicture, LONG nPictureLen,
+                            ULONG nValue, WCHAR* pszOutput, BOOL* pbFlag);
 
 /* Formats a value given as text by the kind of picture its first character
    names: numeric (# $ * + , - .), one character (&), a fixed-width field
-   (/), the whole text (^); any other picture gives an empty text.  The
+   (/), the whole text (^); any other picture, and one of length 0 or
+   less, gives an empty text.  The
    output (room for nPictureLen + 1 characters, or the whole text for ^) is
    terminated; the result is its length. */
-LONG QEL_CDECL FMFormatStr(const WCHAR* pszPicture, LONG nPictureLen, const WCHAR* pszValue, WCHAR* pszOutput);
+LONG QEL_CDECL FMFormatStr(const WCHAR* pszPicture, LONG nPictureLen, const WCHAR* pszValue,
+                           WCHAR* pszOutput);
 
 /* Readers that skip what they do not know.  FMToDouble takes the last '.'
    or ',' as the decimal point; the integer readers skip both (so "12.50"

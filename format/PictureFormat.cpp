@@ -25,7 +25,8 @@ class FixedDigits {
  public:
   FixedDigits(double value, long long fraction) {
     const double magnitude = std::isfinite(value) ? std::fabs(value) : 0.0;
-    const int converted = fraction < kMaxConvertedFraction ? int(fraction) + kGuardDigits : kMaxConvertedFraction;
+    const int converted =
+        fraction < kMaxConvertedFraction ? int(fraction) + kGuardDigits : kMaxConvertedFraction;
     char* digits = text_ + 1;  // text_[0] takes a carry out of the top digit
     int n = std::snprintf(digits, sizeof text_ - 1, "%.*f", converted, magnitude);
     int integer = 0;
@@ -108,16 +109,16 @@ class Separator {
 };
 
 bool isDigitPosition(const WCHAR* set, WCHAR c) {
-  return c == set[FM_DIGIT] || c == set[FM_ALWAYS_DIGIT] || c == set[FM_ASTERISK_FILL] || c == set[FM_OWN_FILL] ||
-         c == FM_LEFT_DIGIT;
+  return c == set[FM_DIGIT] || c == set[FM_ALWAYS_DIGIT] || c == set[FM_ASTERISK_FILL] ||
+         c == set[FM_OWN_FILL] || c == FM_LEFT_DIGIT;
 }
 
 }  // namespace
 
 extern "C" {
 
-LONG QEL_CDECL FMFormatDouble(const WCHAR* pFormatChars, const WCHAR* pszPicture, LONG nPictureLen, double dValue,
-                              WCHAR* pszOutput, BOOL* pbFlag) {
+LONG QEL_CDECL FMFormatDouble(const WCHAR* pFormatChars, const WCHAR* pszPicture, LONG nPictureLen,
+                              double dValue, WCHAR* pszOutput, BOOL* pbFlag) {
   const WCHAR* set = pFormatChars ? pFormatChars : DefaultDblFormat;
   if (!pszPicture || !pszOutput || nPictureLen < 0) nPictureLen = 0;
 
@@ -197,8 +198,8 @@ LONG QEL_CDECL FMFormatInt(const WCHAR* pFormatChars, const WCHAR* pszPicture, L
   return FMFormatDouble(pFormatChars, pszPicture, nPictureLen, double(nValue), pszOutput, pbFlag);
 }
 
-LONG QEL_CDECL FMFormatUInt(const WCHAR* pFormatChars, const WCHAR* pszPicture, LONG nPictureLen, ULONG nValue,
-                            WCHAR* pszOutput, BOOL* pbFlag) {
+LONG QEL_CDECL FMFormatUInt(const WCHAR* pFormatChars, const WCHAR* pszPicture, LONG nPictureLen,
+                            ULONG nValue, WCHAR* pszOutput, BOOL* pbFlag) {
   return FMFormatDouble(pFormatChars, pszPicture, nPictureLen, double(ULONGLONG(nValue)), pszOutput, pbFlag);
 }
 

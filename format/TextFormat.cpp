@@ -13,7 +13,8 @@ extern "C" LONG QEL_CDECL FMFormatStr(const WCHAR* pszPicture, LONG nPictureLen,
                                       WCHAR* pszOutput) {
   if (!pszOutput) return 0;
   const WCHAR* text = pszValue ? pszValue : QEL_W("");
-  const WCHAR kind = pszPicture ? pszPicture[0] : 0;
+  // A picture of no characters has no first character to look at.
+  const WCHAR kind = pszPicture && nPictureLen > 0 ? pszPicture[0] : 0;
   LONG n = 0;
   if (startsNumericPicture(kind)) {
     n = FMFormatDouble(DefaultDblFormat, pszPicture, nPictureLen, FMToDouble(text), pszOutput, nullptr);

@@ -74,7 +74,8 @@ TEST(FormatScanner, SymbolsOfFormatLines) {
   };
   // clang-format on
   Scanner scanner;
-  for (const auto& [line, expected] : rows) EXPECT_EQ(scanner.scan(line), expected) << qel::test::narrow(line);
+  for (const auto& [line, expected] : rows)
+    EXPECT_EQ(scanner.scan(line), expected) << qel::test::narrow(line);
 }
 
 TEST(FormatScanner, EscapeSequences) {

@@ -144,6 +144,7 @@ TEST(PictureFormat, TextByKindOfPicture) {
   EXPECT_EQ(out[0], 0);
   EXPECT_EQ(FMFormatStr(u"/ /", 0, u"abc", out), 0);
   EXPECT_EQ(out[0], 0);
+  EXPECT_EQ(FMFormatStr(u"^", 0, u"abc", out), 0);  // no first character to look at
   EXPECT_EQ(FMFormatStr(u"^", 1, u"abc", nullptr), 0);
 }
 
