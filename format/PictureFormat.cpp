@@ -50,9 +50,10 @@ class FixedDigits {
       while (zeros < length && digits[zeros] == '0') ++zeros;
       const bool allZero = zeros == length;
       // All zero: the fraction's zeros remain, the decimal point before them.
-      begin_ += allZero ? (length > 1 ? 1 : 0) : zeros;
+      const int dropped = allZero ? (length > 1 ? 1 : 0) : zeros;
+      begin_ += dropped;
+      length -= dropped;
       point_ = allZero ? 0 : 1 - zeros;
-      length -= allZero ? (length > 1 ? 1 : 0) : zeros;
     }
     length_ = length;
   }
