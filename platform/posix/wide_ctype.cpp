@@ -6,6 +6,7 @@
 #include <qel/wcrt.h>
 
 #include "crt_locale.h"
+#include "wide_case.h"
 
 namespace {
 
@@ -50,14 +51,16 @@ int iswalpha(WCHAR c) {
          (c >= 0x400 && c <= 0x52F) || (c >= 0x4E00 && c <= 0x9FFF);
 }
 
-WCHAR towupper(WCHAR c) {
-  if (c >= u'a' && c <= u'z') return WCHAR(c - 0x20);
-  if (c < 0x80 || !languageCase()) return c;
+char16_t qel::posix::upperLetter(char16_t c) {
+  if (c >= u'a' && c <= u'z') return char16_t(c - 0x20);
+  if (c < 0x80) return c;
   if (c == u'\u00FF') return u'\u0178';
   for (const CaseRange& r : kCaseRanges)
-    if (inRange(r, c)) return WCHAR(c - r.distance);
+    if (inRange(r, c)) return char16_t(c - r.distance);
   return c;
 }
+
+WCHAR towupper(WCHAR c) { return c < 0x80 || languageCase() ? qel::posix::upperLetter(c) : c; }
 
 WCHAR towlower(WCHAR c) {
   if (c >= u'A' && c <= u'Z') return WCHAR(c + 0x20);

@@ -1,0 +1,289 @@
+/*
+ * The Reg* calls over the registry store, with Windows' statuses, access
+ * checks and buffer-size protocols.  A handle is an entry of the process's
+ * handle table naming a key id and the access it was opened with; the
+ * predefined roots are handles of their own with every right.
+ */
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <unordered_set>
+
+#include "registry_store.h"
+
+using namespace qel::posix::registry;
+
+namespace {
+
+struct OpenKey {
+  KeyId id;
+  REGSAM access;
+};
+
+struct HandleTable {
+  std::mutex mutex;
+  std::unordered_set<const OpenKey*> open;
+};
+
+HandleTable& handles() {
+  static HandleTable* table = new HandleTable;  // outlives exit handlers
+  return *table;
+}
+
+constexpr REGSAM kGenericRead = 0x80000000u, kGenericWrite = 0x40000000u, kGenericAll = 0x10000000u,
+                 kMaximumAllowed = 0x02000000u;
+
+REGSAM specificRights(REGSAM sam) {
+  if (sam & (kGenericAll | kMaximumAllowed)) sam |= KEY_ALL_ACCESS;
+  if (sam & kGenericRead) sam |= KEY_READ;
+  if (sam & kGenericWrite) sam |= KEY_WRITE;
+  return sam & KEY_ALL_ACCESS;
+}
+
+HKEY newHandle(KeyId id, REGSAM access) {
+  auto* key = new OpenKey{id, specificRights(access)};
+  std::lock_guard lock(handles().mutex);
+  handles().open.insert(key);
+  return reinterpret_cast<HKEY>(key);
+}
+
+bool isPredefined(HKEY key) {
+  const auto value = LONG_PTR(key);
+  return value >= LONG_PTR(LONG(0x80000000u)) && value <= LONG_PTR(LONG(0x80000005u));
+}
+
+// The key a handle names and the rights it carries; ERROR_KEY_DELETED when
+// another handle has deleted the key meanwhile.
+LSTATUS resolve(Session& s, HKEY key, KeyId& id, REGSAM& access) {
+  if (s.root(key, id) == ERROR_SUCCESS) {
+    access = KEY_ALL_ACCESS;
+    return ERROR_SUCCESS;
+  }
+  {
+    std::lock_guard lock(handles().mutex);
+    auto* open = reinterpret_cast<const OpenKey*>(key);
+    if (!handles().open.count(open)) return ERROR_INVALID_HANDLE;
+    id = open->id;
+    access = open->access;
+  }
+  return s.exists(id);
+}
+
+LSTATUS resolve(Session& s, HKEY key, REGSAM needed, KeyId& id) {
+  REGSAM access = 0;
+  LSTATUS status = resolve(s, key, id, access);
+  if (status == ERROR_SUCCESS && (access & needed) != needed) return ERROR_ACCESS_DENIED;
+  return status;
+}
+
+// The names of a subkey path; a leading or doubled backslash is no path.
+LSTATUS splitPath(LPCWSTR path, std::vector<Name>& parts) {
+  if (!path) return ERROR_SUCCESS;
+  const Name p(path);
+  if (!p.empty() && p[0] == u'\\') return ERROR_BAD_PATHNAME;
+  for (size_t start = 0; start < p.size();) {
+    size_t end = std::min(p.find(u'\\', start), p.size());
+    if (end == start) return ERROR_BAD_PATHNAME;
+    parts.push_back(p.substr(start, end - start));
+    start = end + 1;
+  }
+  return ERROR_SUCCESS;
+}
+
+// Follows the existing part of the path; `found` counts its names.
+LSTATUS walk(Session& s, KeyId& id, const std::vector<Name>& parts, size_t& found) {
+  for (found = 0; found < parts.size(); ++found) {
+    LSTATUS status = s.child(id, parts[found], id);
+    if (status) return status;
+  }
+  return ERROR_SUCCESS;
+}
+
+// Copies a byte value out by the size protocol of RegQueryValueExW.
+LSTATUS copyData(const Bytes& data, LPBYTE out, LPDWORD size) {
+  if (!size) return ERROR_SUCCESS;
+  const auto needed = DWORD(data.size());
+  if (out && *size < needed) {
+    *size = needed;
+    return ERROR_MORE_DATA;
+  }
+  if (out && needed) std::memcpy(out, data.data(), needed);
+  *size = needed;
+  return ERROR_SUCCESS;
+}
+
+// Copies a name into a buffer of *length characters, terminator included;
+// on success *length is the name's length.
+LSTATUS copyName(const Name& name, LPWSTR out, LPDWORD length) {
+  if (name.size() + 1 > *length) return ERROR_MORE_DATA;
+  std::memcpy(out, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+  *length = DWORD(name.size());
+  return ERROR_SUCCESS;
+}
+
+template <class Body>
+LSTATUS shielded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return ERROR_OUTOFMEMORY;
+  } catch (...) {
+    return ERROR_REGISTRY_IO_FAILED;
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
+  if (!phkResult) return ERROR_INVALID_PARAMETER;
+  *phkResult = nullptr;
+  return shielded([&]() -> LSTATUS {
+    Session s(false);
+    KeyId id;
+    std::vector<Name> parts;
+    size_t found;
+    LSTATUS status = s.status();
+    if (!status) status = resolve(s, hKey, 0, id);
+    if (!status) status = splitPath(lpSubKey, parts);
+    if (!status) status = walk(s, id, parts, found);
+    if (status) return status;
+    // An empty path on a predefined root gives back the root itself.
+    *phkResult = parts.empty() && isPredefined(hKey) ? hKey : newHandle(id, samDesired);
+    return ERROR_SUCCESS;
+  });
+}
+
+LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM samDesired,
+                               const LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
+  if (!phkResult || !lpSubKey) return ERROR_INVALID_PARAMETER;
+  *phkResult = nullptr;
+  return shielded([&]() -> LSTATUS {
+    Session s(true);
+    KeyId id;
+    REGSAM access = 0;
+    std::vector<Name> parts;
+    size_t found = 0;
+    LSTATUS status = s.status();
+    if (!status) status = resolve(s, hKey, id, access);
+    if (!status) status = splitPath(lpSubKey, parts);
+    if (!status) status = walk(s, id, parts, found);
+    const bool created = status == ERROR_FILE_NOT_FOUND;
+    if (created) status = (access & KEY_CREATE_SUB_KEY) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    for (size_t i = found; created && !status && i < parts.size(); ++i) status = s.addChild(id, parts[i], id);
+    if (!status && created) status = s.commit();
+    if (status) return status;
+    *phkResult = parts.empty() && isPredefined(hKey) ? hKey : newHandle(id, samDesired);
+    if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    return ERROR_SUCCESS;
+  });
+}
+
+LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
+  if (!lpSubKey) return ERROR_INVALID_PARAMETER;
+  return shielded([&]() -> LSTATUS {
+    Session s(true);
+    KeyId id;
+    std::vector<Name> parts;
+    size_t found;
+    bool hasSubkeys = false;
+    LSTATUS status = s.status();
+    if (!status) status = resolve(s, hKey, 0, id);
+    if (!status) status = splitPath(lpSubKey, parts);
+    if (!status) status = walk(s, id, parts, found);
+    if (!status) status = s.hasChildren(id, hasSubkeys);
+    if (!status && (hasSubkeys || s.isProtected(id))) status = ERROR_ACCESS_DENIED;
+    if (!status) status = s.removeKey(id);
+    return status ? status : s.commit();
+  });
+}
+
+LSTATUS WINAPI RegCloseKey(HKEY hKey) {
+  if (isPredefined(hKey)) return ERROR_SUCCESS;
+  std::lock_guard lock(handles().mutex);
+  auto* open = reinterpret_cast<const OpenKey*>(hKey);
+  if (!handles().open.erase(open)) return ERROR_INVALID_HANDLE;
+  delete open;
+  return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData,
+                                LPDWORD lpcbData) {
+  if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
+  return shielded([&]() -> LSTATUS {
+    Session s(false);
+    KeyId id;
+    DWORD type = REG_NONE;
+    Bytes data;
+    LSTATUS status = s.status();
+    if (!status) status = resolve(s, hKey, KEY_QUERY_VALUE, id);
+    if (!status) status = s.value(id, lpValueName ? lpValueName : u"", type, data);
+    if (status) return status;
+    if (lpType) *lpType = type;
+    return copyData(data, lpData, lpcbData);
+  });
+}
+
+LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
+                              DWORD cbData) {
+  if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
+  return shielded([&]() -> LSTATUS {
+    Session s(true);
+    KeyId id;
+    LSTATUS status = s.status();
+    if (!status) status = resolve(s, hKey, KEY_SET_VALUE, id);
+    if (!status) status = s.setValue(id, lpValueName ? lpValueName : u"", dwType, lpData, cbData);
+    return status ? status : s.commit();
+  });
+}
+
+LSTATUS WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
+  return shielded([&]() -> LSTATUS {
+    Session s(true);
+    KeyId id;
+    LSTATUS status = s.status();
+    if (!status) status = resolve(s, hKey, KEY_SET_VALUE, id);
+    if (!status) status = s.removeValue(id, lpValueName ? lpValueName : u"");
+    return status ? status : s.commit();
+  });
+}
+
+LSTATUS WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD, LPWSTR lpClass,
+                             LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
+  if (!lpName || !lpcchName) return ERROR_INVALID_PARAMETER;
+  return shielded([&]() -> LSTATUS {
+    Session s(false);
+    KeyId id;
+    Name name;
+    FILETIME written{};
+    LSTATUS status = s.status();
+    if (!status) status = resolve(s, hKey, KEY_ENUMERATE_SUB_KEYS, id);
+    if (!status) status = s.childAt(id, dwIndex, name, written);
+    if (!status) status = copyName(name, lpName, lpcchName);
+    if (status) return status;
+    if (lpClass && lpcchClass && *lpcchClass) lpClass[0] = 0;  // keys have no class
+    if (lpcchClass) *lpcchClass = 0;
+    if (lpftLastWriteTime) *lpftLastWriteTime = written;
+    return ERROR_SUCCESS;
+  });
+}
+
+LSTATUS WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName, LPDWORD,
+                             LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+  if (!lpValueName || !lpcchValueName || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
+  return shielded([&]() -> LSTATUS {
+    Session s(false);
+    KeyId id;
+    Value value;
+    LSTATUS status = s.status();
+    if (!status) status = resolve(s, hKey, KEY_QUERY_VALUE, id);
+    if (!status) status = s.valueAt(id, dwIndex, value);
+    if (!status) status = copyName(value.name, lpValueName, lpcchValueName);
+    if (status) return status;
+    if (lpType) *lpType = value.type;
+    return copyData(value.data, lpData, lpcbData);
+  });
+}
+
+}  // extern "C"

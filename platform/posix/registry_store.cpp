@@ -1,0 +1,397 @@
+/*
+ * The registry on SQLite.  Keys and values are rows; names are kept as
+ * given (UTF-16 blobs) and matched through their upper case, stored as
+ * big-endian code units so that blob order is name order.  Key ids are
+ * never reused, so a handle to a deleted key can tell that it is stale.
+ */
+#include "registry_store.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "wide_case.h"
+
+namespace qel::posix::registry {
+namespace {
+
+constexpr int kApplicationId = 0x51454C52;  // "QELR": a database of ours
+constexpr int kBusyTimeoutMs = 30000;
+
+// The predefined roots by the low bits of their handle values; the classes
+// root is a view of HKEY_LOCAL_MACHINE\SOFTWARE\Classes.
+constexpr struct {
+  KeyId id;
+  const char16_t* name;
+} kRoots[] = {{0, u"HKEY_CLASSES_ROOT"},     {2, u"HKEY_CURRENT_USER"},     {3, u"HKEY_LOCAL_MACHINE"},
+              {4, u"HKEY_USERS"},            {5, u"HKEY_PERFORMANCE_DATA"}, {6, u"HKEY_CURRENT_CONFIG"}};
+constexpr KeyId kLocalMachine = 3;
+
+const char* const kSchema =
+    "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL, name BLOB NOT NULL,"
+    " folded BLOB NOT NULL, written INTEGER NOT NULL, UNIQUE(parent, folded));"
+    "CREATE TABLE vals(seq INTEGER PRIMARY KEY AUTOINCREMENT, key INTEGER NOT NULL, name BLOB NOT NULL,"
+    " folded BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL, UNIQUE(key, folded));";
+
+struct Connection {
+  std::recursive_mutex mutex;
+  sqlite3* db = nullptr;
+  pid_t pid = 0;
+  KeyId classes = 0;
+  std::vector<KeyId> protectedKeys;  // the classes key and its ancestors
+  std::map<const char*, sqlite3_stmt*> statements;
+};
+
+// Never destroyed, so that the store also serves exit handlers.
+Connection& connection() {
+  static Connection* c = new Connection;
+  return *c;
+}
+
+LSTATUS statusOf(int rc) {
+  switch (rc & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE: return ERROR_SUCCESS;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return ERROR_BADDB;
+    case SQLITE_NOMEM: return ERROR_OUTOFMEMORY;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
+    default: return ERROR_REGISTRY_IO_FAILED;
+  }
+}
+
+Bytes folded(const Name& name) {
+  Bytes out;
+  out.reserve(name.size() * 2);
+  for (char16_t c : name) {
+    char16_t upper = upperLetter(c);
+    out.push_back(BYTE(upper >> 8));
+    out.push_back(BYTE(upper & 0xFF));
+  }
+  return out;
+}
+
+LONGLONG now() {
+  FILETIME t;
+  GetSystemTimeAsFileTime(&t);
+  return LONGLONG((ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
+// One cached statement, reset for the next use when it goes out of scope.
+class Statement {
+ public:
+  Statement(Connection& c, const char* sql) {
+    auto found = c.statements.find(sql);
+    if (found != c.statements.end()) {
+      stmt_ = found->second;
+    } else if ((rc_ = sqlite3_prepare_v2(c.db, sql, -1, &stmt_, nullptr)) == SQLITE_OK) {
+      c.statements.emplace(sql, stmt_);
+    }
+  }
+  ~Statement() {
+    if (stmt_) {
+      sqlite3_reset(stmt_);
+      sqlite3_clear_bindings(stmt_);
+    }
+  }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& bind(int i, LONGLONG v) {
+    if (rc_ == SQLITE_OK) rc_ = sqlite3_bind_int64(stmt_, i, v);
+    return *this;
+  }
+  Statement& bind(int i, const void* data, size_t size) {
+    static const BYTE kEmpty = 0;  // a zero-length blob, not NULL
+    if (rc_ == SQLITE_OK) rc_ = sqlite3_bind_blob64(stmt_, i, size ? data : &kEmpty, size, SQLITE_TRANSIENT);
+    return *this;
+  }
+  Statement& bind(int i, const Bytes& b) { return bind(i, b.data(), b.size()); }
+  Statement& bindName(int i, const Name& n) { return bind(i, n.data(), n.size() * sizeof(char16_t)); }
+
+  // SQLITE_ROW, SQLITE_DONE or an error.
+  int step() { return rc_ == SQLITE_OK ? sqlite3_step(stmt_) : rc_; }
+  LSTATUS run() { return statusOf(step()); }
+
+  LONGLONG integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+  Bytes blob(int column) const {
+    auto* p = static_cast<const BYTE*>(sqlite3_column_blob(stmt_, column));
+    return p ? Bytes(p, p + sqlite3_column_bytes(stmt_, column)) : Bytes();
+  }
+  Name name(int column) const {
+    auto* p = static_cast<const char16_t*>(sqlite3_column_blob(stmt_, column));
+    return p ? Name(p, size_t(sqlite3_column_bytes(stmt_, column)) / sizeof(char16_t)) : Name();
+  }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+  int rc_ = SQLITE_OK;
+};
+
+int exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+
+LONGLONG pragmaValue(sqlite3* db, const char* sql, int& rc) {
+  sqlite3_stmt* stmt = nullptr;
+  LONGLONG value = 0;
+  rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) {
+      value = sqlite3_column_int64(stmt, 0);
+      rc = SQLITE_OK;
+    }
+  }
+  sqlite3_finalize(stmt);
+  return value;
+}
+
+// The folders of the file are made on first use; the file itself is left
+// to SQLite, and an existing one is never replaced.
+LSTATUS databasePath(std::string& path) {
+  if (const char* p = std::getenv("QELBASE_REGISTRY"); p && *p) {
+    path = p;
+  } else {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    if (data && *data == '/')
+      path = data;
+    else if (home && *home)
+      path = std::string(home) + "/.local/share";
+    else
+      return ERROR_REGISTRY_IO_FAILED;
+    path += "/qelbase/registry.db";
+  }
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    std::string folder = path.substr(0, slash);
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_REGISTRY_IO_FAILED;
+  }
+  return ERROR_SUCCESS;
+}
+
+int insertKey(Connection& c, KeyId parent, const Name& name, KeyId& id, KeyId fixedId = 0) {
+  Statement s(c, "INSERT INTO keys(id, parent, name, folded, written) VALUES(?, ?, ?, ?, ?)");
+  if (fixedId) s.bind(1, fixedId);
+  int rc = s.bind(2, parent).bindName(3, name).bind(4, folded(name)).bind(5, now()).step();
+  id = sqlite3_last_insert_rowid(c.db);
+  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+// HKEY_LOCAL_MACHINE\SOFTWARE\Classes, made when missing.
+int findClasses(Connection& c, bool create) {
+  c.protectedKeys.clear();
+  KeyId id = kLocalMachine;
+  for (const Name name : {u"SOFTWARE", u"Classes"}) {
+    Statement s(c, "SELECT id FROM keys WHERE parent = ? AND folded = ?");
+    int rc = s.bind(1, id).bind(2, folded(name)).step();
+    if (rc == SQLITE_ROW) {
+      id = s.integer(0);
+    } else if (rc != SQLITE_DONE) {
+      return rc;
+    } else if (!create) {
+      return SQLITE_NOTFOUND;
+    } else if ((rc = insertKey(c, id, name, id)) != SQLITE_OK) {
+      return rc;
+    }
+    c.protectedKeys.push_back(id);
+  }
+  c.classes = id;
+  return SQLITE_OK;
+}
+
+int createSchema(Connection& c) {
+  int rc = exec(c.db, kSchema);
+  for (const auto& root : kRoots) {
+    KeyId id;
+    if (rc == SQLITE_OK && root.id) rc = insertKey(c, 0, root.name, id, root.id);
+  }
+  if (rc == SQLITE_OK) rc = exec(c.db, ("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
+  return rc;
+}
+
+// Our tables, made in a new database; another application's database or a
+// damaged file is reported, never changed.
+int prepareStore(Connection& c) {
+  int rc;
+  for (bool writing : {false, true}) {
+    if ((rc = exec(c.db, writing ? "BEGIN IMMEDIATE" : "BEGIN")) != SQLITE_OK) return rc;
+    LONGLONG application = pragmaValue(c.db, "PRAGMA application_id", rc);
+    LONGLONG tables = rc == SQLITE_OK ? pragmaValue(c.db, "SELECT count(*) FROM sqlite_master", rc) : 0;
+    if (rc == SQLITE_OK) {
+      if (application == kApplicationId)
+        rc = findClasses(c, writing);
+      else if (application != 0 || tables != 0)
+        rc = SQLITE_NOTADB;
+      else
+        rc = writing ? createSchema(c) : SQLITE_NOTFOUND;
+      if (rc == SQLITE_OK && writing && !c.classes) rc = findClasses(c, true);
+    }
+    if (rc == SQLITE_OK) return exec(c.db, "COMMIT");
+    exec(c.db, "ROLLBACK");
+    if (rc != SQLITE_NOTFOUND) return rc;  // else: set up under the write lock
+  }
+  return rc;
+}
+
+void closeStore(Connection& c) {
+  for (auto& [sql, stmt] : c.statements) sqlite3_finalize(stmt);
+  c.statements.clear();
+  sqlite3_close(c.db);
+  c.db = nullptr;
+}
+
+LSTATUS openStore(Connection& c) {
+  if (c.db && c.pid == getpid()) return ERROR_SUCCESS;
+  if (c.db) {
+    // Inherited through fork: SQLite forbids using it here, and closing it
+    // could disturb the parent's locks, so it is left alone.
+    c.db = nullptr;
+    c.statements.clear();
+  }
+  std::string path;
+  if (LSTATUS s = databasePath(path)) return s;
+  int rc = sqlite3_open_v2(path.c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                           nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
+    c.classes = 0;
+    rc = exec(c.db, "PRAGMA journal_mode = WAL");
+    if (rc == SQLITE_OK) rc = exec(c.db, "PRAGMA synchronous = FULL");
+    if (rc == SQLITE_OK) rc = prepareStore(c);
+  }
+  if (rc != SQLITE_OK) {
+    closeStore(c);
+    return statusOf(rc);
+  }
+  c.pid = getpid();
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+Session::Session(bool write) : lock_(connection().mutex) {
+  Connection& c = connection();
+  status_ = openStore(c);
+  if (status_ == ERROR_SUCCESS) status_ = statusOf(exec(c.db, write ? "BEGIN IMMEDIATE" : "BEGIN"));
+  open_ = status_ == ERROR_SUCCESS;
+}
+
+Session::~Session() {
+  if (open_) exec(connection().db, "ROLLBACK");
+}
+
+LSTATUS Session::commit() {
+  int rc = exec(connection().db, "COMMIT");
+  if (rc != SQLITE_OK) exec(connection().db, "ROLLBACK");
+  open_ = false;
+  return statusOf(rc);
+}
+
+LSTATUS Session::root(HKEY predefined, KeyId& id) {
+  const auto value = ULONG_PTR(predefined);
+  for (size_t i = 0; i < std::size(kRoots); ++i) {
+    if (value != ULONG_PTR(LONG_PTR(LONG(0x80000000u + i)))) continue;
+    id = kRoots[i].id ? kRoots[i].id : connection().classes;
+    return ERROR_SUCCESS;
+  }
+  return ERROR_INVALID_HANDLE;
+}
+
+LSTATUS Session::exists(KeyId id) {
+  Statement s(connection(), "SELECT 1 FROM keys WHERE id = ?");
+  int rc = s.bind(1, id).step();
+  return rc == SQLITE_DONE ? ERROR_KEY_DELETED : statusOf(rc);
+}
+
+bool Session::isProtected(KeyId id) const {
+  for (const auto& root : kRoots)
+    if (root.id == id) return true;
+  for (KeyId k : connection().protectedKeys)
+    if (k == id) return true;
+  return false;
+}
+
+LSTATUS Session::child(KeyId parent, const Name& name, KeyId& id) {
+  Statement s(connection(), "SELECT id FROM keys WHERE parent = ? AND folded = ?");
+  int rc = s.bind(1, parent).bind(2, folded(name)).step();
+  if (rc == SQLITE_ROW) id = s.integer(0);
+  return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : statusOf(rc);
+}
+
+LSTATUS Session::addChild(KeyId parent, const Name& name, KeyId& id) {
+  return statusOf(insertKey(connection(), parent, name, id));
+}
+
+LSTATUS Session::hasChildren(KeyId id, bool& any) {
+  Statement s(connection(), "SELECT 1 FROM keys WHERE parent = ? LIMIT 1");
+  int rc = s.bind(1, id).step();
+  any = rc == SQLITE_ROW;
+  return statusOf(rc);
+}
+
+LSTATUS Session::removeKey(KeyId id) {
+  LSTATUS status = Statement(connection(), "DELETE FROM vals WHERE key = ?").bind(1, id).run();
+  return status ? status : Statement(connection(), "DELETE FROM keys WHERE id = ?").bind(1, id).run();
+}
+
+LSTATUS Session::childAt(KeyId parent, DWORD index, Name& name, FILETIME& written) {
+  Statement s(connection(), "SELECT name, written FROM keys WHERE parent = ? ORDER BY folded LIMIT 1 OFFSET ?");
+  int rc = s.bind(1, parent).bind(2, index).step();
+  if (rc == SQLITE_DONE) return ERROR_NO_MORE_ITEMS;
+  if (rc == SQLITE_ROW) {
+    name = s.name(0);
+    const auto t = ULONGLONG(s.integer(1));
+    written = FILETIME{DWORD(t), DWORD(t >> 32)};
+  }
+  return statusOf(rc);
+}
+
+LSTATUS Session::value(KeyId key, const Name& name, DWORD& type, Bytes& data) {
+  Statement s(connection(), "SELECT type, data FROM vals WHERE key = ? AND folded = ?");
+  int rc = s.bind(1, key).bind(2, folded(name)).step();
+  if (rc == SQLITE_DONE) return ERROR_FILE_NOT_FOUND;
+  if (rc == SQLITE_ROW) {
+    type = DWORD(s.integer(0));
+    data = s.blob(1);
+  }
+  return statusOf(rc);
+}
+
+LSTATUS Session::setValue(KeyId key, const Name& name, DWORD type, const BYTE* data, DWORD size) {
+  // An existing value keeps its name as first written and its place.
+  LSTATUS status = Statement(connection(),
+                             "INSERT INTO vals(key, name, folded, type, data) VALUES(?, ?, ?, ?, ?)"
+                             " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data")
+                       .bind(1, key)
+                       .bindName(2, name)
+                       .bind(3, folded(name))
+                       .bind(4, type)
+                       .bind(5, data, size)
+                       .run();
+  if (status) return status;
+  return Statement(connection(), "UPDATE keys SET written = ? WHERE id = ?").bind(1, now()).bind(2, key).run();
+}
+
+LSTATUS Session::removeValue(KeyId key, const Name& name) {
+  LSTATUS status =
+      Statement(connection(), "DELETE FROM vals WHERE key = ? AND folded = ?").bind(1, key).bind(2, folded(name)).run();
+  if (status) return status;
+  return sqlite3_changes(connection().db) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+LSTATUS Session::valueAt(KeyId key, DWORD index, Value& value) {
+  Statement s(connection(), "SELECT name, type, data FROM vals WHERE key = ? ORDER BY seq LIMIT 1 OFFSET ?");
+  int rc = s.bind(1, key).bind(2, index).step();
+  if (rc == SQLITE_DONE) return ERROR_NO_MORE_ITEMS;
+  if (rc == SQLITE_ROW) value = Value{s.name(0), DWORD(s.integer(1)), s.blob(2)};
+  return statusOf(rc);
+}
+
+}  // namespace qel::posix::registry
