@@ -2,7 +2,7 @@
 # (find_package(QELBase) gives QELBase::QELBaseU) and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
-set(QELBASE_HEADER_DIRS frame containers scanner expr datetime strings format)
+set(QELBASE_HEADER_DIRS frame containers scanner expr datetime strings format registry)
 foreach(dir IN LISTS QELBASE_HEADER_DIRS)
   install(DIRECTORY "${CMAKE_SOURCE_DIR}/${dir}/" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase/${dir}"
           FILES_MATCHING PATTERN "*.h" PATTERN "Heap.h" EXCLUDE PATTERN "Boundary.h" EXCLUDE

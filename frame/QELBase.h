@@ -14,6 +14,7 @@
 #include "frame/QELBaseDefs.h"
 #include "frame/ResultCodes.h"
 #include "frame/Version.h"
+#include "registry/RegistryHelpers.h"
 #include "scanner/Symbol.h"
 #include "strings/StringObject.h"
 
