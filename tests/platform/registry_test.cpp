@@ -1,0 +1,288 @@
+/* The registry store's Windows behaviour: statuses, size protocols, case,
+   stale handles, and several processes sharing one database. */
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/ScratchRegistry.h"
+#include "support/WideText.h"
+
+namespace {
+
+using qel::test::WString;
+
+const qel::test::ScratchRegistry scratch;
+
+HKEY create(HKEY parent, const WCHAR* path, DWORD* disposition = nullptr, REGSAM access = KEY_ALL_ACCESS) {
+  HKEY key = nullptr;
+  EXPECT_EQ(RegCreateKeyExW(parent, path, 0, nullptr, 0, access, nullptr, &key, disposition), ERROR_SUCCESS)
+      << qel::test::narrow(path);
+  return key;
+}
+
+LSTATUS open(HKEY parent, const WCHAR* path, HKEY& key, REGSAM access = KEY_ALL_ACCESS) {
+  return RegOpenKeyExW(parent, path, 0, access, &key);
+}
+
+LSTATUS setString(HKEY key, const WCHAR* name, const WString& text) {
+  return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        DWORD((text.size() + 1) * sizeof(WCHAR)));
+}
+
+WString readString(HKEY key, const WCHAR* name) {
+  WCHAR buffer[256];
+  DWORD size = sizeof buffer;
+  return RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS
+             ? WString(buffer)
+             : WString(u"<missing>");
+}
+
+std::vector<WString> subkeys(HKEY key) {
+  std::vector<WString> names;
+  WCHAR name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 256;
+    LSTATUS status = RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_NO_MORE_ITEMS) return names;
+    EXPECT_EQ(status, ERROR_SUCCESS);
+    names.emplace_back(name, length);
+  }
+}
+
+TEST(Registry, KeyStatuses) {
+  HKEY base = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Keys");
+  DWORD disposition = 0;
+  HKEY a = create(base, u"Alpha\\Beta\\", &disposition);  // the keys on the path too; a final backslash is no name
+  EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
+  RegCloseKey(create(base, u"alpha\\BETA", &disposition));
+  EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
+  RegCloseKey(create(base, u"gamma"));
+  RegCloseKey(create(base, u"Äpfel"));
+  RegCloseKey(create(base, u"äPFEL", &disposition));
+  EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));  // case-blind beyond ASCII
+  EXPECT_EQ(subkeys(base), (std::vector<WString>{u"Alpha", u"gamma", u"Äpfel"}));  // first spelling kept
+
+  HKEY readOnly = nullptr, key = nullptr;
+  ASSERT_EQ(open(base, nullptr, readOnly, KEY_READ), ERROR_SUCCESS);
+  HKEY bogus = reinterpret_cast<HKEY>(&disposition);
+  // clang-format off
+  const struct { LSTATUS got, expected; const char* call; } rows[] = {
+      {open(base, u"Missing\\Key", key), ERROR_FILE_NOT_FOUND, "open a missing key"},
+      {open(base, u"\\Alpha", key), ERROR_BAD_PATHNAME, "open with a leading backslash"},
+      {open(base, u"Alpha\\\\Beta", key), ERROR_BAD_PATHNAME, "open with a doubled backslash"},
+      {open(bogus, u"Alpha", key), ERROR_INVALID_HANDLE, "open below no handle"},
+      {RegOpenKeyExW(base, u"Alpha", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER, "open without result"},
+      {RegCreateKeyExW(readOnly, u"New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+       ERROR_ACCESS_DENIED, "create below a read-only handle"},
+      {RegCreateKeyExW(base, nullptr, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+       ERROR_INVALID_PARAMETER, "create without a name"},
+      {RegDeleteKeyW(base, u"Alpha"), ERROR_ACCESS_DENIED, "delete a key with subkeys"},
+      {RegDeleteKeyW(base, u"Missing"), ERROR_FILE_NOT_FOUND, "delete a missing key"},
+      {RegDeleteKeyW(base, nullptr), ERROR_INVALID_PARAMETER, "delete without a name"},
+      {RegDeleteKeyW(HKEY_LOCAL_MACHINE, u""), ERROR_ACCESS_DENIED, "delete a root"},
+      {RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Classes"), ERROR_ACCESS_DENIED, "delete the classes key"},
+      {RegDeleteKeyW(base, u"ALPHA\\beta"), ERROR_SUCCESS, "delete a leaf, any case"},
+      {RegDeleteKeyW(base, u"Alpha\\Beta"), ERROR_FILE_NOT_FOUND, "delete it again"},
+      {RegCloseKey(bogus), ERROR_INVALID_HANDLE, "close no handle"},
+      {RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS, "close a root"},
+  };
+  // clang-format on
+  for (const auto& row : rows) EXPECT_EQ(row.got, row.expected) << row.call;
+
+  HKEY same = nullptr;
+  EXPECT_EQ(open(HKEY_LOCAL_MACHINE, u"", same), ERROR_SUCCESS);
+  EXPECT_EQ(same, HKEY_LOCAL_MACHINE);  // an empty path on a root is the root
+  // The classes root is a view of the machine's classes key.
+  RegCloseKey(create(HKEY_CLASSES_ROOT, u".qeltest"));
+  EXPECT_EQ(open(HKEY_LOCAL_MACHINE, u"software\\classes\\.QELTEST", key), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, u".qeltest"), ERROR_SUCCESS);
+  for (HKEY k : {a, readOnly, base}) EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
+}
+
+TEST(Registry, ValuesAndSizeProtocols) {
+  HKEY key = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Values");
+  const BYTE binary[] = {0, 1, 2, 0, 0xFF};
+  const DWORD number = 0x12345678;
+  const WCHAR multi[] = u"one\0two\0";
+  ASSERT_EQ(setString(key, u"Text", u"abc"), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, u"Binary", 0, REG_BINARY, binary, sizeof binary), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, u"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, u"Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi), sizeof multi),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, u"Empty", 0, REG_NONE, nullptr, 0), ERROR_SUCCESS);
+  ASSERT_EQ(setString(key, nullptr, u"default"), ERROR_SUCCESS);
+  ASSERT_EQ(setString(key, u"TEXT", u"abcd"), ERROR_SUCCESS);  // replaces, keeps name and place
+
+  EXPECT_EQ(readString(key, u""), u"default");  // null and empty name are the default value
+  EXPECT_EQ(readString(key, u"text"), u"abcd");
+  DWORD type = 99, size = 0;
+  EXPECT_EQ(RegQueryValueExW(key, u"Binary", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, DWORD(REG_BINARY));
+  EXPECT_EQ(size, 5u);
+  BYTE data[8] = {};
+  size = 4;
+  type = 99;
+  EXPECT_EQ(RegQueryValueExW(key, u"Binary", nullptr, &type, data, &size), ERROR_MORE_DATA);
+  EXPECT_EQ(size, 5u);
+  EXPECT_EQ(type, DWORD(REG_BINARY));
+  EXPECT_EQ(RegQueryValueExW(key, u"Binary", nullptr, nullptr, data, &size), ERROR_SUCCESS);
+  EXPECT_EQ(std::memcmp(data, binary, 5), 0);
+  size = 8;
+  EXPECT_EQ(RegQueryValueExW(key, u"Empty", nullptr, &type, data, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 0u);
+  EXPECT_EQ(type, DWORD(REG_NONE));
+  EXPECT_EQ(RegQueryValueExW(key, u"Missing", nullptr, nullptr, data, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegQueryValueExW(key, u"Binary", nullptr, nullptr, data, nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSetValueExW(key, u"Bad", 0, REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
+
+  // Enumeration in the order the values were first set, with both size protocols.
+  const std::vector<std::pair<WString, DWORD>> expected{{u"Text", REG_SZ},        {u"Binary", REG_BINARY},
+                                                         {u"Number", REG_DWORD},   {u"Multi", REG_MULTI_SZ},
+                                                         {u"Empty", REG_NONE},     {u"", REG_SZ}};
+  WCHAR name[32];
+  for (DWORD i = 0; i <= expected.size(); ++i) {
+    DWORD nameLength = 32, dataSize = sizeof data;
+    LSTATUS status = RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &dataSize);
+    if (i == expected.size()) {
+      EXPECT_EQ(status, ERROR_NO_MORE_ITEMS);
+      break;
+    }
+    ASSERT_EQ(status, ERROR_SUCCESS) << i;
+    EXPECT_EQ(WString(name, nameLength), expected[i].first);
+    EXPECT_EQ(type, expected[i].second);
+  }
+  DWORD nameLength = 4, dataSize = 2;  // "Text" needs 5 characters with its terminator
+  EXPECT_EQ(RegEnumValueW(key, 0, name, &nameLength, nullptr, nullptr, data, &dataSize), ERROR_MORE_DATA);
+  nameLength = 5;
+  EXPECT_EQ(RegEnumValueW(key, 0, name, &nameLength, nullptr, nullptr, data, &dataSize), ERROR_MORE_DATA);
+  EXPECT_EQ(dataSize, 10u);  // "abcd" and its terminator
+  EXPECT_EQ(nameLength, 4u);
+
+  HKEY readOnly = nullptr, writeOnly = nullptr;
+  ASSERT_EQ(open(key, nullptr, readOnly, KEY_READ), ERROR_SUCCESS);
+  ASSERT_EQ(open(key, nullptr, writeOnly, KEY_WRITE), ERROR_SUCCESS);
+  EXPECT_EQ(setString(readOnly, u"Text", u"x"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteValueW(readOnly, u"Text"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegQueryValueExW(writeOnly, u"Text", nullptr, nullptr, nullptr, &size), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegEnumKeyExW(writeOnly, 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteValueW(writeOnly, u"text"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteValueW(writeOnly, u"Text"), ERROR_FILE_NOT_FOUND);
+  for (HKEY k : {readOnly, writeOnly, key}) RegCloseKey(k);
+}
+
+TEST(Registry, HandlesOfDeletedKeys) {
+  HKEY stale = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Doomed");
+  ASSERT_EQ(setString(stale, u"v", u"1"), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\QelTest\\Doomed"), ERROR_SUCCESS);
+  HKEY again = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Doomed");  // a new key of the same name
+  DWORD size = 0;
+  WCHAR name[16];
+  DWORD length = 16;
+  HKEY child = nullptr;
+  EXPECT_EQ(RegQueryValueExW(stale, u"v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+  EXPECT_EQ(setString(stale, u"v", u"2"), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegEnumKeyExW(stale, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegCreateKeyExW(stale, u"c", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr), ERROR_KEY_DELETED);
+  EXPECT_EQ(open(stale, u"", child), ERROR_KEY_DELETED);
+  EXPECT_EQ(readString(again, u"v"), u"<missing>");  // the old values went with the old key
+  EXPECT_EQ(RegCloseKey(stale), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(stale), ERROR_INVALID_HANDLE);
+  RegCloseKey(again);
+}
+
+TEST(Registry, ProcessesShareTheStore) {
+  constexpr int kWriters = 2, kValues = 150;
+  HKEY key = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Shared");
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      HKEY mine = nullptr;
+      if (open(HKEY_CURRENT_USER, u"Software\\QelTest\\Shared", mine) != ERROR_SUCCESS) _exit(2);
+      for (int i = 0; i < kValues; ++i) {
+        WString name = qel::test::wprintf(u"w%d-%d", w, i);
+        if (setString(mine, name.c_str(), name + u"!") != ERROR_SUCCESS) _exit(3);
+        if (readString(mine, name.c_str()) != name + u"!") _exit(4);
+      }
+      _exit(0);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  for (int w = 0; w < kWriters; ++w)
+    for (int i = 0; i < kValues; ++i) {
+      WString name = qel::test::wprintf(u"w%d-%d", w, i);
+      ASSERT_EQ(readString(key, name.c_str()), name + u"!");
+    }
+  RegCloseKey(key);
+}
+
+TEST(Registry, KilledWriterLeavesTheStoreConsistent) {
+  HKEY key = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Killed");
+  constexpr size_t kSize = 64 * 1024;
+  pid_t pid = fork();
+  if (pid == 0) {
+    std::vector<BYTE> block(kSize);
+    for (unsigned round = 0;; ++round) {
+      std::fill(block.begin(), block.end(), BYTE(round));
+      RegSetValueExW(key, u"Block", 0, REG_BINARY, block.data(), DWORD(kSize));
+      RegSetValueExW(key, u"Round", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&round), 4);
+    }
+  }
+  usleep(300 * 1000);
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  std::vector<BYTE> block(kSize);
+  DWORD size = DWORD(kSize), round = 0, roundSize = 4;
+  ASSERT_EQ(RegQueryValueExW(key, u"Block", nullptr, nullptr, block.data(), &size), ERROR_SUCCESS);
+  ASSERT_EQ(size, kSize);
+  EXPECT_EQ(std::count(block.begin(), block.end(), block[0]), ptrdiff_t(kSize)) << "a torn value";
+  ASSERT_EQ(RegQueryValueExW(key, u"Round", nullptr, nullptr, reinterpret_cast<BYTE*>(&round), &roundSize),
+            ERROR_SUCCESS);
+  EXPECT_TRUE(block[0] == BYTE(round) || block[0] == BYTE(round + 1));
+  EXPECT_EQ(setString(key, u"After", u"ok"), ERROR_SUCCESS);
+  EXPECT_EQ(readString(key, u"After"), u"ok");
+  RegCloseKey(key);
+}
+
+// Another process (a fresh connection) on a database that is not a store.
+LSTATUS openIn(const std::string& path) {
+  return LSTATUS(qel::test::inChild([&] {
+    setenv("QELBASE_REGISTRY", path.c_str(), 1);
+    HKEY key = nullptr;
+    return int(open(HKEY_LOCAL_MACHINE, u"SOFTWARE", key));
+  }));
+}
+
+TEST(Registry, UnusableDatabasesAreReportedAndKept) {
+  const std::string garbage = scratch.folder() + "/garbage.db", foreign = scratch.folder() + "/foreign.db";
+  std::ofstream(garbage) << std::string(4096, 'x');
+  EXPECT_EQ(openIn(garbage), ERROR_BADDB);
+  std::ifstream in(garbage);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), std::string(4096, 'x'));  // never replaced
+
+  // A database of another application: left as it is.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(foreign.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE notes(text)", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  EXPECT_EQ(openIn(foreign), ERROR_BADDB);
+  ASSERT_EQ(sqlite3_open(foreign.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, "SELECT * FROM keys", nullptr, nullptr, nullptr), SQLITE_ERROR);  // nothing added
+  sqlite3_close(db);
+  EXPECT_EQ(openIn("/dev/null/registry.db"), ERROR_REGISTRY_IO_FAILED);
+}
+
+}  // namespace
