@@ -22,6 +22,7 @@ extern const Command kDateCommand;
 extern const Command kEvalCommand;
 extern const Command kExampleCommand;
 extern const Command kFormatCommand;
+extern const Command kRegCommand;
 extern const Command kScanCommand;
 
 }  // namespace qel::cli

@@ -1,0 +1,143 @@
+/* qel reg: read, write, delete and list keys and values of the registry. */
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "Console.h"
+#include "RegistryText.h"
+
+namespace qel::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "qel reg get KEYPATH [VALUE] | set KEYPATH VALUE TYPE DATA | delete KEYPATH [VALUE] | list KEYPATH";
+
+using WString = std::basic_string<WCHAR>;
+
+int failed(LSTATUS status, std::string_view what) {
+  std::cerr << "qel: " << what << ": " << messageText(DWORD(status)) << "\n";
+  return 1;
+}
+
+// The key of KEYPATH, opened (or with `create`, created) with `access`.
+class OpenedKey {
+ public:
+  OpenedKey(const KeyPath& path, REGSAM access, bool create) {
+    status_ = create ? RegCreateKeyExW(path.root, path.subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                       nullptr, &key_, nullptr)
+                     : RegOpenKeyExW(path.root, path.subKey.c_str(), 0, access, &key_);
+  }
+  ~OpenedKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  OpenedKey(const OpenedKey&) = delete;
+  OpenedKey& operator=(const OpenedKey&) = delete;
+  LSTATUS status() const { return status_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+  LSTATUS status_;
+};
+
+LSTATUS readValue(HKEY key, const WString& name, DWORD& type, std::vector<BYTE>& data) {
+  DWORD size = 0;
+  LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+  while (status == ERROR_SUCCESS) {  // the value may grow between the two calls
+    data.resize(size);
+    status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
+    if (status != ERROR_MORE_DATA) break;
+    status = ERROR_SUCCESS;
+  }
+  data.resize(size);
+  return status;
+}
+
+int get(const KeyPath& path, const WString& name) {
+  OpenedKey key(path, KEY_QUERY_VALUE, false);
+  if (key.status()) return failed(key.status(), "cannot open the key");
+  DWORD type = REG_NONE;
+  std::vector<BYTE> data;
+  if (LSTATUS status = readValue(key.get(), name, type, data)) return failed(status, "cannot read the value");
+  std::cout << dataText(type, data) << "\n";
+  return 0;
+}
+
+int set(const KeyPath& path, const WString& name, std::string_view typeText, std::string_view dataText) {
+  auto type = parseTypeName(typeText);
+  if (!type) return usageError("unknown TYPE '" + std::string(typeText) + "'", kUsage);
+  auto data = parseData(*type, dataText);
+  if (!data) return usageError("DATA does not fit " + typeName(*type), kUsage);
+  OpenedKey key(path, KEY_SET_VALUE, true);
+  if (key.status()) return failed(key.status(), "cannot create the key");
+  if (LSTATUS status = RegSetValueExW(key.get(), name.c_str(), 0, *type, data->data(), DWORD(data->size())))
+    return failed(status, "cannot set the value");
+  return 0;
+}
+
+int remove(const KeyPath& path, const WString* name) {
+  if (!name) {
+    LSTATUS status = RegDeleteKeyW(path.root, path.subKey.c_str());
+    return status ? failed(status, "cannot delete the key") : 0;
+  }
+  OpenedKey key(path, KEY_SET_VALUE, false);
+  if (key.status()) return failed(key.status(), "cannot open the key");
+  LSTATUS status = RegDeleteValueW(key.get(), name->c_str());
+  return status ? failed(status, "cannot delete the value") : 0;
+}
+
+int list(const KeyPath& path) {
+  OpenedKey key(path, KEY_READ, false);
+  if (key.status()) return failed(key.status(), "cannot open the key");
+  std::vector<WCHAR> name(16384);
+  LSTATUS status = ERROR_SUCCESS;
+  for (DWORD i = 0; status == ERROR_SUCCESS; ++i) {
+    DWORD length = DWORD(name.size());
+    status = RegEnumKeyExW(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS) std::cout << toUtf8({name.data(), length}) << "\\\n";
+  }
+  for (DWORD i = 0; status == ERROR_SUCCESS || status == ERROR_NO_MORE_ITEMS; ++i) {
+    DWORD length = DWORD(name.size()), type = REG_NONE;
+    status = RegEnumValueW(key.get(), i, name.data(), &length, nullptr, &type, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) break;
+    std::vector<BYTE> data;
+    WString valueName(name.data(), length);
+    if ((status = readValue(key.get(), valueName, type, data)) != ERROR_SUCCESS) break;
+    std::cout << (valueName.empty() ? "(Default)" : toUtf8(valueName)) << "\t" << typeName(type) << "\t"
+              << dataText(type, data) << "\n";
+  }
+  return status == ERROR_NO_MORE_ITEMS ? 0 : failed(status, "cannot list the key");
+}
+
+int runReg(Args args) {
+  if (args.size() < 2) return usageError("expected an action and a KEYPATH", kUsage);
+  const std::string_view action = args[0];
+  auto path = parseKeyPath(args[1]);
+  if (!path) return usageError("KEYPATH must start with a root such as HKEY_LOCAL_MACHINE or HKCU", kUsage);
+  const WString name = args.size() > 2 ? fromUtf8(args[2]) : WString();
+  if (action == "get" && args.size() <= 3) return get(*path, name);
+  if (action == "set" && args.size() == 5) return set(*path, name, args[3], args[4]);
+  if (action == "delete" && args.size() <= 3) return remove(*path, args.size() == 3 ? &name : nullptr);
+  if (action == "list" && args.size() == 2) return list(*path);
+  return usageError("unknown action or wrong number of arguments", kUsage);
+}
+
+}  // namespace
+
+const Command kRegCommand{
+    "reg", "get|set|delete|list KEYPATH ...", "read, write, delete and list registry keys and values",
+    "qel reg get KEYPATH [VALUE]          print a value (without VALUE: the key's default value)\n"
+    "qel reg set KEYPATH VALUE TYPE DATA  set a value, creating the key and the keys on its path\n"
+    "qel reg delete KEYPATH [VALUE]       delete a value, or the key itself (which must have no subkeys)\n"
+    "qel reg list KEYPATH                 subkeys (ending in \\), then values: name, type, data\n"
+    "KEYPATH is a root (HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT, HKEY_USERS,\n"
+    "HKEY_CURRENT_CONFIG, or HKLM, HKCU, HKCR, HKU, HKCC) and the path below it, separated by \\ or /.\n"
+    "An empty VALUE (\"\") is the default value.  TYPE is REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ (strings\n"
+    "separated by \\0), REG_DWORD, REG_QWORD (decimal or 0x-hex), REG_BINARY or REG_NONE (hex bytes,\n"
+    "blanks allowed); the REG_ may be left out.  Data is shown in the same forms.\n"
+    "The store is the SQLite database named by QELBASE_REGISTRY, else\n"
+    "$XDG_DATA_HOME/qelbase/registry.db (~/.local/share/qelbase/registry.db).\n",
+    runReg};
+
+}  // namespace qel::cli
