@@ -24,8 +24,8 @@ int failed(LSTATUS status, std::string_view what) {
 class OpenedKey {
  public:
   OpenedKey(const KeyPath& path, REGSAM access, bool create) {
-    status_ = create ? RegCreateKeyExW(path.root, path.subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                       nullptr, &key_, nullptr)
+    status_ = create ? RegCreateKeyExW(path.root, path.subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                       access, nullptr, &key_, nullptr)
                      : RegOpenKeyExW(path.root, path.subKey.c_str(), 0, access, &key_);
   }
   ~OpenedKey() {

@@ -8,9 +8,9 @@ LONG queryNumber(HKEY key, LPCWSTR name, DWORD& value, DWORD fallback) {
   BYTE bytes[4] = {0, 0, 0, 0};
   DWORD size = sizeof bytes;
   LONG status = RegQueryValueExW(key, name, nullptr, nullptr, bytes, &size);
-  value = status == ERROR_SUCCESS ? DWORD(bytes[0]) | DWORD(bytes[1]) << 8 | DWORD(bytes[2]) << 16 |
-                                        DWORD(bytes[3]) << 24
-                                  : fallback;
+  value = status == ERROR_SUCCESS
+              ? DWORD(bytes[0]) | DWORD(bytes[1]) << 8 | DWORD(bytes[2]) << 16 | DWORD(bytes[3]) << 24
+              : fallback;
   return status;
 }
 
@@ -37,8 +37,8 @@ LONG QEL_STDCALL QueryRegEntryString(HKEY hKey, LPCWSTR pszValueName, LPWSTR psz
   if (!pdwSize) return ERROR_INVALID_PARAMETER;
   const DWORD capacity = pszBuffer ? *pdwSize : 0;
   DWORD bytes = capacity * sizeof(WCHAR);
-  LONG status = pszBuffer ? RegQueryValueExW(hKey, pszValueName, nullptr, nullptr, reinterpret_cast<LPBYTE>(pszBuffer),
-                                             &bytes)
+  LONG status = pszBuffer ? RegQueryValueExW(hKey, pszValueName, nullptr, nullptr,
+                                             reinterpret_cast<LPBYTE>(pszBuffer), &bytes)
                           : LONG(ERROR_INVALID_PARAMETER);
   if (status == ERROR_SUCCESS) {
     *pdwSize = bytes / sizeof(WCHAR);

@@ -28,8 +28,8 @@ constexpr int kBusyTimeoutMs = 30000;
 constexpr struct {
   KeyId id;
   const char16_t* name;
-} kRoots[] = {{0, u"HKEY_CLASSES_ROOT"},     {2, u"HKEY_CURRENT_USER"},     {3, u"HKEY_LOCAL_MACHINE"},
-              {4, u"HKEY_USERS"},            {5, u"HKEY_PERFORMANCE_DATA"}, {6, u"HKEY_CURRENT_CONFIG"}};
+} kRoots[] = {{0, u"HKEY_CLASSES_ROOT"}, {2, u"HKEY_CURRENT_USER"},     {3, u"HKEY_LOCAL_MACHINE"},
+              {4, u"HKEY_USERS"},        {5, u"HKEY_PERFORMANCE_DATA"}, {6, u"HKEY_CURRENT_CONFIG"}};
 constexpr KeyId kLocalMachine = 3;
 
 const char* const kSchema =
@@ -171,7 +171,8 @@ LSTATUS databasePath(std::string& path) {
   }
   for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
     std::string folder = path.substr(0, slash);
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_REGISTRY_IO_FAILED;
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+      return errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_REGISTRY_IO_FAILED;
   }
   return ERROR_SUCCESS;
 }
@@ -257,8 +258,8 @@ LSTATUS openStore(Connection& c) {
   }
   std::string path;
   if (LSTATUS s = databasePath(path)) return s;
-  int rc = sqlite3_open_v2(path.c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                           nullptr);
+  int rc = sqlite3_open_v2(path.c_str(), &c.db,
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
     c.classes = 0;
@@ -342,7 +343,8 @@ LSTATUS Session::removeKey(KeyId id) {
 }
 
 LSTATUS Session::childAt(KeyId parent, DWORD index, Name& name, FILETIME& written) {
-  Statement s(connection(), "SELECT name, written FROM keys WHERE parent = ? ORDER BY folded LIMIT 1 OFFSET ?");
+  Statement s(connection(),
+              "SELECT name, written FROM keys WHERE parent = ? ORDER BY folded LIMIT 1 OFFSET ?");
   int rc = s.bind(1, parent).bind(2, index).step();
   if (rc == SQLITE_DONE) return ERROR_NO_MORE_ITEMS;
   if (rc == SQLITE_ROW) {
@@ -366,22 +368,28 @@ LSTATUS Session::value(KeyId key, const Name& name, DWORD& type, Bytes& data) {
 
 LSTATUS Session::setValue(KeyId key, const Name& name, DWORD type, const BYTE* data, DWORD size) {
   // An existing value keeps its name as first written and its place.
-  LSTATUS status = Statement(connection(),
-                             "INSERT INTO vals(key, name, folded, type, data) VALUES(?, ?, ?, ?, ?)"
-                             " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data")
-                       .bind(1, key)
-                       .bindName(2, name)
-                       .bind(3, folded(name))
-                       .bind(4, type)
-                       .bind(5, data, size)
-                       .run();
+  LSTATUS status =
+      Statement(connection(),
+                "INSERT INTO vals(key, name, folded, type, data) VALUES(?, ?, ?, ?, ?)"
+                " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data")
+          .bind(1, key)
+          .bindName(2, name)
+          .bind(3, folded(name))
+          .bind(4, type)
+          .bind(5, data, size)
+          .run();
   if (status) return status;
-  return Statement(connection(), "UPDATE keys SET written = ? WHERE id = ?").bind(1, now()).bind(2, key).run();
+  return Statement(connection(), "UPDATE keys SET written = ? WHERE id = ?")
+      .bind(1, now())
+      .bind(2, key)
+      .run();
 }
 
 LSTATUS Session::removeValue(KeyId key, const Name& name) {
-  LSTATUS status =
-      Statement(connection(), "DELETE FROM vals WHERE key = ? AND folded = ?").bind(1, key).bind(2, folded(name)).run();
+  LSTATUS status = Statement(connection(), "DELETE FROM vals WHERE key = ? AND folded = ?")
+                       .bind(1, key)
+                       .bind(2, folded(name))
+                       .run();
   if (status) return status;
   return sqlite3_changes(connection().db) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }

@@ -39,7 +39,8 @@ LSTATUS setString(HKEY key, const WCHAR* name, const WString& text) {
 WString readString(HKEY key, const WCHAR* name) {
   WCHAR buffer[256];
   DWORD size = sizeof buffer;
-  return RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS
+  return RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) ==
+                 ERROR_SUCCESS
              ? WString(buffer)
              : WString(u"<missing>");
 }
@@ -59,14 +60,15 @@ std::vector<WString> subkeys(HKEY key) {
 TEST(Registry, KeyStatuses) {
   HKEY base = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Keys");
   DWORD disposition = 0;
-  HKEY a = create(base, u"Alpha\\Beta\\", &disposition);  // the keys on the path too; a final backslash is no name
+  HKEY a =
+      create(base, u"Alpha\\Beta\\", &disposition);  // the keys on the path too; a final backslash is no name
   EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
   RegCloseKey(create(base, u"alpha\\BETA", &disposition));
   EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
   RegCloseKey(create(base, u"gamma"));
   RegCloseKey(create(base, u"Äpfel"));
   RegCloseKey(create(base, u"äPFEL", &disposition));
-  EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));  // case-blind beyond ASCII
+  EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));                          // case-blind beyond ASCII
   EXPECT_EQ(subkeys(base), (std::vector<WString>{u"Alpha", u"gamma", u"Äpfel"}));  // first spelling kept
 
   HKEY readOnly = nullptr, key = nullptr;
@@ -114,9 +116,11 @@ TEST(Registry, ValuesAndSizeProtocols) {
   const WCHAR multi[] = u"one\0two\0";
   ASSERT_EQ(setString(key, u"Text", u"abc"), ERROR_SUCCESS);
   ASSERT_EQ(RegSetValueExW(key, u"Binary", 0, REG_BINARY, binary, sizeof binary), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, u"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, u"Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi), sizeof multi),
+  ASSERT_EQ(RegSetValueExW(key, u"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4),
             ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueExW(key, u"Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi), sizeof multi),
+      ERROR_SUCCESS);
   ASSERT_EQ(RegSetValueExW(key, u"Empty", 0, REG_NONE, nullptr, 0), ERROR_SUCCESS);
   ASSERT_EQ(setString(key, nullptr, u"default"), ERROR_SUCCESS);
   ASSERT_EQ(setString(key, u"TEXT", u"abcd"), ERROR_SUCCESS);  // replaces, keeps name and place
@@ -144,9 +148,9 @@ TEST(Registry, ValuesAndSizeProtocols) {
   EXPECT_EQ(RegSetValueExW(key, u"Bad", 0, REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
 
   // Enumeration in the order the values were first set, with both size protocols.
-  const std::vector<std::pair<WString, DWORD>> expected{{u"Text", REG_SZ},        {u"Binary", REG_BINARY},
-                                                         {u"Number", REG_DWORD},   {u"Multi", REG_MULTI_SZ},
-                                                         {u"Empty", REG_NONE},     {u"", REG_SZ}};
+  const std::vector<std::pair<WString, DWORD>> expected{{u"Text", REG_SZ},      {u"Binary", REG_BINARY},
+                                                        {u"Number", REG_DWORD}, {u"Multi", REG_MULTI_SZ},
+                                                        {u"Empty", REG_NONE},   {u"", REG_SZ}};
   WCHAR name[32];
   for (DWORD i = 0; i <= expected.size(); ++i) {
     DWORD nameLength = 32, dataSize = sizeof data;
@@ -172,7 +176,8 @@ TEST(Registry, ValuesAndSizeProtocols) {
   EXPECT_EQ(setString(readOnly, u"Text", u"x"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegDeleteValueW(readOnly, u"Text"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegQueryValueExW(writeOnly, u"Text", nullptr, nullptr, nullptr, &size), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(RegEnumKeyExW(writeOnly, 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegEnumKeyExW(writeOnly, 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr),
+            ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegDeleteValueW(writeOnly, u"text"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteValueW(writeOnly, u"Text"), ERROR_FILE_NOT_FOUND);
   for (HKEY k : {readOnly, writeOnly, key}) RegCloseKey(k);
@@ -190,7 +195,8 @@ TEST(Registry, HandlesOfDeletedKeys) {
   EXPECT_EQ(RegQueryValueExW(stale, u"v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
   EXPECT_EQ(setString(stale, u"v", u"2"), ERROR_KEY_DELETED);
   EXPECT_EQ(RegEnumKeyExW(stale, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegCreateKeyExW(stale, u"c", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegCreateKeyExW(stale, u"c", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+            ERROR_KEY_DELETED);
   EXPECT_EQ(open(stale, u"", child), ERROR_KEY_DELETED);
   EXPECT_EQ(readString(again, u"v"), u"<missing>");  // the old values went with the old key
   EXPECT_EQ(RegCloseKey(stale), ERROR_SUCCESS);
@@ -280,7 +286,8 @@ TEST(Registry, UnusableDatabasesAreReportedAndKept) {
   sqlite3_close(db);
   EXPECT_EQ(openIn(foreign), ERROR_BADDB);
   ASSERT_EQ(sqlite3_open(foreign.c_str(), &db), SQLITE_OK);
-  EXPECT_EQ(sqlite3_exec(db, "SELECT * FROM keys", nullptr, nullptr, nullptr), SQLITE_ERROR);  // nothing added
+  EXPECT_EQ(sqlite3_exec(db, "SELECT * FROM keys", nullptr, nullptr, nullptr),
+            SQLITE_ERROR);  // nothing added
   sqlite3_close(db);
   EXPECT_EQ(openIn("/dev/null/registry.db"), ERROR_REGISTRY_IO_FAILED);
 }
