@@ -99,6 +99,16 @@ LSTATUS walk(Session& s, KeyId& id, const std::vector<Name>& parts, size_t& foun
   return ERROR_SUCCESS;
 }
 
+// The existing key at a path below a handle.
+LSTATUS findKey(Session& s, HKEY key, LPCWSTR path, KeyId& id, std::vector<Name>& parts) {
+  size_t found;
+  LSTATUS status = s.status();
+  if (!status) status = resolve(s, key, 0, id);
+  if (!status) status = splitPath(path, parts);
+  if (!status) status = walk(s, id, parts, found);
+  return status;
+}
+
 // Copies a byte value out by the size protocol of RegQueryValueExW.
 LSTATUS copyData(const Bytes& data, LPBYTE out, LPDWORD size) {
   if (!size) return ERROR_SUCCESS;
@@ -143,12 +153,7 @@ LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesir
     Session s(false);
     KeyId id;
     std::vector<Name> parts;
-    size_t found;
-    LSTATUS status = s.status();
-    if (!status) status = resolve(s, hKey, 0, id);
-    if (!status) status = splitPath(lpSubKey, parts);
-    if (!status) status = walk(s, id, parts, found);
-    if (status) return status;
+    if (LSTATUS status = findKey(s, hKey, lpSubKey, id, parts)) return status;
     // An empty path on a predefined root gives back the root itself.
     *phkResult = parts.empty() && isPredefined(hKey) ? hKey : newHandle(id, samDesired);
     return ERROR_SUCCESS;
@@ -186,12 +191,8 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
     Session s(true);
     KeyId id;
     std::vector<Name> parts;
-    size_t found;
     bool hasSubkeys = false;
-    LSTATUS status = s.status();
-    if (!status) status = resolve(s, hKey, 0, id);
-    if (!status) status = splitPath(lpSubKey, parts);
-    if (!status) status = walk(s, id, parts, found);
+    LSTATUS status = findKey(s, hKey, lpSubKey, id, parts);
     if (!status) status = s.hasChildren(id, hasSubkeys);
     if (!status && (hasSubkeys || s.isProtected(id))) status = ERROR_ACCESS_DENIED;
     if (!status) status = s.removeKey(id);
