@@ -1,0 +1,180 @@
+/*
+ * Win32 file calls over POSIX descriptors.  Share modes become advisory
+ * locks (flock) so that they hold between processes: no sharing takes the
+ * lock exclusively, any sharing takes it shared, neither waits.
+ */
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "handles.h"
+#include "mailslots.h"
+
+namespace qel::posix {
+namespace {
+
+struct FileObject : KernelObject {
+  explicit FileObject(int descriptor) : fd(descriptor) {}
+  ~FileObject() override { close(fd); }
+
+  BOOL read(void* buffer, DWORD size, DWORD& done) override {
+    done = 0;
+    while (done < size) {
+      ssize_t n = ::read(fd, static_cast<char*>(buffer) + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return failWithErrno();
+      if (n == 0) break;  // end of file: success with what was read
+      done += DWORD(n);
+    }
+    return TRUE;
+  }
+
+  BOOL write(const void* buffer, DWORD size, DWORD& done) override {
+    done = 0;
+    while (done < size) {
+      ssize_t n = ::write(fd, static_cast<const char*>(buffer) + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return failWithErrno();
+      done += DWORD(n);
+    }
+    return TRUE;
+  }
+
+  int fd;
+};
+
+HANDLE failed(DWORD error) {
+  SetLastError(error);
+  return INVALID_HANDLE_VALUE;
+}
+
+// ERROR_PATH_NOT_FOUND when the folder is missing, else ERROR_FILE_NOT_FOUND.
+DWORD missingError(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos || slash == 0) return ERROR_FILE_NOT_FOUND;
+  struct stat st;
+  return stat(path.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
+                                                                              : ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+}  // namespace qel::posix
+
+using namespace qel::posix;
+
+extern "C" {
+
+HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES,
+                          DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
+  if (!lpFileName) return failed(ERROR_INVALID_PARAMETER);
+  if (isMailslotPath(lpFileName)) return openMailslotClient(lpFileName);
+  const std::string path = hostPath(lpFileName);
+  if (path.empty()) return failed(ERROR_PATH_NOT_FOUND);
+
+  const bool reading = dwDesiredAccess & (GENERIC_READ | FILE_READ_DATA);
+  const bool writing = dwDesiredAccess & (GENERIC_WRITE | FILE_WRITE_DATA);
+  const bool appending = (dwDesiredAccess & FILE_APPEND_DATA) && !writing;
+  int flags = O_CLOEXEC | (reading && (writing || appending) ? O_RDWR : (writing || appending) ? O_WRONLY : O_RDONLY);
+  if (appending) flags |= O_APPEND;
+  bool truncate = false;
+  switch (dwCreationDisposition) {
+    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
+    case CREATE_ALWAYS: flags |= O_CREAT, truncate = true; break;
+    case OPEN_EXISTING: break;
+    case OPEN_ALWAYS: flags |= O_CREAT; break;
+    case TRUNCATE_EXISTING:
+      if (!writing) return failed(ERROR_INVALID_PARAMETER);
+      truncate = true;
+      break;
+    default: return failed(ERROR_INVALID_PARAMETER);
+  }
+  struct stat st;
+  const bool existed = stat(path.c_str(), &st) == 0;
+  if (existed && S_ISDIR(st.st_mode)) return failed(ERROR_ACCESS_DENIED);
+  const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+  int fd = open(path.c_str(), flags, mode);
+  if (fd < 0) return failed(errno == ENOENT ? missingError(path) : errorOf(errno));
+  // Truncation waits for the lock, so that a file in use is left alone.
+  if (flock(fd, (dwShareMode ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+    close(fd);
+    return failed(ERROR_SHARING_VIOLATION);
+  }
+  if (truncate && ftruncate(fd, 0) != 0) {
+    DWORD error = errorOf(errno);
+    close(fd);
+    return failed(error);
+  }
+  HANDLE handle = addHandle(std::make_shared<FileObject>(fd));
+  SetLastError(existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS)
+                   ? ERROR_ALREADY_EXISTS
+                   : ERROR_SUCCESS);
+  return handle;
+}
+
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     LPOVERLAPPED) {
+  auto object = findHandle(hFile);
+  DWORD done = 0;
+  BOOL ok = FALSE;
+  if (!object)
+    SetLastError(ERROR_INVALID_HANDLE);
+  else if (!lpBuffer && nNumberOfBytesToRead)
+    SetLastError(ERROR_INVALID_PARAMETER);
+  else
+    ok = object->read(lpBuffer, nNumberOfBytesToRead, done);
+  if (lpNumberOfBytesRead) *lpNumberOfBytesRead = done;
+  return ok;
+}
+
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                      LPOVERLAPPED) {
+  auto object = findHandle(hFile);
+  DWORD done = 0;
+  BOOL ok = FALSE;
+  if (!object)
+    SetLastError(ERROR_INVALID_HANDLE);
+  else if (!lpBuffer && nNumberOfBytesToWrite)
+    SetLastError(ERROR_INVALID_PARAMETER);
+  else
+    ok = object->write(lpBuffer, nNumberOfBytesToWrite, done);
+  if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = done;
+  return ok;
+}
+
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
+  auto file = handleOf<FileObject>(hFile);
+  if (!file) return INVALID_SET_FILE_POINTER;
+  const LONGLONG distance = lpDistanceToMoveHigh
+                                ? LONGLONG((ULONGLONG(ULONG(*lpDistanceToMoveHigh)) << 32) | ULONG(lDistanceToMove))
+                                : LONGLONG(lDistanceToMove);
+  const int whence = dwMoveMethod == FILE_BEGIN ? SEEK_SET : dwMoveMethod == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+  if (dwMoveMethod > FILE_END) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_SET_FILE_POINTER;
+  }
+  off_t at = lseek(file->fd, off_t(distance), whence);
+  if (at < 0) {
+    SetLastError(errno == EINVAL ? ERROR_NEGATIVE_SEEK : errorOf(errno));
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (lpDistanceToMoveHigh) *lpDistanceToMoveHigh = LONG(ULONGLONG(at) >> 32);
+  SetLastError(ERROR_SUCCESS);
+  return DWORD(ULONGLONG(at));
+}
+
+DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
+  auto file = handleOf<FileObject>(hFile);
+  struct stat st;
+  if (!file || fstat(file->fd, &st) != 0) {
+    if (file) failWithErrno();
+    return INVALID_FILE_SIZE;
+  }
+  if (lpFileSizeHigh) *lpFileSizeHigh = DWORD(ULONGLONG(st.st_size) >> 32);
+  SetLastError(ERROR_SUCCESS);
+  return DWORD(ULONGLONG(st.st_size));
+}
+
+}  // extern "C"
