@@ -17,5 +17,6 @@
 #include "registry/RegistryHelpers.h"
 #include "scanner/Symbol.h"
 #include "strings/StringObject.h"
+#include "trace/Trace.h"
 
 #endif

@@ -1,0 +1,73 @@
+/* What the trace's parts share: gates, the record prefix, the file and
+   the channels.  All of it runs under the object's lock where it says so. */
+#ifndef QELBASE_TRACE_INTERNAL_H
+#define QELBASE_TRACE_INTERNAL_H
+
+#include <string>
+#include <vector>
+
+#include "trace/Trace.h"
+
+namespace qel::trace {
+
+using Text = std::basic_string<WCHAR>;
+
+constexpr size_t kLineLength = 2048;  // a record, terminator included
+
+bool anyChannel(const TraceObject* t);
+// The 18-character prefix of a record of `level` written now.
+Text prefix(ULONG level);
+WORD eventType(const TraceObject* t, ULONG level);
+
+// Holds the object's recursive lock for a scope.
+class Lock {
+ public:
+  explicit Lock(TraceObject* t) : t_(t) { EnterCriticalSection(&t_->csLock); }
+  ~Lock() { LeaveCriticalSection(&t_->csLock); }
+  Lock(const Lock&) = delete;
+  Lock& operator=(const Lock&) = delete;
+
+ private:
+  TraceObject* t_;
+};
+
+// The trace file opened for appending, for one record or one dump; lines
+// go out in one write when it closes, as the runtime's stream would.
+class FileAppender {
+ public:
+  explicit FileAppender(const WCHAR* name);
+  ~FileAppender();
+  FileAppender(const FileAppender&) = delete;
+  FileAppender& operator=(const FileAppender&) = delete;
+  bool isOpen() const;
+  void add(const Text& line);
+  // Writes what was added and closes; the file's size after it, or -1.
+  long long close();
+
+ private:
+  HANDLE file_;
+  std::string bytes_;
+};
+
+// Today's file name for the object: base name + YYYYMMDD + ".log".
+Text todaysFileName(const TraceObject* t);
+// Case-blind comparison of file names.
+bool sameFileName(const WCHAR* a, const WCHAR* b);
+// The file roll: today's name, clean-up on a new name, the size limit.
+void openFile(TraceObject* t);
+bool sizeExceeded(const TraceObject* t, long long size);
+
+// The event-log channel: one event with these strings; false when the
+// report failed (the source not opening is no failure).
+bool reportEvent(const TraceObject* t, ULONG level, const std::vector<Text>& strings);
+void registerEventSource(TraceObject* t);
+// The mailslot channel, shared by all objects.
+void sendToMailslot(const TraceObject* t, const Text& line);
+void forgetMailslot();
+
+// Copies text into a fixed field; false (field emptied) when it does not fit.
+bool copyField(WCHAR* field, size_t capacity, const Text& text);
+
+}  // namespace qel::trace
+
+#endif
