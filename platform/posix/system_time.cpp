@@ -7,7 +7,10 @@
 #include <qel/win32.h>
 #include <time.h>
 
+#include <atomic>
 #include <cstdint>
+
+#include "system_clock.h"
 
 namespace {
 
@@ -70,11 +73,13 @@ void systemTimeFromTicks(uint64_t ticks, SYSTEMTIME& st) {
   st.wHour = WORD(ms / 60);
 }
 
+std::atomic<int64_t> clockShiftTicks{0};
+
 uint64_t nowTicks() {
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
   return uint64_t(kDaysFrom1601To1970 * kTicksPerDay) + uint64_t(ts.tv_sec) * 10000000u +
-         uint64_t(ts.tv_nsec / 100);
+         uint64_t(ts.tv_nsec / 100) + uint64_t(clockShiftTicks.load(std::memory_order_relaxed));
 }
 
 // The zone's offset from UTC now, in ticks (local = UTC + bias).
@@ -100,6 +105,8 @@ BOOL shiftFileTime(const FILETIME* in, LPFILETIME out, int64_t shift) {
 }
 
 }  // namespace
+
+void qel::posix::setClockShift(int64_t milliseconds) { clockShiftTicks = milliseconds * 10000; }
 
 extern "C" {
 

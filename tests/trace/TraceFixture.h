@@ -1,0 +1,101 @@
+/* What the trace tests share: settings under a key of their own, a folder
+   for the files, and reading those files back. */
+#ifndef QEL_TESTS_TRACE_FIXTURE_H
+#define QEL_TESTS_TRACE_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "support/ScratchRegistry.h"
+#include "support/WideText.h"
+#include "trace/Trace.h"
+
+namespace qel::test {
+
+using Setting = std::pair<const WCHAR*, std::variant<DWORD, const WCHAR*>>;
+
+inline ScratchRegistry& traceRegistry() {
+  static ScratchRegistry registry;  // the folder goes when the process ends
+  return registry;
+}
+
+class TraceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    traceRegistry();
+    folder_ = traceRegistry().folder() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::create_directories(folder_);
+    keyPath_ = WString(u"SOFTWARE\\QelTraceTest\\") + widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  }
+
+  static WString widen(const std::string& s) { return WString(s.begin(), s.end()); }
+
+  // The settings key with these values; TRACEPATH defaults to the folder.
+  void configure(std::vector<Setting> settings) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    bool pathGiven = false;
+    for (const auto& [name, value] : settings) pathGiven |= WString(name) == u"TRACEPATH";
+    const WString path = widen(folder_ + "/");
+    if (!pathGiven) settings.emplace_back(u"TRACEPATH", path.c_str());
+    for (const auto& [name, value] : settings) {
+      if (const DWORD* number = std::get_if<DWORD>(&value)) {
+        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(number), 4);
+      } else {
+        const WCHAR* text = std::get<const WCHAR*>(value);
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                       DWORD((std::char_traits<WCHAR>::length(text) + 1) * sizeof(WCHAR)));
+      }
+    }
+    RegCloseKey(key);
+  }
+
+  void init(TraceObject& t, const WCHAR* name = u"app", LONG appendPid = 0) {
+    TraceInit(&t, keyPath_.c_str(), name, appendPid);
+  }
+
+  static std::string read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static std::string narrowName(const WCHAR* name) { return narrow(name); }
+
+  // The lines of a file, each without its CR LF (a line without one fails).
+  static std::vector<std::string> lines(const std::string& path) {
+    std::vector<std::string> out;
+    const std::string text = read(path);
+    for (size_t at = 0; at < text.size();) {
+      size_t end = text.find("\r\n", at);
+      EXPECT_NE(end, std::string::npos) << "a line without CR LF at byte " << at;
+      if (end == std::string::npos) break;
+      out.push_back(text.substr(at, end - at));
+      at = end + 2;
+    }
+    return out;
+  }
+
+  // The prefix of a record of this letter written today.
+  static std::regex prefixed(char letter, const std::string& rest) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char date[16];
+    std::snprintf(date, sizeof date, "%02d%02d%02d", now.wDay, now.wMonth, now.wYear % 100);
+    return std::regex((letter == '?' ? std::string("\\?") : std::string(1, letter)) + date + " [0-9]{9} " + rest);
+  }
+
+  std::string folder_;
+  WString keyPath_;
+};
+
+}  // namespace qel::test
+
+#endif
