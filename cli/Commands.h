@@ -24,6 +24,7 @@ extern const Command kExampleCommand;
 extern const Command kFormatCommand;
 extern const Command kRegCommand;
 extern const Command kScanCommand;
+extern const Command kTraceCommand;
 
 }  // namespace qel::cli
 

@@ -12,9 +12,9 @@ namespace {
 
 using qel::cli::Command;
 
-constexpr std::array<const Command*, 7> kCommands{
+constexpr std::array<const Command*, 8> kCommands{
     &qel::cli::kDateCommand, &qel::cli::kEvalCommand, &qel::cli::kExampleCommand, &qel::cli::kFormatCommand,
-    &qel::cli::kMsgCommand,  &qel::cli::kRegCommand,  &qel::cli::kScanCommand};
+    &qel::cli::kMsgCommand,  &qel::cli::kRegCommand,  &qel::cli::kScanCommand,    &qel::cli::kTraceCommand};
 
 void printHelp() {
   std::cout << "usage: qel COMMAND [ARGS...]\n       qel --help | --version\n       qel COMMAND --help\n\n"

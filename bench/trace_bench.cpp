@@ -1,0 +1,79 @@
+/*
+ * Records per second into the trace file channel, next to spdlog's basic
+ * file sink with the same flush policy: every record reaches the file
+ * before the call returns (our trace opens, appends and closes the file
+ * per record; spdlog keeps it open and flushes after each message).
+ * Both write lines of the same length into a scratch folder.
+ */
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "trace/Trace.h"
+
+#ifdef QELBASE_BENCH_SPDLOG
+#include <spdlog/sinks/basic_file_sink.h>
+#include <spdlog/spdlog.h>
+#endif
+
+namespace {
+
+const std::string& scratch() {
+  static const std::string folder = [] {
+    char name[] = "/tmp/qelbase-trace-bench-XXXXXX";
+    std::string path = mkdtemp(name);
+    setenv("QELBASE_REGISTRY", (path + "/registry.db").c_str(), 1);
+    std::atexit([] { std::filesystem::remove_all(scratch()); });
+    return path;
+  }();
+  return folder;
+}
+
+TraceObject& traceObject() {
+  static TraceObject t = [] {
+    TraceObject object{};
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QelTraceBench", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    const DWORD on = 1, levels = 0x3F, noLimit = 0;
+    RegSetValueExW(key, u"TRACEFILE", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), 4);
+    RegSetValueExW(key, u"TRACELEVEL", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&levels), 4);
+    RegSetValueExW(key, u"TRACESIZE", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&noLimit), 4);
+    std::u16string path;
+    for (char c : scratch() + "/") path += char16_t(c);
+    RegSetValueExW(key, u"TRACEPATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                   DWORD((path.size() + 1) * 2));
+    RegCloseKey(key);
+    TraceInit(&object, u"SOFTWARE\\QelTraceBench", u"bench", 0);
+    return object;
+  }();
+  return t;
+}
+
+void TraceToFile(benchmark::State& state) {
+  TraceObject& t = traceObject();
+  int i = 0;
+  for (auto _ : state) TraceVA(&t, 2, u"record %d of the trace benchmark, a line of ordinary length", i++);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(TraceToFile);
+
+#ifdef QELBASE_BENCH_SPDLOG
+void SpdlogBasicFileSink(benchmark::State& state) {
+  static auto logger = [] {
+    auto l = spdlog::basic_logger_mt("bench", scratch() + "/spdlog.log");
+    l->set_pattern("%L%d%m%y %H%M%S%e %v");  // a prefix of the same length
+    l->flush_on(spdlog::level::trace);      // every record flushed, as the trace does
+    return l;
+  }();
+  int i = 0;
+  for (auto _ : state) logger->info("record {} of the trace benchmark, a line of ordinary length", i++);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(SpdlogBasicFileSink);
+#endif
+
+}  // namespace
