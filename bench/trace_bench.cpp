@@ -36,8 +36,8 @@ TraceObject& traceObject() {
   static TraceObject t = [] {
     TraceObject object{};
     HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QelTraceBench", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QelTraceBench", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
     const DWORD on = 1, levels = 0x3F, noLimit = 0;
     RegSetValueExW(key, u"TRACEFILE", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), 4);
     RegSetValueExW(key, u"TRACELEVEL", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&levels), 4);
@@ -66,7 +66,7 @@ void SpdlogBasicFileSink(benchmark::State& state) {
   static auto logger = [] {
     auto l = spdlog::basic_logger_mt("bench", scratch() + "/spdlog.log");
     l->set_pattern("%L%d%m%y %H%M%S%e %v");  // a prefix of the same length
-    l->flush_on(spdlog::level::trace);      // every record flushed, as the trace does
+    l->flush_on(spdlog::level::trace);       // every record flushed, as the trace does
     return l;
   }();
   int i = 0;

@@ -51,7 +51,8 @@ int write(Args args) {
   // The key is below HKEY_LOCAL_MACHINE; naming that root is allowed.
   std::basic_string<WCHAR> keyPath = fromUtf8(args[0]);
   if (auto path = parseKeyPath(args[0])) {
-    if (path->root != HKEY_LOCAL_MACHINE) return usageError("the settings are below HKEY_LOCAL_MACHINE", kUsage);
+    if (path->root != HKEY_LOCAL_MACHINE)
+      return usageError("the settings are below HKEY_LOCAL_MACHINE", kUsage);
     keyPath = path->subKey;
   }
   DWORD level = 0, facility = 0;

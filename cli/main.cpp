@@ -21,7 +21,11 @@ void printHelp() {
                "Commands:\n";
   for (const Command* c : kCommands) {
     std::string line = "  " + std::string(c->name) + " " + std::string(c->usage);
-    if (line.size() < 40) line.resize(40, ' ');
+    // A long usage gets its summary on the next line, under the others.
+    if (line.size() < 40)
+      line.resize(40, ' ');
+    else
+      line += "\n" + std::string(40, ' ');
     std::cout << line << c->summary << "\n";
   }
 }

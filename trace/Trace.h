@@ -22,13 +22,13 @@ typedef struct TraceObject {
   BOOL bEventLog;            /* TRACEEVENTLOG */
   BOOL bMailslot;            /* TRACEMAILSLOT */
   BOOL bWinNT;
-  WCHAR szTracePath[100];   /* TRACEPATH, used as it is (ends in a separator) */
-  WCHAR szMailslot[100];    /* \\*\mailslot\ + MAILSLOT */
-  WCHAR szEventSource[30];  /* EVENTSOURCE */
-  WORD awEventType[6];      /* event type of levels 0..5 */
-  LONG nDays;               /* TRACEDAYS: files kept; 0 or less keeps all */
-  LONG nSizeKB;             /* TRACESIZE: file limit in KiB; 0 or less: none */
-  CRITICAL_SECTION csLock;  /* around each record and the file roll */
+  WCHAR szTracePath[100];  /* TRACEPATH, used as it is (ends in a separator) */
+  WCHAR szMailslot[100];   /* \\*\mailslot\ + MAILSLOT */
+  WCHAR szEventSource[30]; /* EVENTSOURCE */
+  WORD awEventType[6];     /* event type of levels 0..5 */
+  LONG nDays;              /* TRACEDAYS: files kept; 0 or less keeps all */
+  LONG nSizeKB;            /* TRACESIZE: file limit in KiB; 0 or less: none */
+  CRITICAL_SECTION csLock; /* around each record and the file roll */
 } TraceObject;
 
 /* The process's default object, zero until its first TraceInit, which is
@@ -55,12 +55,13 @@ void QEL_CDECL TraceVA(TraceObject* pTrace, ULONG nLevel, LPCWSTR pszFormat, ...
 void QEL_CDECL TraceVAF(TraceObject* pTrace, ULONG nLevel, ULONG nFacility, LPCWSTR pszFormat, ...);
 /* Dumps to the file, the debugger and (as one event) the event log: a
    header, then lines of 60 characters or rows of 32 bytes. */
-void QEL_CDECL TraceAscii(TraceObject* pTrace, ULONG nLevel, LPCWSTR pszTitle, const WCHAR* pData, LONG nCount);
-void QEL_CDECL TraceAsciiF(TraceObject* pTrace, ULONG nLevel, ULONG nFacility, LPCWSTR pszTitle, const WCHAR* pData,
-                           LONG nCount);
+void QEL_CDECL TraceAscii(TraceObject* pTrace, ULONG nLevel, LPCWSTR pszTitle, const WCHAR* pData,
+                          LONG nCount);
+void QEL_CDECL TraceAsciiF(TraceObject* pTrace, ULONG nLevel, ULONG nFacility, LPCWSTR pszTitle,
+                           const WCHAR* pData, LONG nCount);
 void QEL_CDECL TraceHex(TraceObject* pTrace, ULONG nLevel, LPCWSTR pszTitle, const BYTE* pData, LONG nCount);
-void QEL_CDECL TraceHexF(TraceObject* pTrace, ULONG nLevel, ULONG nFacility, LPCWSTR pszTitle, const BYTE* pData,
-                         LONG nCount);
+void QEL_CDECL TraceHexF(TraceObject* pTrace, ULONG nLevel, ULONG nFacility, LPCWSTR pszTitle,
+                         const BYTE* pData, LONG nCount);
 
 QEL_END_DECLS
 

@@ -30,13 +30,15 @@ bool reportEvent(const TraceObject* t, ULONG level, const std::vector<Text>& str
   if (!source) return true;  // this event is skipped, the channel stays on
   std::vector<LPCWSTR> texts;
   for (const Text& s : strings) texts.push_back(s.c_str());
-  BOOL reported = ReportEventW(source, eventType(t, level), 0, 1, nullptr, WORD(texts.size()), 0, texts.data(), nullptr);
+  BOOL reported =
+      ReportEventW(source, eventType(t, level), 0, 1, nullptr, WORD(texts.size()), 0, texts.data(), nullptr);
   DeregisterEventSource(source);
   return reported != FALSE;
 }
 
 void registerEventSource(TraceObject* t) {
-  const Text keyPath = QEL_W("SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\") + Text(t->szEventSource);
+  const Text keyPath =
+      QEL_W("SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\") + Text(t->szEventSource);
   const Text messageFile = QEL_W("%SystemRoot%\\System\\") + Text(t->szEventSource) + QEL_W(".msg");
   const DWORD types = 7;
   HKEY key = nullptr;

@@ -98,23 +98,27 @@ using namespace qel::trace;
 
 extern "C" {
 
-void QEL_CDECL TraceAscii(TraceObject* pTrace, ULONG nLevel, LPCWSTR pszTitle, const WCHAR* pData, LONG nCount) {
-  if (pTrace && dumpGates(pTrace, nLevel)) qel::guarded([&] { asciiDump(pTrace, nLevel, pszTitle, pData, nCount); });
+void QEL_CDECL TraceAscii(TraceObject* pTrace, ULONG nLevel, LPCWSTR pszTitle, const WCHAR* pData,
+                          LONG nCount) {
+  if (pTrace && dumpGates(pTrace, nLevel))
+    qel::guarded([&] { asciiDump(pTrace, nLevel, pszTitle, pData, nCount); });
 }
 
-void QEL_CDECL TraceAsciiF(TraceObject* pTrace, ULONG nLevel, ULONG nFacility, LPCWSTR pszTitle, const WCHAR* pData,
-                           LONG nCount) {
+void QEL_CDECL TraceAsciiF(TraceObject* pTrace, ULONG nLevel, ULONG nFacility, LPCWSTR pszTitle,
+                           const WCHAR* pData, LONG nCount) {
   if (pTrace && TraceFacilityEnabled(pTrace, nLevel, nFacility))
     TraceAscii(pTrace, nLevel, pszTitle, pData, nCount);
 }
 
 void QEL_CDECL TraceHex(TraceObject* pTrace, ULONG nLevel, LPCWSTR pszTitle, const BYTE* pData, LONG nCount) {
-  if (pTrace && dumpGates(pTrace, nLevel)) qel::guarded([&] { hexDump(pTrace, nLevel, pszTitle, pData, nCount); });
+  if (pTrace && dumpGates(pTrace, nLevel))
+    qel::guarded([&] { hexDump(pTrace, nLevel, pszTitle, pData, nCount); });
 }
 
-void QEL_CDECL TraceHexF(TraceObject* pTrace, ULONG nLevel, ULONG nFacility, LPCWSTR pszTitle, const BYTE* pData,
-                         LONG nCount) {
-  if (pTrace && TraceFacilityEnabled(pTrace, nLevel, nFacility)) TraceHex(pTrace, nLevel, pszTitle, pData, nCount);
+void QEL_CDECL TraceHexF(TraceObject* pTrace, ULONG nLevel, ULONG nFacility, LPCWSTR pszTitle,
+                         const BYTE* pData, LONG nCount) {
+  if (pTrace && TraceFacilityEnabled(pTrace, nLevel, nFacility))
+    TraceHex(pTrace, nLevel, pszTitle, pData, nCount);
 }
 
 }  // extern "C"

@@ -2,10 +2,10 @@
  * The trace file: appending records, the daily name, the size limit with
  * its shrink to the last third, and the removal of old daily files.
  */
+#include <qel/wcrt.h>
+
 #include <clocale>
 #include <cstring>
-
-#include <qel/wcrt.h>
 
 #include "datetime/DateTime.h"
 #include "frame/Heap.h"
@@ -76,7 +76,8 @@ void deleteOldFiles(const TraceObject* t) {
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     const Text name(entry.cFileName);
-    if (name.size() != nameLength + kDateLength + 4 || (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    if (name.size() != nameLength + kDateLength + 4 || (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      continue;
     const Text date = name.substr(nameLength, kDateLength);
     bool daily = sameFileName(name.substr(nameLength + kDateLength).c_str(), QEL_W(".log"));
     for (WCHAR c : date) daily = daily && isDigit(c);
@@ -94,16 +95,18 @@ bool shrinkFile(const WCHAR* fileName, long long size) {
   WCHAR temporary[MAX_PATH];
   bool ok = GetTempFileNameW(QEL_W("."), QEL_W("TRA"), 0, temporary) != 0;
   if (ok) {
-    HANDLE from = CreateFileW(fileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    HANDLE to = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE from =
+        CreateFileW(fileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE to =
+        CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ok = from != INVALID_HANDLE_VALUE && to != INVALID_HANDLE_VALUE;
     const long long start = 2 * size / 3;
     LONG high = LONG(start >> 32);
     ok = ok && SetFilePointer(from, LONG(start & 0xFFFFFFFF), &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
     for (long long at = start; ok && at < size; at += capacity) {
       DWORD read = 0, written = 0;
-      ok = ReadFile(from, buffer, capacity, &read, nullptr) && WriteFile(to, buffer, read, &written, nullptr) &&
-           written == read;
+      ok = ReadFile(from, buffer, capacity, &read, nullptr) &&
+           WriteFile(to, buffer, read, &written, nullptr) && written == read;
     }
     if (from != INVALID_HANDLE_VALUE) CloseHandle(from);
     if (to != INVALID_HANDLE_VALUE) CloseHandle(to);
@@ -133,7 +136,8 @@ long long FileAppender::close() {
   bytes_.clear();
   DWORD high = 0;
   DWORD low = GetFileSize(file_, &high);
-  const long long size = low == INVALID_FILE_SIZE && GetLastError() ? -1 : (long long)(ULONGLONG(high) << 32 | low);
+  const long long size =
+      low == INVALID_FILE_SIZE && GetLastError() ? -1 : (long long)(ULONGLONG(high) << 32 | low);
   CloseHandle(file_);
   file_ = INVALID_HANDLE_VALUE;
   return size;
@@ -160,8 +164,9 @@ void openFile(TraceObject* t) {
   Lock lock(t);
   bool ok = copyField(t->szFileName, 255, todaysFileName(t));
   if (ok && !sameFileName(t->szFileName, t->szLastFileName)) deleteOldFiles(t);
-  HANDLE file = ok ? CreateFileW(t->szFileName, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
-                   : INVALID_HANDLE_VALUE;
+  HANDLE file =
+      ok ? CreateFileW(t->szFileName, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
+         : INVALID_HANDLE_VALUE;
   ok = file != INVALID_HANDLE_VALUE;
   if (ok) {
     DWORD high = 0;

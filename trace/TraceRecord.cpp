@@ -20,7 +20,8 @@ void appendToFile(TraceObject* t, const Text& line) {
 
 void formatted(TraceObject* t, ULONG level, LPCWSTR format, va_list args) {
   WCHAR text[kLineLength];
-  if (_vsnwprintf(text, kLineLength, format ? format : QEL_W(""), args) < 0) text[kLineLength - 1] = 0;  // cut
+  if (_vsnwprintf(text, kLineLength, format ? format : QEL_W(""), args) < 0)
+    text[kLineLength - 1] = 0;  // cut
   Trace(t, level, text, nullptr);
 }
 

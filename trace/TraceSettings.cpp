@@ -74,7 +74,8 @@ void loadSettings(TraceObject* t, LPCWSTR keyPath, LPCWSTR name, bool appendPid)
   copyField(t->szEventSource, 30, readString(key, QEL_W("EVENTSOURCE"), 30, QEL_W("QELORA-STDTrace")));
   copyField(t->szTracePath, 100, readString(key, QEL_W("TRACEPATH"), 100, QEL_W("")));
   // A mailslot name too long for the field leaves no mailslot to open.
-  copyField(t->szMailslot, 100, QEL_W("\\\\*\\mailslot\\") + readString(key, QEL_W("MAILSLOT"), 250, QEL_W("")));
+  copyField(t->szMailslot, 100,
+            QEL_W("\\\\*\\mailslot\\") + readString(key, QEL_W("MAILSLOT"), 250, QEL_W("")));
 
   bool named = name && *name;
   Text traceName = named ? Text(name) : readString(key, QEL_W("DEFAULT_TRACEFILE"), 255, QEL_W(""), &named);

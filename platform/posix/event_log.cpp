@@ -58,12 +58,13 @@ extern "C" {
 
 HANDLE WINAPI RegisterEventSourceW(LPCWSTR lpUNCServerName, LPCWSTR lpSourceName) {
   if (!lpSourceName) return SetLastError(ERROR_INVALID_PARAMETER), nullptr;
-  if (lpUNCServerName && *lpUNCServerName) return SetLastError(ERROR_BAD_NETPATH), nullptr;  // no network here
+  if (lpUNCServerName && *lpUNCServerName)
+    return SetLastError(ERROR_BAD_NETPATH), nullptr;  // no network here
   return addHandle(std::make_shared<EventSource>(lpSourceName));
 }
 
-BOOL WINAPI ReportEventW(HANDLE hEventLog, WORD wType, WORD, DWORD, PSID, WORD wNumStrings, DWORD, LPCWSTR* lpStrings,
-                         LPVOID) {
+BOOL WINAPI ReportEventW(HANDLE hEventLog, WORD wType, WORD, DWORD, PSID, WORD wNumStrings, DWORD,
+                         LPCWSTR* lpStrings, LPVOID) {
   auto source = handleOf<EventSource>(hEventLog);
   if (!source) return FALSE;
   if (wNumStrings && !lpStrings) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;

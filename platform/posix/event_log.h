@@ -12,7 +12,8 @@ namespace qel::posix {
 
 // Receives every reported event instead of syslog; false makes the report
 // fail.  An empty function restores syslog.
-using EventSink = std::function<bool(const std::u16string& source, WORD type, const std::vector<std::u16string>&)>;
+using EventSink =
+    std::function<bool(const std::u16string& source, WORD type, const std::vector<std::u16string>&)>;
 void setEventSink(EventSink sink);
 
 }  // namespace qel::posix

@@ -77,7 +77,9 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
   const bool reading = dwDesiredAccess & (GENERIC_READ | FILE_READ_DATA);
   const bool writing = dwDesiredAccess & (GENERIC_WRITE | FILE_WRITE_DATA);
   const bool appending = (dwDesiredAccess & FILE_APPEND_DATA) && !writing;
-  int flags = O_CLOEXEC | (reading && (writing || appending) ? O_RDWR : (writing || appending) ? O_WRONLY : O_RDONLY);
+  int flags = O_CLOEXEC | (reading && (writing || appending) ? O_RDWR
+                           : (writing || appending)          ? O_WRONLY
+                                                             : O_RDONLY);
   if (appending) flags |= O_APPEND;
   bool truncate = false;
   switch (dwCreationDisposition) {
@@ -129,8 +131,8 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
   return ok;
 }
 
-BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
-                      LPOVERLAPPED) {
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                      LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED) {
   auto object = findHandle(hFile);
   DWORD done = 0;
   BOOL ok = FALSE;
@@ -144,13 +146,17 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
   return ok;
 }
 
-DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
+                            DWORD dwMoveMethod) {
   auto file = handleOf<FileObject>(hFile);
   if (!file) return INVALID_SET_FILE_POINTER;
-  const LONGLONG distance = lpDistanceToMoveHigh
-                                ? LONGLONG((ULONGLONG(ULONG(*lpDistanceToMoveHigh)) << 32) | ULONG(lDistanceToMove))
-                                : LONGLONG(lDistanceToMove);
-  const int whence = dwMoveMethod == FILE_BEGIN ? SEEK_SET : dwMoveMethod == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+  const LONGLONG distance =
+      lpDistanceToMoveHigh
+          ? LONGLONG((ULONGLONG(ULONG(*lpDistanceToMoveHigh)) << 32) | ULONG(lDistanceToMove))
+          : LONGLONG(lDistanceToMove);
+  const int whence = dwMoveMethod == FILE_BEGIN     ? SEEK_SET
+                     : dwMoveMethod == FILE_CURRENT ? SEEK_CUR
+                                                    : SEEK_END;
   if (dwMoveMethod > FILE_END) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;

@@ -83,7 +83,9 @@ HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileDa
   DIR* dir = opendir(folder.c_str());
   if (!dir || !lpFindFileData) {
     if (dir) closedir(dir);
-    SetLastError(!lpFindFileData ? ERROR_INVALID_PARAMETER : errno == ENOENT ? ERROR_PATH_NOT_FOUND : errorOf(errno));
+    SetLastError(!lpFindFileData   ? ERROR_INVALID_PARAMETER
+                 : errno == ENOENT ? ERROR_PATH_NOT_FOUND
+                                   : errorOf(errno));
     return INVALID_HANDLE_VALUE;
   }
   auto search = std::make_shared<Search>();
@@ -117,7 +119,8 @@ BOOL WINAPI FindClose(HANDLE hFindFile) {
   return CloseHandle(hFindFile);
 }
 
-UINT WINAPI GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uUnique, LPWSTR lpTempFileName) {
+UINT WINAPI GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uUnique,
+                             LPWSTR lpTempFileName) {
   if (!lpPathName || !lpTempFileName) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

@@ -71,12 +71,13 @@ bool serverListens(const sockaddr_un& address) {
 }
 
 struct MailslotClient : KernelObject {
-  MailslotClient(int descriptor, const sockaddr_un& to, bool toAll) : fd(descriptor), address(to), broadcast(toAll) {}
+  MailslotClient(int descriptor, const sockaddr_un& to, bool toAll)
+      : fd(descriptor), address(to), broadcast(toAll) {}
   ~MailslotClient() override { close(fd); }
 
   BOOL write(const void* buffer, DWORD size, DWORD& done) override {
-    ssize_t n = sendto(fd, buffer, size, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
-                       sizeof address);
+    ssize_t n = sendto(fd, buffer, size, MSG_DONTWAIT | MSG_NOSIGNAL,
+                       reinterpret_cast<const sockaddr*>(&address), sizeof address);
     if (n < 0 && !broadcast) {
       SetLastError(errno == ENOENT || errno == ECONNREFUSED ? ERROR_FILE_NOT_FOUND : errorOf(errno));
       return FALSE;
@@ -91,7 +92,8 @@ struct MailslotClient : KernelObject {
 };
 
 struct MailslotServer : KernelObject {
-  MailslotServer(int descriptor, std::string file, DWORD wait) : fd(descriptor), path(std::move(file)), timeout(wait) {}
+  MailslotServer(int descriptor, std::string file, DWORD wait)
+      : fd(descriptor), path(std::move(file)), timeout(wait) {}
   ~MailslotServer() override {
     close(fd);
     unlink(path.c_str());

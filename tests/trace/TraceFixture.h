@@ -30,9 +30,11 @@ class TraceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     traceRegistry();
-    folder_ = traceRegistry().folder() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    folder_ =
+        traceRegistry().folder() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::create_directories(folder_);
-    keyPath_ = WString(u"SOFTWARE\\QelTraceTest\\") + widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    keyPath_ = WString(u"SOFTWARE\\QelTraceTest\\") +
+               widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
 
   static WString widen(const std::string& s) { return WString(s.begin(), s.end()); }
@@ -40,8 +42,8 @@ class TraceTest : public ::testing::Test {
   // The settings key with these values; TRACEPATH defaults to the folder.
   void configure(std::vector<Setting> settings) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
               ERROR_SUCCESS);
     bool pathGiven = false;
     for (const auto& [name, value] : settings) pathGiven |= WString(name) == u"TRACEPATH";
@@ -89,7 +91,8 @@ class TraceTest : public ::testing::Test {
     GetLocalTime(&now);
     char date[16];
     std::snprintf(date, sizeof date, "%02d%02d%02d", now.wDay, now.wMonth, now.wYear % 100);
-    return std::regex((letter == '?' ? std::string("\\?") : std::string(1, letter)) + date + " [0-9]{9} " + rest);
+    return std::regex((letter == '?' ? std::string("\\?") : std::string(1, letter)) + date + " [0-9]{9} " +
+                      rest);
   }
 
   std::string folder_;

@@ -50,8 +50,7 @@ TEST_F(TraceTest, DayRollAndRetention) {
   TraceObject t{};
   init(t);
   // Today (the shifted clock's) minus three days is the cut-off: -3 and older go.
-  for (int d = -6; d <= -1; ++d)
-    EXPECT_EQ(std::filesystem::exists(base + dateIn(d) + ".log"), d > -3) << d;
+  for (int d = -6; d <= -1; ++d) EXPECT_EQ(std::filesystem::exists(base + dateIn(d) + ".log"), d > -3) << d;
   const std::string today = base + dateIn(0) + ".log";
   qel::posix::setClockShift(midnight + 1000);  // one second after midnight
   Trace(&t, 2, u"first after midnight", nullptr);

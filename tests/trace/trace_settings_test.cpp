@@ -38,7 +38,8 @@ TEST_F(TraceTest, SettingsDefaultsAndGates) {
   const struct { ULONG facility; LONG enabled; } facilities[] = {{0, 1}, {1, 0}, {5, 0}, {7, 0}, {255, 1}, {256, 1}, {300, 1}};
   const struct { ULONG level; LONG enabled; } levels[] = {{5, 1}, {4, 0}, {6, 0}, {0, 0}, {37, 1}};
   // clang-format on
-  for (const auto& f : facilities) EXPECT_EQ(TraceFacilityEnabled(&t, 0, f.facility), f.enabled) << f.facility;
+  for (const auto& f : facilities)
+    EXPECT_EQ(TraceFacilityEnabled(&t, 0, f.facility), f.enabled) << f.facility;
   for (const auto& l : levels) EXPECT_EQ(TraceLevelEnabled(&t, l.level), l.enabled) << l.level;
   t.dwLevelMask = 0x80000001;
   EXPECT_EQ(TraceLevelEnabled(&t, 0), 1);   // level 0 is bit 31
@@ -75,10 +76,16 @@ TEST_F(TraceTest, RecordsInTheFile) {
   t.dwLevelMask = 0;
   TraceVA(&t, 2, u"gated");
   Trace(&t, 2, u"ungated", nullptr);
-  const std::vector<std::pair<char, std::string>> expected{
-      {'A', "\\*\\*\\* T R A C E   S T A R T E D"}, {'A', "\\*\\*\\* Disabled Facilities: 3, 17"},
-      {'I', "Connection opened"}, {'W', ""}, {'E', "text "}, {'?', "high extra"}, {'D', ".\\?"}, {'I', "x=42"},
-      {'I', "facility G"}, {'I', "ungated"}};
+  const std::vector<std::pair<char, std::string>> expected{{'A', "\\*\\*\\* T R A C E   S T A R T E D"},
+                                                           {'A', "\\*\\*\\* Disabled Facilities: 3, 17"},
+                                                           {'I', "Connection opened"},
+                                                           {'W', ""},
+                                                           {'E', "text "},
+                                                           {'?', "high extra"},
+                                                           {'D', ".\\?"},
+                                                           {'I', "x=42"},
+                                                           {'I', "facility G"},
+                                                           {'I', "ungated"}};
   const auto got = lines(file);
   ASSERT_EQ(got.size(), expected.size());
   EXPECT_EQ(got[6][18], '\xe4');
@@ -110,7 +117,8 @@ TEST_F(TraceTest, Dumps) {
   EXPECT_TRUE(std::regex_match(got[2], prefixed('I', "ASCII Dump: text \\(130 Chars\\)")));
   EXPECT_EQ(got[3], qel::test::narrow(WString(text.data(), 60)));
   EXPECT_EQ(got[4], qel::test::narrow(WString(text.data() + 60, 60)));
-  EXPECT_EQ(got[5], "     " + qel::test::narrow(WString(text.data() + 120, 5)));  // the NUL leaves blanks in front
+  EXPECT_EQ(got[5],
+            "     " + qel::test::narrow(WString(text.data() + 120, 5)));  // the NUL leaves blanks in front
   EXPECT_TRUE(std::regex_match(got[6], prefixed('I', "ASCII Dump: none \\(0 Chars\\)")));
   EXPECT_TRUE(std::regex_match(got[7], prefixed('W', "HEX Dump: three \\(3 Bytes\\)")));
   EXPECT_EQ(got[8], "41 42 01 " + fillers + "     AB_");
@@ -137,8 +145,8 @@ TEST_F(TraceTest, FileThatCannotBeOpenedSwitchesTheFileChannelOff) {
   init(t);
   EXPECT_EQ(t.bFile | t.bDebug | LONG(t.dwLevelMask), 0);
   EXPECT_EQ(t.szFileName[0], 0);
-  TraceVA(&t, 2, u"gated");                    // the level mask is 0 now
-  Trace(&t, 3, u"warning", nullptr);           // still reaches the event log
+  TraceVA(&t, 2, u"gated");           // the level mask is 0 now
+  Trace(&t, 3, u"warning", nullptr);  // still reaches the event log
   TraceHex(&t, 3, u"gated", nullptr, 0);
   ASSERT_EQ(events.size(), 3u);
   EXPECT_EQ(events[2].first, EVENTLOG_WARNING_TYPE);
@@ -146,16 +154,20 @@ TEST_F(TraceTest, FileThatCannotBeOpenedSwitchesTheFileChannelOff) {
 
   // The source's registration, and a failing report switching the channel off.
   HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\QelTest", 0,
-                          KEY_READ, &key),
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                          u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\QelTest", 0, KEY_READ,
+                          &key),
             ERROR_SUCCESS);
   WCHAR file[64];
   DWORD size = sizeof file, type = 0, types = 0, typesSize = 4;
-  EXPECT_EQ(RegQueryValueExW(key, u"EventMessageFile", nullptr, &type, reinterpret_cast<BYTE*>(file), &size), 0);
+  EXPECT_EQ(RegQueryValueExW(key, u"EventMessageFile", nullptr, &type, reinterpret_cast<BYTE*>(file), &size),
+            0);
   EXPECT_EQ(type, DWORD(REG_EXPAND_SZ));
   EXPECT_EQ(WString(file), u"%SystemRoot%\\System\\QelTest.msg");
   EXPECT_EQ(size, sizeof(u"%SystemRoot%\\System\\QelTest.msg"));
-  EXPECT_EQ(RegQueryValueExW(key, u"TypesSupported", nullptr, nullptr, reinterpret_cast<BYTE*>(&types), &typesSize), 0);
+  EXPECT_EQ(
+      RegQueryValueExW(key, u"TypesSupported", nullptr, nullptr, reinterpret_cast<BYTE*>(&types), &typesSize),
+      0);
   EXPECT_EQ(types, 7u);
   RegCloseKey(key);
   qel::posix::setEventSink([](const WString&, WORD, const std::vector<WString>&) { return false; });
