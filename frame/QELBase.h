@@ -5,6 +5,7 @@
 #include "containers/BalancedTree.h"
 #include "containers/DynArray.h"
 #include "datetime/DateTime.h"
+#include "file/QELFile.h"
 #include "expr/Expression.h"
 #include "format/FormatScanner.h"
 #include "format/NumberFormat.h"

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
+#include <utility>
 
 #include "handles.h"
 #include "mailslots.h"
@@ -17,15 +19,18 @@ namespace qel::posix {
 namespace {
 
 struct FileObject : KernelObject {
-  explicit FileObject(int descriptor) : fd(descriptor) {}
-  ~FileObject() override { close(fd); }
+  FileObject(int descriptor, std::string deleteOnClose) : fd(descriptor), doomed(std::move(deleteOnClose)) {}
+  ~FileObject() override {
+    if (!doomed.empty()) unlink(doomed.c_str());
+    close(fd);
+  }
 
   BOOL read(void* buffer, DWORD size, DWORD& done) override {
     done = 0;
     while (done < size) {
       ssize_t n = ::read(fd, static_cast<char*>(buffer) + done, size - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return failWithErrno();
+      if (n < 0) return failWithAccess();
       if (n == 0) break;  // end of file: success with what was read
       done += DWORD(n);
     }
@@ -37,13 +42,21 @@ struct FileObject : KernelObject {
     while (done < size) {
       ssize_t n = ::write(fd, static_cast<const char*>(buffer) + done, size - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return failWithErrno();
+      if (n < 0) return failWithAccess();
       done += DWORD(n);
     }
     return TRUE;
   }
 
+  // A descriptor not open for the transfer is a handle without that access.
+  static BOOL failWithAccess() {
+    if (errno != EBADF) return failWithErrno();
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+
   int fd;
+  std::string doomed;  // FILE_FLAG_DELETE_ON_CLOSE: the path to remove
 };
 
 HANDLE failed(DWORD error) {
@@ -81,6 +94,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
                            : (writing || appending)          ? O_WRONLY
                                                              : O_RDONLY);
   if (appending) flags |= O_APPEND;
+  if (dwFlagsAndAttributes & FILE_FLAG_WRITE_THROUGH) flags |= O_DSYNC;
   bool truncate = false;
   switch (dwCreationDisposition) {
     case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
@@ -109,7 +123,8 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
     close(fd);
     return failed(error);
   }
-  HANDLE handle = addHandle(std::make_shared<FileObject>(fd));
+  HANDLE handle = addHandle(
+      std::make_shared<FileObject>(fd, dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE ? path : std::string()));
   SetLastError(existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS)
                    ? ERROR_ALREADY_EXISTS
                    : ERROR_SUCCESS);

@@ -84,6 +84,7 @@ DWORD errorOf(int e) {
     case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
     case ENOSPC:
     case EDQUOT: return ERROR_DISK_FULL;
+    case EFBIG: return ERROR_FILE_TOO_LARGE;
     case EMFILE:
     case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
