@@ -57,7 +57,8 @@ DWORD QEL_CDECL QELFileClose(QELFileObject* pFile) {
   if (!pFile) return QEL_E_INVALIDARG;
   if (pFile->hFile == INVALID_HANDLE_VALUE) return QEL_S_OK;
   DWORD result = QEL_E_INVALID_DATA;  // a handle under a wrong magic is not trusted
-  if (pFile->dwMagic == QELFILE_MAGIC) result = CloseHandle(pFile->hFile) ? QEL_S_OK : qel::file::platformError();
+  if (pFile->dwMagic == QELFILE_MAGIC)
+    result = CloseHandle(pFile->hFile) ? QEL_S_OK : qel::file::platformError();
   qel::heapFree(pFile->pBuffer);
   QELFileInit(pFile);
   pFile->dwMagic = 0;

@@ -56,7 +56,8 @@ DWORD QEL_CDECL QELFileWriteLine(QELFileObject* pFile, LPCWSTR pszText, DWORD nL
   // As many bytes as characters were asked for: a shorter conversion is
   // filled up with zero bytes, a multi-byte one is written whole.
   const size_t bytes = std::max<size_t>(nLength, narrow.length());
-  if (bytes == narrow.length()) return QELFileWriteBlock(pFile, reinterpret_cast<const BYTE*>(narrow.text()), DWORD(bytes));
+  if (bytes == narrow.length())
+    return QELFileWriteBlock(pFile, reinterpret_cast<const BYTE*>(narrow.text()), DWORD(bytes));
   auto* padded = static_cast<BYTE*>(qel::heapCalloc(bytes, 1));
   if (!padded) return QEL_E_OUTOFMEMORY;
   std::memcpy(padded, narrow.text(), narrow.length());

@@ -15,15 +15,15 @@ QEL_BEGIN_DECLS
 #define QELFILE_MAGIC 0xBA49u
 
 typedef struct QELFileObject {
-  DWORD dwMagic;     /* QELFILE_MAGIC while initialised or open, 0 after close */
-  HANDLE hFile;      /* INVALID_HANDLE_VALUE when no file is open */
-  DWORD nPos;        /* read position in the buffer, in bytes */
-  DWORD nBufSize;    /* bytes read per refill */
-  DWORD nValid;      /* bytes held in the buffer */
-  BYTE* pBuffer;     /* 2 * nBufSize bytes */
-  DWORD nFilePos;    /* file offset of the next refill */
-  LONG nMode;        /* 1 single-byte text, 2 UTF-16LE text */
-  BOOL bBomPending;  /* the byte-order mark is yet to be looked for or written */
+  DWORD dwMagic;    /* QELFILE_MAGIC while initialised or open, 0 after close */
+  HANDLE hFile;     /* INVALID_HANDLE_VALUE when no file is open */
+  DWORD nPos;       /* read position in the buffer, in bytes */
+  DWORD nBufSize;   /* bytes read per refill */
+  DWORD nValid;     /* bytes held in the buffer */
+  BYTE* pBuffer;    /* 2 * nBufSize bytes */
+  DWORD nFilePos;   /* file offset of the next refill */
+  LONG nMode;       /* 1 single-byte text, 2 UTF-16LE text */
+  BOOL bBomPending; /* the byte-order mark is yet to be looked for or written */
 } QELFileObject;
 
 DWORD QEL_CDECL QELFileInit(QELFileObject* pFile);

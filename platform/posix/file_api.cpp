@@ -123,8 +123,8 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
     close(fd);
     return failed(error);
   }
-  HANDLE handle = addHandle(
-      std::make_shared<FileObject>(fd, dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE ? path : std::string()));
+  HANDLE handle = addHandle(std::make_shared<FileObject>(
+      fd, dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE ? path : std::string()));
   SetLastError(existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS)
                    ? ERROR_ALREADY_EXISTS
                    : ERROR_SUCCESS);

@@ -1,0 +1,324 @@
+/* The buffered file: lines and blocks across buffer sizes, both text forms,
+   result codes, platform failures and memory failures. */
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "QELBase.h"
+#include "frame/Heap.h"
+#include "support/ScratchRegistry.h"
+#include "support/WideText.h"
+
+namespace {
+
+using qel::test::WString;
+using Bytes = std::string;
+
+constexpr DWORD kEof = 0x80070026u;
+
+class QELFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/qelbase-file-XXXXXX";
+    folder_ = mkdtemp(folder);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+
+  std::string path(const char* name = "f.txt") const { return folder_ + "/" + name; }
+  static WString wide(const std::string& p) { return WString(p.begin(), p.end()); }
+  void put(const Bytes& content, const char* name = "f.txt") const {
+    std::ofstream(path(name), std::ios::binary) << content;
+  }
+  Bytes contents(const char* name = "f.txt") const {
+    std::ifstream in(path(name), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+  }
+  // Opens an existing file; the code of mode 2 (0x80004001) counts as success.
+  DWORD open(QELFileObject& f, DWORD bufSize, LONG mode, DWORD access = GENERIC_READ,
+             DWORD disposition = OPEN_EXISTING, const std::string& name = "") const {
+    const WString w = wide(name.empty() ? path() : name);
+    DWORD r = QELFileOpen(&f, bufSize, w.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                          FILE_ATTRIBUTE_NORMAL, nullptr, mode);
+    return r == 0x80004001u && mode == 2 ? 0 : r;
+  }
+  // Every line until the end; the end must be reported twice.
+  static std::vector<WString> lines(QELFileObject& f, DWORD size) {
+    std::vector<WString> out;
+    std::vector<WCHAR> buffer(size + 1, WCHAR('#'));
+    for (DWORD r; (r = QELFileGetLine(&f, buffer.data(), size)) != kEof;) {
+      EXPECT_EQ(r, 0u);
+      if (r || out.size() > 1000) break;
+      EXPECT_EQ(buffer[size], WCHAR('#')) << "written past the line buffer";
+      out.emplace_back(buffer.data());
+    }
+    EXPECT_EQ(QELFileGetLine(&f, buffer.data(), size), kEof);
+    return out;
+  }
+
+  std::string folder_;
+};
+
+Bytes utf16(const std::u16string& text) {
+  Bytes out;
+  for (char16_t c : text) out += char(c & 0xFF), out += char(c >> 8);
+  return out;
+}
+
+std::vector<WString> wideLines(std::initializer_list<const char16_t*> texts) {
+  std::vector<WString> out;
+  for (const char16_t* t : texts) out.emplace_back(t, t + std::char_traits<char16_t>::length(t));
+  return out;
+}
+
+TEST_F(QELFileTest, LinesAcrossBufferSizesEndingsAndBothTextForms) {
+  struct Case {
+    std::u16string text;
+    DWORD lineSize;
+    std::vector<WString> expected;
+  } cases[] = {
+      {u"a\r\nb", 80, wideLines({u"a", u"b"})},
+      {u"x\ny\n", 80, wideLines({u"x", u"y"})},
+      {u"p\rq\r", 80, wideLines({u"pq"})},  // a CR alone does not end a line
+      {u"", 80, {}},
+      {u"\n\n", 80, wideLines({u"", u""})},
+      {u"abcdefg", 4, wideLines({u"abc", u"def", u"g"})},
+      {u"abcd\nefg\n", 4, wideLines({u"abc", u"d", u"efg"})},
+      {u"ab\r\r\ncd", 3, wideLines({u"ab", u"cd"})},
+      {u"\u00e4\u00f6\u20ac\n\u00df", 80, wideLines({u"\u00e4\u00f6\u20ac", u"\u00df"})},
+      {std::u16string(5000, u'z') + u"\nend", 6000, {WString(5000, WCHAR('z')), wideLines({u"end"})[0]}},
+  };
+  const Bytes marks[] = {"", "\xFF\xFE", "\xFE\xFF"};
+  for (const Case& c : cases) {
+    for (DWORD bufSize : {1u, 2u, 7u, 4096u}) {
+      for (LONG mode : {1, 2}) {
+        for (const Bytes& mark : marks) {
+          if (mode == 1 && !mark.empty()) continue;
+          Bytes ansi;
+          for (char16_t ch : c.text) ansi += ch == u'\u20ac' ? '\x80' : char(ch);
+          put(mode == 1 ? ansi : mark + utf16(c.text));
+          QELFileObject f;
+          ASSERT_EQ(open(f, bufSize, mode), 0u);
+          EXPECT_EQ(lines(f, c.lineSize), c.expected)
+              << qel::test::narrow(WString(c.text.begin(), c.text.end())) << " buffer " << bufSize << " mode "
+              << mode << " mark " << mark.size();
+          EXPECT_EQ(QELFileClose(&f), 0u);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(QELFileTest, BlocksPositionsAndAnOddByteAtTheEnd) {
+  Bytes data;
+  for (int i = 0; i < 30; ++i) data += char(i * 7);
+  put(data);
+  for (DWORD bufSize : {1u, 7u, 4096u}) {
+    QELFileObject f;
+    ASSERT_EQ(open(f, bufSize, 1), 0u);
+    BYTE out[100];
+    DWORD n = 100;
+    EXPECT_EQ(QELFileGetBlock(&f, out, &n), 0u);
+    EXPECT_EQ(Bytes(reinterpret_cast<char*>(out), n), data);
+    EXPECT_EQ(QELFileGetPos(&f), 30u);
+    n = 5;
+    EXPECT_EQ(QELFileGetBlock(&f, out, &n), kEof);
+    EXPECT_EQ(n, 5u);  // unchanged at the end
+    // At the end the buffer is empty, so a new position takes effect at once.
+    EXPECT_EQ(QELFileSetPos(&f, 25), 0u);
+    EXPECT_EQ(QELFileGetBlock(&f, out, &n), 0u);
+    EXPECT_EQ(Bytes(reinterpret_cast<char*>(out), n), data.substr(25));
+    QELFileClose(&f);
+  }
+  // UTF-16 text of an odd length: the half character is dropped.
+  put(Bytes("\xFF\xFEh\0i\0!", 7));
+  for (DWORD bufSize : {1u, 2u, 3u, 4096u}) {
+    QELFileObject f;
+    ASSERT_EQ(open(f, bufSize, 2), 0u);
+    EXPECT_EQ(lines(f, 10), wideLines({u"hi"})) << bufSize;
+    QELFileClose(&f);
+  }
+}
+
+TEST_F(QELFileTest, WritingBothTextFormsAndReadingBack) {
+  QELFileObject f;
+  ASSERT_EQ(open(f, 16, 2, GENERIC_READ | GENERIC_WRITE, CREATE_NEW), 0u);
+  const WString first = wideLines({u"K\u00f6ln \u4e2d\n"})[0];
+  EXPECT_EQ(QELFileWriteLine(&f, first.c_str(), DWORD(first.size())), 0u);
+  EXPECT_EQ(QELFileWriteLine(&f, QEL_W("two"), 3), 0u);
+  EXPECT_EQ(QELFileGetPos(&f), 2u + 2 * 10);
+  EXPECT_EQ(contents(), "\xFF\xFE" + utf16(u"K\u00f6ln \u4e2d\ntwo"));
+  QELFileSetPos(&f, 0);  // the mark is behind us: reading starts at 0 with it
+  EXPECT_EQ(lines(f, 80), wideLines({u"\ufeffK\u00f6ln \u4e2d", u"two"}));
+  EXPECT_EQ(QELFileClose(&f), 0u);
+
+  // Single-byte text: the ANSI code page, '?' for what it lacks, no mark,
+  // as many bytes as characters asked for.
+  ASSERT_EQ(open(f, 16, 1, GENERIC_WRITE, CREATE_ALWAYS), 0u);
+  EXPECT_EQ(QELFileWriteLine(&f, first.c_str(), DWORD(first.size())), 0u);
+  EXPECT_EQ(QELFileWriteLine(&f, QEL_W("ab"), 4), 0u);  // shorter than asked: zero bytes fill up
+  EXPECT_EQ(QELFileWriteBlock(&f, reinterpret_cast<const BYTE*>("\r\n"), 2), 0u);
+  EXPECT_EQ(contents(), Bytes("K\xF6ln ?\nab\0\0\r\n", 13));
+  EXPECT_EQ(QELFileClose(&f), 0u);
+}
+
+TEST_F(QELFileTest, EveryCharacterOfTheAnsiCodePageRoundTrips) {
+  WString all;
+  for (int b = 1; b < 256; ++b) {
+    if (b == '\n' || b == '\r') continue;
+    char byte[2] = {char(b), 0};
+    WCHAR w[2] = {};
+    ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, byte, -1, w, 2), 2);
+    all += w[0];
+  }
+  QELFileObject f;
+  ASSERT_EQ(open(f, 7, 1, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS), 0u);
+  ASSERT_EQ(QELFileWriteLine(&f, all.c_str(), DWORD(all.size())), 0u);
+  Bytes expected;
+  for (int b = 1; b < 256; ++b)
+    if (b != '\n' && b != '\r') expected += char(b);
+  EXPECT_EQ(contents(), expected);
+  QELFileSetPos(&f, 0);
+  EXPECT_EQ(lines(f, 512), std::vector<WString>{all});
+  QELFileClose(&f);
+}
+
+TEST_F(QELFileTest, ResultCodes) {
+  QELFileObject f;
+  WCHAR line[8];
+  BYTE block[8];
+  DWORD n = 8;
+  EXPECT_EQ(QELFileInit(nullptr), 0x80070057u);
+  EXPECT_EQ(QELFileOpen(nullptr, 8, QEL_W("x"), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr, 1), 0x80070057u);
+  EXPECT_EQ(QELFileClose(nullptr), 0x80070057u);
+  EXPECT_EQ(QELFileGetLine(nullptr, line, 8), 0x80070057u);
+  EXPECT_EQ(QELFileGetBlock(nullptr, block, &n), 0x80070057u);
+  EXPECT_EQ(QELFileWriteLine(&f, nullptr, 1), 0x80070057u);  // before the object is looked at
+  EXPECT_EQ(QELFileWriteLine(nullptr, QEL_W("a"), 1), 0x80070057u);
+  EXPECT_EQ(QELFileWriteBlock(nullptr, block, 1), 0x80070057u);
+
+  // Initialised, no file: the magic, then the count, then the handle.
+  ASSERT_EQ(QELFileInit(&f), 0u);
+  EXPECT_EQ(f.dwMagic, 0xBA49u);
+  EXPECT_EQ(f.hFile, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(f.bBomPending, TRUE);
+  EXPECT_EQ(QELFileGetLine(&f, line, 0), 0x80070057u);
+  EXPECT_EQ(QELFileGetLine(&f, line, 8), 0x80070006u);
+  n = 0;
+  EXPECT_EQ(QELFileGetBlock(&f, block, &n), 0x80070057u);
+  EXPECT_EQ(QELFileGetBlock(&f, block, nullptr), 0x80070057u);
+  EXPECT_EQ(QELFileWriteBlock(&f, block, 0), 0x80070057u);
+  EXPECT_EQ(QELFileWriteLine(&f, QEL_W("a"), 1), 0x80070006u);
+  EXPECT_EQ(QELFileClose(&f), 0u);  // nothing open: nothing happens
+  EXPECT_EQ(f.dwMagic, 0xBA49u);
+  f.dwMagic = 7;
+  n = 8;
+  EXPECT_EQ(QELFileGetLine(&f, line, 8), 0x8007000Du);
+  EXPECT_EQ(QELFileGetBlock(&f, block, &n), 0x8007000Du);
+  EXPECT_EQ(QELFileWriteLine(&f, QEL_W("a"), 1), 0x8007000Du);
+
+  // Opening: the platform's error, the mode-2 code, an empty file, buffer size 0.
+  EXPECT_EQ(open(f, 8, 1, GENERIC_READ, OPEN_EXISTING, path("missing")), 0x80070002u);
+  EXPECT_EQ(open(f, 8, 1, GENERIC_READ, OPEN_EXISTING, path("none/missing")), 0x80070003u);
+  put("");
+  EXPECT_EQ(QELFileOpen(&f, 8, wide(path()).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr, 2),
+            0x80004001u);
+  EXPECT_EQ(QELFileGetLine(&f, line, 8), kEof);
+  EXPECT_EQ(QELFileClose(&f), 0u);
+  EXPECT_EQ(f.dwMagic, 0u);
+  EXPECT_EQ(f.pBuffer, nullptr);
+  EXPECT_EQ(QELFileClose(&f), 0u);
+  put("text\n");
+  ASSERT_EQ(open(f, 0, 0), 0u);
+  EXPECT_EQ(f.nMode, 1);
+  EXPECT_EQ(QELFileGetLine(&f, line, 8), kEof);
+  EXPECT_EQ(QELFileGetBlock(&f, block, &n), kEof);
+
+  // A wrong magic at close: 0x8007000D, the buffer still freed (the leak
+  // checker would see it), the handle not trusted.
+  HANDLE handle = f.hFile;
+  f.dwMagic = 1;
+  EXPECT_EQ(QELFileClose(&f), 0x8007000Du);
+  EXPECT_EQ(f.hFile, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(f.pBuffer, nullptr);
+  EXPECT_TRUE(CloseHandle(handle));
+}
+
+TEST_F(QELFileTest, PlatformFailuresKeepTheObjectUsable) {
+  QELFileObject f;
+  // A full disk: the disk-full code, and the object goes on working.
+  ASSERT_EQ(open(f, 8, 1, GENERIC_WRITE, OPEN_EXISTING, "/dev/full"), 0u);
+  EXPECT_EQ(QELFileWriteLine(&f, QEL_W("abc"), 3), 0x80070070u);
+  EXPECT_EQ(QELFileWriteBlock(&f, reinterpret_cast<const BYTE*>("x"), 1), 0x80070070u);
+  WCHAR line[8];
+  EXPECT_EQ(QELFileGetLine(&f, line, 8), 0x80070005u);  // not opened for reading
+  EXPECT_EQ(QELFileClose(&f), 0u);
+
+  // A file size limit in the middle of a write: what was written before is intact.
+  put("");
+  const long code = qel::test::inChild([&] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{100, 100};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    QELFileObject g;
+    if (open(g, 8, 1, GENERIC_WRITE) != 0) return 1L;
+    const Bytes chunk(60, 'a');
+    if (QELFileWriteBlock(&g, reinterpret_cast<const BYTE*>(chunk.data()), 60) != 0) return 2L;
+    const DWORD r = QELFileWriteBlock(&g, reinterpret_cast<const BYTE*>(chunk.data()), 60);
+    QELFileClose(&g);
+    return long(r);
+  });
+  EXPECT_EQ(DWORD(code), 0x800700DFu);
+  EXPECT_EQ(contents(), Bytes(100, 'a'));
+
+  // The file disappears while open: what is open stays readable, a new
+  // open reports the missing file.
+  put("one\ntwo\n");
+  ASSERT_EQ(open(f, 2, 1), 0u);
+  ASSERT_EQ(QELFileGetLine(&f, line, 8), 0u);
+  std::filesystem::remove(path());
+  EXPECT_EQ(lines(f, 8), wideLines({u"two"}));
+  EXPECT_EQ(QELFileClose(&f), 0u);
+  EXPECT_EQ(open(f, 2, 1), 0x80070002u);
+
+  // A handle closed behind the object's back: the platform's invalid handle.
+  put("one\n");
+  ASSERT_EQ(open(f, 2, 1), 0u);
+  CloseHandle(f.hFile);
+  EXPECT_EQ(QELFileGetLine(&f, line, 8), 0x80070006u);
+  EXPECT_EQ(QELFileWriteLine(&f, QEL_W("a"), 1), 0x80070006u);
+  EXPECT_EQ(QELFileClose(&f), 0x80070006u);
+}
+
+TEST_F(QELFileTest, MemoryFailures) {
+  put("line\n");
+  QELFileObject f;
+  qel::heapFailAt(1);
+  EXPECT_EQ(open(f, 8, 1), 0x8007000Eu);
+  qel::heapFailAt(0);
+  EXPECT_NE(f.hFile, INVALID_HANDLE_VALUE);  // the file stays open
+  EXPECT_EQ(QELFileClose(&f), 0u);
+
+  ASSERT_EQ(open(f, 8, 1, GENERIC_READ | GENERIC_WRITE), 0u);
+  WCHAR line[8];
+  for (long n : {1L, 2L}) {  // the line buffer, then the conversion
+    qel::heapFailAt(n);
+    EXPECT_EQ(QELFileGetLine(&f, line, 8), 0x8007000Eu) << n;
+    qel::heapFailAt(0);
+    QELFileSetPos(&f, 0);
+    f.nValid = f.nPos = 0;
+  }
+  qel::heapFailAt(1);
+  EXPECT_EQ(QELFileWriteLine(&f, QEL_W("ab"), 2), 0x8007000Eu);
+  qel::heapFailAt(0);
+  EXPECT_EQ(contents(), "line\n");  // nothing half-written
+  EXPECT_EQ(lines(f, 8), wideLines({u"line"}));
+  EXPECT_EQ(QELFileClose(&f), 0u);
+}
+
+}  // namespace
