@@ -16,6 +16,7 @@
 #include "frame/ResultCodes.h"
 #include "frame/Version.h"
 #include "registry/RegistryHelpers.h"
+#include "registry/RegistryScripts.h"
 #include "scanner/Symbol.h"
 #include "strings/StringObject.h"
 #include "trace/Trace.h"

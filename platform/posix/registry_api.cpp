@@ -287,4 +287,31 @@ LSTATUS WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWO
   });
 }
 
+LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD, LPDWORD lpcSubKeys,
+                                LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
+                                LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                                LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
+  if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
+  return shielded([&]() -> LSTATUS {
+    Session s(false);
+    KeyId id;
+    KeyInfo info;
+    LSTATUS status = s.status();
+    if (!status) status = resolve(s, hKey, KEY_QUERY_VALUE, id);
+    if (!status) status = s.info(id, info);
+    if (status) return status;
+    if (lpClass && *lpcchClass) lpClass[0] = 0;  // keys have no class
+    if (lpcchClass) *lpcchClass = 0;
+    if (lpcSubKeys) *lpcSubKeys = info.subkeys;
+    if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = info.longestSubkey;
+    if (lpcbMaxClassLen) *lpcbMaxClassLen = 0;
+    if (lpcValues) *lpcValues = info.values;
+    if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = info.longestValueName;
+    if (lpcbMaxValueLen) *lpcbMaxValueLen = info.longestData;
+    if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
+    if (lpftLastWriteTime) *lpftLastWriteTime = info.written;
+    return ERROR_SUCCESS;
+  });
+}
+
 }  // extern "C"

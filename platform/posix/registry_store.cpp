@@ -394,6 +394,27 @@ LSTATUS Session::removeValue(KeyId key, const Name& name) {
   return sqlite3_changes(connection().db) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
+LSTATUS Session::info(KeyId key, KeyInfo& info) {
+  Statement k(connection(),
+              "SELECT count(*), coalesce(max(length(name)), 0) / 2,"
+              " (SELECT written FROM keys WHERE id = ?1) FROM keys WHERE parent = ?1");
+  int rc = k.bind(1, key).step();
+  if (rc != SQLITE_ROW) return statusOf(rc);
+  info.subkeys = DWORD(k.integer(0));
+  info.longestSubkey = DWORD(k.integer(1));
+  const auto t = ULONGLONG(k.integer(2));
+  info.written = FILETIME{DWORD(t), DWORD(t >> 32)};
+  Statement v(connection(),
+              "SELECT count(*), coalesce(max(length(name)), 0) / 2, coalesce(max(length(data)), 0)"
+              " FROM vals WHERE key = ?");
+  rc = v.bind(1, key).step();
+  if (rc != SQLITE_ROW) return statusOf(rc);
+  info.values = DWORD(v.integer(0));
+  info.longestValueName = DWORD(v.integer(1));
+  info.longestData = DWORD(v.integer(2));
+  return ERROR_SUCCESS;
+}
+
 LSTATUS Session::valueAt(KeyId key, DWORD index, Value& value) {
   Statement s(connection(), "SELECT name, type, data FROM vals WHERE key = ? ORDER BY seq LIMIT 1 OFFSET ?");
   int rc = s.bind(1, key).bind(2, index).step();

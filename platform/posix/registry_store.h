@@ -20,6 +20,14 @@ using KeyId = std::int64_t;
 using Name = std::u16string;
 using Bytes = std::vector<BYTE>;
 
+// What RegQueryInfoKeyW reports: counts and the longest name (characters)
+// and data (bytes).
+struct KeyInfo {
+  DWORD subkeys = 0, longestSubkey = 0;
+  DWORD values = 0, longestValueName = 0, longestData = 0;
+  FILETIME written{};
+};
+
 struct Value {
   Name name;
   DWORD type = REG_NONE;
@@ -55,6 +63,7 @@ class Session {
   LSTATUS value(KeyId key, const Name& name, DWORD& type, Bytes& data);  // ERROR_FILE_NOT_FOUND
   LSTATUS setValue(KeyId key, const Name& name, DWORD type, const BYTE* data, DWORD size);
   LSTATUS removeValue(KeyId key, const Name& name);
+  LSTATUS info(KeyId key, KeyInfo& info);
   // Values in the order they were first set; ERROR_NO_MORE_ITEMS.
   LSTATUS valueAt(KeyId key, DWORD index, Value& value);
 
