@@ -1,0 +1,108 @@
+/* INI files: Windows' rules for sections, keys, lists and their truncation. */
+#include <gtest/gtest.h>
+#include <qel/win32.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+using WString = std::basic_string<WCHAR>;
+
+class Profile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/qelbase-ini-XXXXXX";
+    folder_ = mkdtemp(folder);
+    file_ = WString(folder_.begin(), folder_.end()) + u"/a.ini";
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+  std::string bytes() const {
+    std::ifstream in(folder_ + "/a.ini", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void put(const std::string& content) const {
+    std::ofstream(folder_ + "/a.ini", std::ios::binary) << content;
+  }
+  // The list as one text with '|' for each zero, and the reported length.
+  WString names(DWORD size, DWORD& length) const {
+    WString buffer(size + 2, u'#');
+    length = GetPrivateProfileSectionNamesW(buffer.data(), size, file_.c_str());
+    return bar(buffer, size);
+  }
+  WString section(const WCHAR* name, DWORD size, DWORD& length) const {
+    WString buffer(size + 2, u'#');
+    length = GetPrivateProfileSectionW(name, buffer.data(), size, file_.c_str());
+    return bar(buffer, size);
+  }
+  static WString bar(WString buffer, DWORD size) {
+    buffer.resize(size);
+    for (auto& c : buffer) c = c ? c : u'|';
+    return buffer;
+  }
+  std::string folder_;
+  WString file_;
+};
+
+TEST_F(Profile, WritingCreatesReplacesAndDeletes) {
+  DWORD n;
+  EXPECT_EQ(names(8, n), u"||######");  // no file: an empty list
+  EXPECT_EQ(n, 0u);
+  ASSERT_TRUE(WritePrivateProfileStringW(u"One", u"a", u"1", file_.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"One", u"b", u"x = y", file_.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"Two", u"k", u"v", file_.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"ONE", u"A", u"2", file_.c_str()));  // names without regard to case
+  ASSERT_TRUE(WritePrivateProfileStringW(u"one", u"c", u"3", file_.c_str()));
+  EXPECT_EQ(bytes(), "[One]\r\nA=2\r\nb=x = y\r\nc=3\r\n\r\n[Two]\r\nk=v\r\n");
+  EXPECT_EQ(names(16, n), u"One|Two||#######");
+  EXPECT_EQ(n, 8u);
+  EXPECT_EQ(section(u"oNe", 20, n), u"A=2|b=x = y|c=3||###");
+  EXPECT_EQ(n, 16u);
+  ASSERT_TRUE(WritePrivateProfileStringW(u"One", u"b", nullptr, file_.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"One", u"zz", nullptr, file_.c_str()));  // missing: nothing to do
+  ASSERT_TRUE(WritePrivateProfileStringW(u"Two", nullptr, nullptr, file_.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"None", nullptr, nullptr, file_.c_str()));
+  EXPECT_EQ(bytes(), "[One]\r\nA=2\r\nc=3\r\n\r\n");
+  // Characters outside the ANSI code page are written as '?'.
+  ASSERT_TRUE(WritePrivateProfileStringW(u"One", u"\u00e4", u"\u20ac\u4e2d", file_.c_str()));
+  EXPECT_EQ(bytes(), "[One]\r\nA=2\r\nc=3\r\n\xE4=\x80?\r\n\r\n");
+
+  SetLastError(0);
+  EXPECT_FALSE(WritePrivateProfileStringW(u"S", u"k", u"v", (file_ + u"/no/such").c_str()));
+  EXPECT_NE(GetLastError(), 0u);
+  EXPECT_FALSE(WritePrivateProfileStringW(nullptr, u"k", u"v", file_.c_str()));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(Profile, ReadingSkipsCommentsTrimsBlanksAndTruncates) {
+  put("; head\r\nloose=1\r\n[ First ]\n  key  =  value  \n; comment\n\nbare "
+      "line\r[Second]\r\nx=1\r\n[first]\ny=2");
+  DWORD n;
+  EXPECT_EQ(names(20, n), u"First|Second||######");
+  EXPECT_EQ(section(u"FIRST", 40, n), u"key=value|bare line|y=2||###############");
+  EXPECT_EQ(n, 24u);
+  // Too small: cut, two zeros at the end, nSize - 2 reported.
+  EXPECT_EQ(names(9, n), u"First|S||");
+  EXPECT_EQ(n, 7u);
+  EXPECT_EQ(section(u"First", 6, n), u"key=||");
+  EXPECT_EQ(n, 4u);
+  EXPECT_EQ(names(1, n), u"|");
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(names(0, n), u"");
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(section(u"missing", 4, n), u"||##");
+  EXPECT_EQ(n, 0u);
+}
+
+TEST_F(Profile, Utf16FilesStayUtf16) {
+  put(std::string("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x2d\x4e\r\0\n\0", 22));
+  DWORD n;
+  EXPECT_EQ(section(u"s", 8, n), u"k=\u4e2d||###");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"m", u"\u20ac", file_.c_str()));
+  EXPECT_EQ(bytes(),
+            std::string("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x2d\x4e\r\0\n\0m\0=\0\xAC\x20\r\0\n\0", 32));
+}
+
+}  // namespace

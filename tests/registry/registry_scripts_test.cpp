@@ -1,0 +1,287 @@
+/* Registry scripts: exact export files, round trips over awkward trees,
+   hand-written and malformed imports, UpdateRegistryWithFile. */
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+
+#include "registry/RegistryScripts.h"
+#include "support/ScratchRegistry.h"
+
+namespace {
+
+using WString = std::basic_string<WCHAR>;
+
+const qel::test::ScratchRegistry scratch;
+
+// Every key below a path with its values, as "path|name|type|data" lines.
+std::map<WString, WString> dump(HKEY root, const WString& path) {
+  std::map<WString, WString> out;
+  HKEY key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key)) return out;
+  out[path] = u"";
+  WCHAR name[600];
+  BYTE data[2048];
+  for (DWORD i = 0;; ++i) {
+    DWORD n = 600, size = sizeof data, type;
+    if (RegEnumValueW(key, i, name, &n, nullptr, &type, data, &size)) break;
+    WString text(reinterpret_cast<WCHAR*>(data), size / 2);
+    if (type == REG_DWORD) {
+      const std::string number = std::to_string(*reinterpret_cast<DWORD*>(data));
+      text.assign(number.begin(), number.end());
+    }
+    out[path + u"|" + name] = WString(1, WCHAR('0' + type)) + u"|" + text;
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD n = 600;
+    if (RegEnumKeyExW(key, i, name, &n, nullptr, nullptr, nullptr, nullptr)) break;
+    out.merge(dump(root, path + u"\\" + name));
+  }
+  RegCloseKey(key);
+  return out;
+}
+
+void deleteTree(HKEY root, const WString& path) {
+  HKEY key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, &key)) return;
+  WCHAR name[600];
+  for (DWORD n = 600; RegEnumKeyExW(key, 0, name, &n, nullptr, nullptr, nullptr, nullptr) == 0; n = 600)
+    deleteTree(root, path + u"\\" + name);
+  RegCloseKey(key);
+  RegDeleteKeyW(root, path.c_str());
+}
+
+class RegistryScripts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    file_ = scratch.folder() + "/export.reg";
+    wfile_ = WString(file_.begin(), file_.end());
+  }
+  void TearDown() override {
+    deleteTree(HKEY_CURRENT_USER, u"Software\\Scripts");
+    deleteTree(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts");
+    std::filesystem::remove(file_);
+  }
+  static HKEY make(HKEY root, const WCHAR* path) {
+    HKEY key;
+    EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+    return key;
+  }
+  static void set(HKEY key, const WCHAR* name, DWORD type, const void* data, DWORD size) {
+    ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), 0);
+  }
+  DWORD exportKey(const WCHAR* key, bool recursive, bool keep = false, bool noHeader = false) const {
+    RegExportParams p{keep, recursive, noHeader, key, wfile_.c_str()};
+    return QEL_RegExport(&p);
+  }
+  DWORD importFile() const {
+    QELFileNameList files{wfile_};
+    return QEL_RegImport(&files);
+  }
+  std::string contents() const {
+    std::ifstream in(file_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void put(const std::string& text) const { std::ofstream(file_, std::ios::binary) << text; }
+
+  std::string file_;
+  WString wfile_;
+};
+
+TEST_F(RegistryScripts, ExportWritesTheExactLayout) {
+  HKEY app = make(HKEY_CURRENT_USER, u"Software\\Scripts\\App");
+  set(app, u"Path", REG_SZ, u"C:\\Data", 16);
+  const DWORD count = 42;
+  set(app, u"Count", REG_DWORD, &count, 4);
+  set(app, u"Empty", REG_SZ, u"", 2);
+  set(app, u"Nothing", REG_SZ, nullptr, 0);
+  set(app, u"Raw", REG_BINARY, "\1\2", 2);
+  set(app, u"Multi", REG_MULTI_SZ, u"a\0b\0", 10);
+  set(app, u"Expand", REG_EXPAND_SZ, u"%TEMP%\\\"q\"", 22);
+  set(app, u"Bare", REG_SZ, u"xy", 4);  // no terminator: the data's end bounds it
+  set(app, u"", REG_SZ, u"default", 16);
+  const WString big(300, u'b');
+  set(app, u"Big", REG_SZ, big.c_str(), 602);  // beyond 512 bytes: ends the listing
+  set(app, u"After", REG_SZ, u"lost", 10);
+  RegCloseKey(app);
+  RegCloseKey(make(HKEY_CURRENT_USER, u"Software\\Scripts\\App\\Sub\\Deep"));
+  HKEY sub = make(HKEY_CURRENT_USER, u"Software\\Scripts\\App\\Sub");
+  const DWORD max = 0xFFFFFFFF;
+  set(sub, u"Max", REG_DWORD, &max, 4);
+  RegCloseKey(sub);
+
+  EXPECT_EQ(exportKey(u"hkey_current_user\\Software\\Scripts\\App", true), 0u);
+  EXPECT_EQ(
+      contents(),
+      "REGEDIT4\r\n\r\n"
+      "[hkey_current_user\\Software\\Scripts\\App]\r\n"
+      "\"Path\"=\"C:\\Data\"\r\n\"Count\"=42\r\n\"Empty\"=\"\"\r\n\"Expand\"=\"%TEMP%\\\"q\"\"\r\n"
+      "\"Bare\"=\"xy\"\r\n\"\"=\"default\"\r\n\r\n"
+      "[hkey_current_user\\Software\\Scripts\\App\\Sub]\r\n\"Max\"=4294967295\r\n");  // Deep has no value
+
+  // Into the same file, kept, without a header: new sections, equal names replaced.
+  HKEY other = make(HKEY_CURRENT_USER, u"Software\\Scripts\\Other");
+  set(other, u"K", REG_SZ, u"v", 4);
+  RegCloseKey(other);
+  EXPECT_EQ(exportKey(u"HKEY_CURRENT_USER\\Software\\Scripts\\Other", false, true, true), 0u);
+  EXPECT_NE(contents().find("[HKEY_CURRENT_USER\\Software\\Scripts\\Other]\r\n\"K\"=\"v\"\r\n"),
+            std::string::npos);
+  EXPECT_EQ(contents().rfind("REGEDIT4", 0), 0u);
+
+  // Bad key paths touch no file; a missing key is the platform's error.
+  std::filesystem::remove(file_);
+  for (const WCHAR* bad : {u"HKEY_LOCAL_MACHINE", u"HKLM\\SOFTWARE", u"HKEY_LOCAL_MACHINEX\\a", u""})
+    EXPECT_EQ(exportKey(bad, false), 0x80070057u) << std::string(bad, bad + 3);
+  EXPECT_FALSE(std::filesystem::exists(file_));
+  EXPECT_EQ(QEL_RegExport(nullptr), 0x80070057u);
+  EXPECT_EQ(exportKey(u"HKEY_CURRENT_USER\\Software\\Scripts\\Missing", false), 0x80070002u);
+  EXPECT_EQ(contents(), "REGEDIT4\r\n\r\n");
+}
+
+TEST_F(RegistryScripts, ExportThenImportReproducesGeneratedTrees) {
+  std::mt19937 random(20261207);
+  // Names with blanks, equals signs, brackets inside, quotes in key names
+  // and 1252 letters; value names keep to what the line form can carry
+  // (no '=' or '"'), key names to what a section line can (no blanks at
+  // either end).  Only keys with values have a section.
+  const std::u16string keyChars = u"abcXYZ019 =.-_\"'{}()\u00e4\u00f6\u00df\u20ac";
+  const std::u16string nameChars = u"abcXYZ019 .-_\\'{}()\u00e4\u00df\u20ac";
+  const std::u16string dataChars = u"abc 019=\"\\;[]%\u00e4\u20ac";
+  auto text = [&](const std::u16string& chars, size_t most) {
+    WString s;
+    for (size_t n = 1 + random() % most; n--;) s += chars[random() % chars.size()];
+    return s;
+  };
+  auto keyName = [&] {
+    WString s = text(keyChars, 12);
+    s.front() = s.front() == ' ' ? WCHAR('k') : s.front();
+    s.back() = s.back() == ' ' ? WCHAR('k') : s.back();
+    return s;
+  };
+  for (int round = 0; round < 5; ++round) {
+    std::vector<WString> keys{u"Software\\Scripts\\Tree"};
+    for (int k = 0; k < 12; ++k) {
+      const WString parent = keys[random() % keys.size()];
+      keys.push_back(parent + u"\\" + keyName());
+    }
+    for (const WString& path : keys) {
+      HKEY key = make(HKEY_CURRENT_USER, path.c_str());
+      for (int v = 1 + int(random() % 4); v--;) {
+        if (random() % 2) {
+          const WString data = text(dataChars, 40);
+          set(key, text(nameChars, 10).c_str(), REG_SZ, data.c_str(), DWORD((data.size() + 1) * 2));
+        } else {
+          const DWORD n = DWORD(random());
+          set(key, text(nameChars, 10).c_str(), REG_DWORD, &n, 4);
+        }
+      }
+      RegCloseKey(key);
+    }
+    const auto before = dump(HKEY_CURRENT_USER, u"Software\\Scripts\\Tree");
+    ASSERT_EQ(exportKey(u"HKEY_CURRENT_USER\\Software\\Scripts\\Tree", true), 0u);
+    deleteTree(HKEY_CURRENT_USER, u"Software\\Scripts\\Tree");
+    ASSERT_EQ(importFile(), 0u) << contents();
+    EXPECT_EQ(dump(HKEY_CURRENT_USER, u"Software\\Scripts\\Tree"), before) << contents();
+    deleteTree(HKEY_CURRENT_USER, u"Software\\Scripts\\Tree");
+  }
+}
+
+TEST_F(RegistryScripts, ImportReadsHandWrittenFilesAsTheLineRulesSay) {
+  put("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\Hand]\n"
+      "\"hex\"=0x10\n\"minus\"=-1\n\"big\"=  +99999999999\n\"none\"=abc\n"
+      "\"three\"=\"a\"b\"\nbare name = \"x\"\n\"open=\"v\"\n"
+      "[hkey_local_machine\\SOFTWARE\\Scripts\\Hand\\Sub]\n\"\"=\"default\"\n");
+  ASSERT_EQ(importFile(), 0u);
+  const auto got = dump(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts\\Hand");
+  const WString k = u"SOFTWARE\\Scripts\\Hand|";
+  EXPECT_EQ(got.at(k + u"hex"), u"4|0");
+  EXPECT_EQ(got.at(k + u"minus"), u"4|4294967295");
+  EXPECT_EQ(got.at(k + u"big"), u"4|1215752191");  // the low 32 bits
+  EXPECT_EQ(got.at(k + u"none"), u"4|0");
+  EXPECT_EQ(got.at(k + u"three"), WString(u"1|a\"b") + WCHAR(0));
+  EXPECT_EQ(got.at(k + u"bare name"), WString(u"1|x") + WCHAR(0));
+  EXPECT_EQ(got.at(k + u"open"), WString(u"1|v") + WCHAR(0));  // the name's part ends at the first '='
+  EXPECT_EQ(got.at(u"SOFTWARE\\Scripts\\Hand\\Sub|"), WString(u"1|default") + WCHAR(0));
+
+  // A section with one huge value is read whole, however long.
+  const std::string huge(100000, 'h');
+  put("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\Huge]\n\"v\"=\"" + huge + "\"\n");
+  ASSERT_EQ(importFile(), 0u);
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts\\Huge", 0, KEY_READ, &key), 0);
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(key, u"v", nullptr, nullptr, nullptr, &size), 0);
+  EXPECT_EQ(size, (huge.size() + 1) * 2);
+  RegCloseKey(key);
+  deleteTree(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts\\Huge");
+}
+
+TEST_F(RegistryScripts, MalformedImportsStopWithTheirCodeKeepingEarlierWork) {
+  struct Case {
+    const char* text;
+    DWORD result;
+    const char16_t* present;  // a value written before the failure, or null
+  } cases[] = {
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\n\"b\"=\"unterminated\n\"c\"=\"3\"\n",
+       0x80070057u, u"SOFTWARE\\Scripts\\M|a"},
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\nno equals sign\n", 0x80070057u,
+       u"SOFTWARE\\Scripts\\M|a"},
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\n[HKLM\\SOFTWARE\\Scripts\\N]\n\"b\"=\"2\"\n",
+       0x80070057u, u"SOFTWARE\\Scripts\\M|a"},
+      {"[NOROOT]\n\"a\"=\"1\"\n", 0x80070057u, nullptr},
+      {"REGEDIT4\n\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\n", 0u,
+       nullptr},  // no section at all
+      {"", 0u, nullptr},
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M\n\"a\"=\"1\"\n", 0u, u"SOFTWARE\\Scripts\\M|a"},  // no ']'
+  };
+  for (const Case& c : cases) {
+    put(c.text);
+    EXPECT_EQ(importFile(), c.result) << c.text;
+    const auto got = dump(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts\\M");
+    if (c.present) {
+      EXPECT_EQ(got.count(c.present), 1u) << c.text;
+    }
+    EXPECT_EQ(got.count(u"SOFTWARE\\Scripts\\M|c"), 0u) << c.text;
+    deleteTree(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts");
+  }
+  QELFileNameList none;
+  EXPECT_EQ(QEL_RegImport(&none), 0u);
+  EXPECT_EQ(QEL_RegImport(nullptr), 0x80070057u);
+  QELFileNameList missing{u"/nonexistent/file.reg"};
+  EXPECT_EQ(QEL_RegImport(&missing), 0u);
+}
+
+TEST_F(RegistryScripts, UpdateRegistryWithFileAppliesTheSimpleForm) {
+  EXPECT_EQ(UpdateRegistryWithFile(u"/nonexistent/update.reg"), 0);
+  EXPECT_EQ(UpdateRegistry(u"SOFTWARE\\Scripts\\Missing", u"v", u"x"), ERROR_FILE_NOT_FOUND);
+  put("REGEDIT4\r\n\r\n\"early\"=\"not applied\"\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\Up\\Deeper]\r\n"
+      "\"Name\"=\"C:\\Path\\\"x\"\r\n; \"comment\"=\"skipped\"\r\n\"no equals\"\r\n"
+      "\"Long\"=\"" +
+      std::string(1200, 'L') +
+      "\"\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\Up]\r\n\"Top\"=\"\xE4\"\r\n\"Last\"=\"end\"");
+  EXPECT_EQ(UpdateRegistryWithFile(wfile_.c_str()), 0);
+  const auto got = dump(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts");
+  std::map<WString, WString> expected{
+      {u"SOFTWARE\\Scripts", u""},
+      {u"SOFTWARE\\Scripts\\Up", u""},
+      {u"SOFTWARE\\Scripts\\Up|Top", WString(u"1|\u00e4") + WCHAR(0)},
+      {u"SOFTWARE\\Scripts\\Up|Last", WString(u"1|end") + WCHAR(0)},
+      {u"SOFTWARE\\Scripts\\Up\\Deeper", u""},
+      {u"SOFTWARE\\Scripts\\Up\\Deeper|Name", WString(u"1|C:\\Path\\\"x") + WCHAR(0)},
+  };
+  EXPECT_EQ(got, expected);
+
+  // A key outside SOFTWARE: the value's key does not exist, its code comes back.
+  put("[HKEY_LOCAL_MACHINE\\SYSTEM\\Scripts\\X]\n\"v\"=\"1\"\n");
+  EXPECT_EQ(UpdateRegistryWithFile(wfile_.c_str()), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(UpdateRegistry(u"SOFTWARE\\Scripts\\X", u"v", nullptr), 0);  // created below SOFTWARE
+  EXPECT_EQ(dump(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts\\X").at(u"SOFTWARE\\Scripts\\X|v"),
+            WString(u"1|") + WCHAR(0));
+}
+
+}  // namespace
