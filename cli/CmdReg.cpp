@@ -6,12 +6,14 @@
 #include "Commands.h"
 #include "Console.h"
 #include "RegistryText.h"
+#include "registry/RegistryScripts.h"
 
 namespace qel::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "qel reg get KEYPATH [VALUE] | set KEYPATH VALUE TYPE DATA | delete KEYPATH [VALUE] | list KEYPATH";
+    "qel reg get KEYPATH [VALUE] | set KEYPATH VALUE TYPE DATA | delete KEYPATH [VALUE] | list KEYPATH\n"
+    "       qel reg export KEYPATH FILE [--recursive] | import FILE... | update FILE";
 
 using WString = std::basic_string<WCHAR>;
 
@@ -110,9 +112,30 @@ int list(const KeyPath& path) {
   return status == ERROR_NO_MORE_ITEMS ? 0 : failed(status, "cannot list the key");
 }
 
+// A result of the registry scripts: 0, or a code whose message is shown.
+int scriptResult(DWORD code, std::string_view what) {
+  if (!code) return 0;
+  std::cerr << "qel: " << what << ": " << messageText(code) << "\n";
+  return 1;
+}
+
+int exportKey(const KeyPath& path, std::string_view file, bool recursive) {
+  const WString key = fromUtf8(path.rootName) + WCHAR('\\') + path.subKey;
+  const WString name = fromUtf8(file);
+  const RegExportParams params{FALSE, recursive, FALSE, key.c_str(), name.c_str()};
+  return scriptResult(QEL_RegExport(&params), "cannot export the key");
+}
+
 int runReg(Args args) {
   if (args.size() < 2) return usageError("expected an action and a KEYPATH", kUsage);
   const std::string_view action = args[0];
+  if (action == "import") {
+    QELFileNameList files;
+    for (size_t i = 1; i < args.size(); ++i) files.push_back(fromUtf8(args[i]));
+    return scriptResult(QEL_RegImport(&files), "cannot import");
+  }
+  if (action == "update" && args.size() == 2)
+    return scriptResult(DWORD(UpdateRegistryWithFile(fromUtf8(args[1]).c_str())), "cannot update");
   auto path = parseKeyPath(args[1]);
   if (!path) return usageError("KEYPATH must start with a root such as HKEY_LOCAL_MACHINE or HKCU", kUsage);
   const WString name = args.size() > 2 ? fromUtf8(args[2]) : WString();
@@ -120,17 +143,27 @@ int runReg(Args args) {
   if (action == "set" && args.size() == 5) return set(*path, name, args[3], args[4]);
   if (action == "delete" && args.size() <= 3) return remove(*path, args.size() == 3 ? &name : nullptr);
   if (action == "list" && args.size() == 2) return list(*path);
+  if (action == "export" && (args.size() == 3 || (args.size() == 4 && args[3] == "--recursive")))
+    return exportKey(*path, args[2], args.size() == 4);
   return usageError("unknown action or wrong number of arguments", kUsage);
 }
 
 }  // namespace
 
 const Command kRegCommand{
-    "reg", "get|set|delete|list KEYPATH ...", "read, write, delete and list registry keys and values",
+    "reg", "get|set|delete|list|export KEYPATH ... | import|update FILE",
+    "read, write, delete, list, export and import registry keys and values",
     "qel reg get KEYPATH [VALUE]          print a value (without VALUE: the key's default value)\n"
     "qel reg set KEYPATH VALUE TYPE DATA  set a value, creating the key and the keys on its path\n"
     "qel reg delete KEYPATH [VALUE]       delete a value, or the key itself (which must have no subkeys)\n"
     "qel reg list KEYPATH                 subkeys (ending in \\), then values: name, type, data\n"
+    "qel reg export KEYPATH FILE [--recursive]\n"
+    "                                     the key's strings and 32-bit numbers (with --recursive, its\n"
+    "                                     subkeys' too) to FILE as REGEDIT4 sections; FILE is made anew\n"
+    "qel reg import FILE...               the sections of REGEDIT4 files back into the registry\n"
+    "qel reg update FILE                  \"[ROOT\\SOFTWARE\\PATH]\" lines create PATH below\n"
+    "                                     HKEY_LOCAL_MACHINE\\SOFTWARE, \"name\"=\"text\" lines set strings "
+    "there\n"
     "KEYPATH is a root (HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT, HKEY_USERS,\n"
     "HKEY_CURRENT_CONFIG, or HKLM, HKCU, HKCR, HKU, HKCC) and the path below it, separated by \\ or /.\n"
     "An empty VALUE (\"\") is the default value.  TYPE is REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ (strings\n"

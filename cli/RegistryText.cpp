@@ -73,7 +73,7 @@ std::optional<KeyPath> parseKeyPath(std::string_view text) {
     std::string rest(cut == std::string_view::npos ? std::string_view() : text.substr(cut + 1));
     for (char& c : rest)
       if (c == '/') c = '\\';
-    return KeyPath{root.key, fromUtf8(rest)};
+    return KeyPath{root.key, fromUtf8(rest), root.name};
   }
   return std::nullopt;
 }

@@ -14,6 +14,7 @@ namespace qel::cli {
 struct KeyPath {
   HKEY root;
   std::basic_string<WCHAR> subKey;  // below the root, without a leading backslash
+  const char* rootName;             // the full name, HKEY_...
 };
 
 // "HKEY_LOCAL_MACHINE\SOFTWARE\X" or the short root names (HKLM, HKCU, HKCR,
