@@ -47,7 +47,7 @@ DWORD QEL_CDECL QELFileOpen(QELFileObject* pFile, DWORD nBufSize, LPCWSTR pszNam
   pFile->hFile = handle;
   // Twice the refill size; a buffer of size 0 still gets a block, since
   // it means "always at the end", not "no memory".
-  if (nBufSize <= SIZE_MAX / 2)
+  if (size_t(nBufSize) <= SIZE_MAX / 2)  // 32-bit hosts
     pFile->pBuffer = static_cast<BYTE*>(qel::heapCalloc(std::max<size_t>(size_t(nBufSize) * 2, 2), 1));
   if (!pFile->pBuffer) return QEL_E_OUTOFMEMORY;
   return pFile->nMode == 2 ? QEL_E_NOTIMPL : QEL_S_OK;

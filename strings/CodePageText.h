@@ -31,7 +31,6 @@ class WideText {
   void assign(const WCHAR* text, std::size_t count);
 
   WCHAR* buffer_ = nullptr;
-  std::size_t capacityBytes_ = 0;
   std::size_t length_ = 0;
   bool complete_ = true;
 };
