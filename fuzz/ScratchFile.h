@@ -2,6 +2,7 @@
 #ifndef QEL_FUZZ_SCRATCH_FILE_H
 #define QEL_FUZZ_SCRATCH_FILE_H
 
+#include <qel/win32.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -9,8 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-#include <qel/win32.h>
 
 // Writes the input to NAME in the folder; empty when it cannot.
 inline std::basic_string<WCHAR> scratchFile(const char* name, const uint8_t* data, size_t size) {
