@@ -28,8 +28,8 @@ DWORD QEL_CDECL QELFileWriteBlock(QELFileObject* pFile, const BYTE* pData, DWORD
   } else {
     static constexpr BYTE kMark[2] = {0xFF, 0xFE};
     if (pFile->bBomPending && pFile->nMode == 2) result = writeAll(pFile->hFile, kMark, sizeof kMark);
-    if (!result) {
-      pFile->bBomPending = FALSE;  // a mark that failed is tried again by the next write
+    if (!result) {  // a mark that failed stays pending for the next write
+      pFile->bBomPending = FALSE;
       result = writeAll(pFile->hFile, pData, nCount);
     }
   }
