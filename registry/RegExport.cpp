@@ -4,6 +4,7 @@
 #include "frame/Boundary.h"
 #include "frame/Heap.h"
 #include "frame/ResultCodes.h"
+#include "registry/RegistryHelpers.h"
 #include "registry/RegistryScripts.h"
 #include "registry/ScriptInternal.h"
 
@@ -12,7 +13,6 @@ namespace {
 
 constexpr DWORD kDataCapacity = 512;
 constexpr DWORD kNameCapacity = 512;
-constexpr REGSAM kRead = 0x20019;
 
 Text quoted(const Text& s) { return WCHAR('"') + s + WCHAR('"'); }
 
@@ -56,7 +56,7 @@ DWORD exportValues(HKEY key, const Text& section, const WCHAR* file) {
 
 DWORD exportKey(HKEY parent, const Text& prefix, const Text& subKey, const WCHAR* file, bool recursive) {
   HKEY key;
-  if (LONG e = RegOpenKeyExW(parent, subKey.c_str(), 0, kRead, &key)) return resultOf(DWORD(e));
+  if (LONG e = RegOpenKeyExW(parent, subKey.c_str(), 0, QEL_REG_READ, &key)) return resultOf(DWORD(e));
   const Text path = prefix + WCHAR('\\') + subKey;
   DWORD result = exportValues(key, path, file);
   DWORD subkeys = 0;

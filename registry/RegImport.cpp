@@ -2,6 +2,7 @@
 #include "frame/Boundary.h"
 #include "frame/Heap.h"
 #include "frame/ResultCodes.h"
+#include "registry/RegistryHelpers.h"
 #include "registry/RegistryScripts.h"
 #include "registry/ScriptInternal.h"
 
@@ -9,7 +10,6 @@ namespace qel::registry {
 namespace {
 
 constexpr DWORD kFirstCapacity = 4096;
-constexpr REGSAM kWrite = 0x20006;
 
 // A zero-separated list from the profile service.  A list that fills the
 // buffer may have been cut (the service then reports capacity - 2), so it
@@ -72,8 +72,8 @@ DWORD importSection(const WCHAR* section, const WCHAR* file) {
   Text rootName, subKey;
   if (!splitKeyPath(section, root, rootName, subKey)) return QEL_E_INVALIDARG;
   WCHAR noClass[] = {0};
-  if (LONG e = RegCreateKeyExW(root, subKey.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, kWrite, nullptr,
-                               &key, nullptr))
+  if (LONG e = RegCreateKeyExW(root, subKey.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, QEL_REG_WRITE,
+                               nullptr, &key, nullptr))
     return resultOf(DWORD(e));
   WCHAR* lines = nullptr;
   DWORD result =

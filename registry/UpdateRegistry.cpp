@@ -2,13 +2,13 @@
 #include <string>
 
 #include "frame/Boundary.h"
+#include "registry/RegistryHelpers.h"
 #include "registry/RegistryScripts.h"
 #include "registry/ScriptInternal.h"
 
 namespace qel::registry {
 namespace {
 
-constexpr REGSAM kWrite = 0x20006;
 constexpr size_t kLineLimit = 998;  // characters of a line, its end included, as a 999-character read holds
 
 // The file as single-byte text in the ANSI code page, read as the runtime's
@@ -43,10 +43,10 @@ LONG applyKeyLine(const Text& line, Text& current) {
   const size_t second = current.find(WCHAR('\\'));
   if (second == Text::npos) return ERROR_SUCCESS;  // nothing below the first level to create
   HKEY software, created;
-  if (LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE"), 0, kWrite, &software)) return e;
+  if (LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE"), 0, QEL_REG_WRITE, &software)) return e;
   WCHAR noClass[] = {0};
   LONG e = RegCreateKeyExW(software, current.substr(second + 1).c_str(), 0, noClass, REG_OPTION_NON_VOLATILE,
-                           KEY_ALL_ACCESS, nullptr, &created, nullptr);
+                           QEL_REG_ALL_ACCESS, nullptr, &created, nullptr);
   if (!e) RegCloseKey(created);
   RegCloseKey(software);
   return e;
@@ -74,7 +74,7 @@ extern "C" {
 
 LONG QEL_STDCALL UpdateRegistry(LPCWSTR pszSubKey, LPCWSTR pszValueName, LPCWSTR pszValue) {
   HKEY key;
-  if (LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, pszSubKey, 0, qel::registry::kWrite, &key)) return e;
+  if (LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, pszSubKey, 0, QEL_REG_WRITE, &key)) return e;
   const WCHAR* value = pszValue ? pszValue : QEL_W("");
   size_t length = 0;
   while (value[length]) ++length;
