@@ -15,6 +15,8 @@
 #include "frame/QELBaseDefs.h"
 #include "frame/ResultCodes.h"
 #include "frame/Version.h"
+#include "registry/ComponentRegistration.h"
+#include "registry/PrinterPorts.h"
 #include "registry/RegistryHelpers.h"
 #include "registry/RegistryScripts.h"
 #include "scanner/Symbol.h"

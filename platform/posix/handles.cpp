@@ -31,6 +31,11 @@ BOOL KernelObject::write(const void*, DWORD, DWORD&) {
   return FALSE;
 }
 
+DWORD KernelObject::wait(DWORD) {
+  SetLastError(ERROR_INVALID_HANDLE);
+  return WAIT_FAILED;
+}
+
 HANDLE addHandle(std::shared_ptr<KernelObject> object) {
   HandleTable& t = table();
   std::lock_guard lock(t.mutex);
@@ -92,6 +97,7 @@ DWORD errorOf(int e) {
     case EWOULDBLOCK: return ERROR_SHARING_VIOLATION;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     case EINVAL: return ERROR_INVALID_PARAMETER;
+    case ENOEXEC: return ERROR_BAD_EXE_FORMAT;
     default: return ERROR_IO_DEVICE;
   }
 }

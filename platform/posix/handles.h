@@ -1,6 +1,6 @@
 /*
- * Kernel objects behind HANDLE values: files, find searches, mailslots and
- * event sources.  A handle stays usable by a call in progress while
+ * Kernel objects behind HANDLE values: files, find searches, mailslots,
+ * event sources and processes.  A handle stays usable by a call in progress while
  * another thread closes it.
  */
 #ifndef QEL_POSIX_HANDLES_H
@@ -18,6 +18,8 @@ struct KernelObject {
   // Transfers of bytes; false with the last error set.
   virtual BOOL read(void* buffer, DWORD size, DWORD& done);
   virtual BOOL write(const void* buffer, DWORD size, DWORD& done);
+  // WaitForSingleObject; objects that are never signalled fail.
+  virtual DWORD wait(DWORD milliseconds);
 };
 
 HANDLE addHandle(std::shared_ptr<KernelObject> object);

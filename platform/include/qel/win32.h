@@ -115,6 +115,7 @@ typedef HANDLE HLOCAL;
 #define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_BUFFER_OVERFLOW 111L
 #define ERROR_INVALID_NAME 123L
+#define ERROR_INVALID_LEVEL 124L
 #define ERROR_DIR_NOT_EMPTY 145L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_FILE_TOO_LARGE 223L
@@ -126,6 +127,7 @@ typedef HANDLE HLOCAL;
 #define ERROR_BAD_EXE_FORMAT 193L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_MORE_DATA 234L
+#define ERROR_DIRECTORY 267L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_MR_MID_NOT_FOUND 317L
 #define ERROR_BAD_PATHNAME 161L
@@ -445,6 +447,71 @@ typedef struct _OSVERSIONINFOW {
 /* A fixed NT version (6.1.7601). */
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
 DWORD WINAPI GetCurrentProcessId(void);
+
+/* ---- processes, printer ports ------------------------------------------ */
+
+#define STARTF_USESHOWWINDOW 0x00000001
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+#define CREATE_UNICODE_ENVIRONMENT 0x00000400
+#define INFINITE 0xFFFFFFFF
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_TIMEOUT 0x00000102L
+#define WAIT_FAILED ((DWORD)0xFFFFFFFF)
+#define STILL_ACTIVE 259
+
+typedef struct _STARTUPINFOW {
+  DWORD cb;
+  LPWSTR lpReserved;
+  LPWSTR lpDesktop;
+  LPWSTR lpTitle;
+  DWORD dwX;
+  DWORD dwY;
+  DWORD dwXSize;
+  DWORD dwYSize;
+  DWORD dwXCountChars;
+  DWORD dwYCountChars;
+  DWORD dwFillAttribute;
+  DWORD dwFlags;
+  WORD wShowWindow;
+  WORD cbReserved2;
+  LPBYTE lpReserved2;
+  HANDLE hStdInput;
+  HANDLE hStdOutput;
+  HANDLE hStdError;
+} STARTUPINFOW, *LPSTARTUPINFOW;
+
+typedef struct _PROCESS_INFORMATION {
+  HANDLE hProcess;
+  HANDLE hThread;
+  DWORD dwProcessId;
+  DWORD dwThreadId;
+} PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+
+/* The command line is split as CommandLineToArgvW splits it.  Without an
+   application name its first word is looked up on PATH without regard to
+   case, ".EXE" optional; a word with a slash or backslash is taken as a
+   path.  Desktop, window and standard-handle settings have no meaning here;
+   the standard streams are always inherited, other descriptors never. */
+BOOL WINAPI CreateProcessW(LPCWSTR lpApplicationName, LPWSTR lpCommandLine,
+                           LPSECURITY_ATTRIBUTES lpProcessAttributes, LPSECURITY_ATTRIBUTES lpThreadAttributes,
+                           BOOL bInheritHandles, DWORD dwCreationFlags, LPVOID lpEnvironment,
+                           LPCWSTR lpCurrentDirectory, LPSTARTUPINFOW lpStartupInfo,
+                           LPPROCESS_INFORMATION lpProcessInformation);
+/* Process and thread handles of CreateProcessW only; both are signalled
+   when the process ends. */
+DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+/* STILL_ACTIVE while it runs; a process ended by signal N reports 128 + N. */
+BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
+
+typedef struct _PORT_INFO_1W {
+  LPWSTR pName;
+} PORT_INFO_1W, *PPORT_INFO_1W, *LPPORT_INFO_1W;
+/* Level 1 of the local spooler (pName null or empty): the value names under
+   HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Ports.
+   A buffer smaller than *pcbNeeded fails with ERROR_INSUFFICIENT_BUFFER. */
+BOOL WINAPI EnumPortsW(LPWSTR pName, DWORD Level, LPBYTE pPorts, DWORD cbBuf, LPDWORD pcbNeeded,
+                       LPDWORD pcReturned);
 
 /* ---- registry --------------------------------------------------------- */
 

@@ -1,0 +1,184 @@
+/* CreateProcessW: Windows command-line splitting, the program looked up
+   on PATH without regard to case or ".EXE", exit codes and waits,
+   environment blocks, current folders and failures. */
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <qel/win32.h>
+
+#include "platform/posix/command_line.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using WString = std::basic_string<WCHAR>;
+
+WString wide(const std::string& s) { return WString(s.begin(), s.end()); }
+
+TEST(CommandLine, SplitsAsWindowsDoes) {
+  struct Case {
+    const char16_t* line;
+    std::vector<std::u16string> words;
+  } cases[] = {
+      {u"", {}},
+      {u"  \t ", {}},
+      {u"prog", {u"prog"}},
+      {u"  prog  a\tb  ", {u"prog", u"a", u"b"}},
+      {u"\"C:\\Program Files\\x.exe\" a", {u"C:\\Program Files\\x.exe", u"a"}},
+      {u"\"a\\\"b c", {u"a\\", u"b", u"c"}},  // no escapes in the program word
+      {u"p \"a b\" c", {u"p", u"a b", u"c"}},
+      {u"p a\"b c\"d", {u"p", u"ab cd"}},
+      {u"p a\\\\b", {u"p", u"a\\\\b"}},
+      {u"p a\\\"b", {u"p", u"a\"b"}},
+      {u"p a\\\\\"b c\"", {u"p", u"a\\b c"}},
+      {u"p a\\\\\\\"b", {u"p", u"a\\\"b"}},
+      {u"p \"a\"\"b\" c", {u"p", u"a\"b", u"c"}},
+      {u"p \"\" x", {u"p", u"", u"x"}},
+      {u"p \"open to the end", {u"p", u"open to the end"}},
+      {u"p a\\", {u"p", u"a\\"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(qel::posix::splitCommandLine(c.line), c.words);
+}
+
+class Processes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/qelbase-process-XXXXXX";
+    folder = mkdtemp(name);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  void script(const std::string& name, const std::string& body) {
+    std::ofstream(folder / name) << "#!/bin/sh\n" << body << "\n";
+    chmod((folder / name).c_str(), 0755);
+  }
+  std::string read(const std::string& name) {
+    std::ifstream in(folder / name);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  // Runs the command line to its end; the exit code, or ~0 with the last
+  // error in `error` when it could not start.
+  DWORD run(const std::string& line, const WCHAR* directory = nullptr, void* environment = nullptr,
+            DWORD flags = 0) {
+    WString command = wide(line);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, flags, environment, directory, &startup,
+                        &process)) {
+      error = GetLastError();
+      return ~0u;
+    }
+    EXPECT_EQ(WaitForSingleObject(process.hThread, INFINITE), WAIT_OBJECT_0);
+    DWORD code = ~0u;
+    EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &code));
+    EXPECT_TRUE(CloseHandle(process.hThread));
+    EXPECT_TRUE(CloseHandle(process.hProcess));
+    return code;
+  }
+
+  fs::path folder;
+  DWORD error = 0;
+};
+
+TEST_F(Processes, FindsTheProgramAndPassesTheWords) {
+  script("Show-Args", "for a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + folder.string() + "/args\"");
+  const std::string saved = getenv("PATH");
+  setenv("PATH", ("/nonexistent::" + folder.string()).c_str(), 1);
+  struct Case {
+    std::string line;
+    DWORD exit;
+    std::string args;
+  } cases[] = {
+      {"SHOW-ARGS.EXE a \"b c\" d\\\"e", 0, "[a][b c][d\"e]"},
+      {"show-args", 0, ""},
+      {"\"" + folder.string() + "/show-args.exe\" x", 0, "[x]"},
+      {folder.string() + "\\Show-Args \"\"", 0, "[]"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(folder / "args");
+    EXPECT_EQ(run(c.line), c.exit) << c.line;
+    EXPECT_EQ(read("args"), c.args) << c.line;
+  }
+  setenv("PATH", saved.c_str(), 1);
+}
+
+TEST_F(Processes, ExitCodesWaitsAndSettings) {
+  EXPECT_EQ(run("sh -c \"exit 7\""), 7u);
+  EXPECT_EQ(run("sh -c \"kill -TERM $$\""), 128u + 15);
+
+  const WString here = wide(folder.string());
+  EXPECT_EQ(run("sh -c \"pwd > where\"", here.c_str()), 0u);
+  EXPECT_EQ(read("where"), fs::canonical(folder).string() + "\n");
+
+  const char ansi[] = "QELTEST=caf\xe9\0PATH=/usr/bin:/bin\0";
+  EXPECT_EQ(run("sh -c \"printf %s \\\"$QELTEST\\\" > env\"", here.c_str(), const_cast<char*>(ansi)), 0u);
+  EXPECT_EQ(read("env"), "caf\xc3\xa9");
+  const WCHAR unicode[] = u"QELTEST=\u20ac\0PATH=/usr/bin:/bin\0";
+  EXPECT_EQ(run("sh -c \"printf %s \\\"$QELTEST\\\" > env\"", here.c_str(), const_cast<WCHAR*>(unicode),
+                CREATE_UNICODE_ENVIRONMENT),
+            0u);
+  EXPECT_EQ(read("env"), "\xe2\x82\xac");
+
+  // A process still running: the wait times out and it is still active.
+  WString line = u"sleep 0.3";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 20), DWORD(WAIT_TIMEOUT));
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &code));
+  EXPECT_EQ(code, DWORD(STILL_ACTIVE));
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 0), WAIT_OBJECT_0);
+  EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &code));
+  EXPECT_EQ(code, 0u);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+TEST_F(Processes, Failures) {
+  struct Case {
+    std::string line;
+    const WCHAR* directory;
+    DWORD error;
+  } cases[] = {
+      {"no-such-program-anywhere x", nullptr, ERROR_FILE_NOT_FOUND},
+      {"/no/such/folder/prog", nullptr, ERROR_FILE_NOT_FOUND},
+      {"   ", nullptr, ERROR_INVALID_PARAMETER},
+      {"sh -c true", u"/no/such/folder", ERROR_DIRECTORY},
+  };
+  for (const Case& c : cases) {
+    error = 0;
+    EXPECT_EQ(run(c.line, c.directory), ~0u) << c.line;
+    EXPECT_EQ(error, c.error) << c.line;
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  EXPECT_FALSE(CreateProcessW(nullptr, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+
+  // Handles that are not processes.
+  DWORD code;
+  EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(0x7777), 0), WAIT_FAILED);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+  HANDLE file = CreateFileW(wide((folder / "f").string()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(WaitForSingleObject(file, 0), WAIT_FAILED);
+  EXPECT_FALSE(GetExitCodeProcess(file, &code));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+  CloseHandle(file);
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+/* QEL_OCXRegister: the command lines it starts (seen by a stand-in tool),
+   a real registration round trip through regsvr32, the tool's exit codes,
+   and a registration tool that is not there. */
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "registry/ComponentRegistration.h"
+#include "registry/RegistryHelpers.h"
+#include "support/ScratchRegistry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using WString = std::basic_string<WCHAR>;
+
+const qel::test::ScratchRegistry scratch;
+
+WString wide(const std::string& s) { return WString(s.begin(), s.end()); }
+
+// Polls for up to ten seconds: the registration processes are not waited for.
+bool eventually(const std::function<bool()>& condition) {
+  for (int i = 0; i < 1000; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+std::string contents(const fs::path& file) {
+  std::ifstream in(file);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// PATH set to one folder for the life of the object.
+class SearchPath {
+ public:
+  explicit SearchPath(const std::string& folder) : saved_(getenv("PATH")) { setenv("PATH", folder.c_str(), 1); }
+  ~SearchPath() { setenv("PATH", saved_.c_str(), 1); }
+
+ private:
+  std::string saved_;
+};
+
+// A folder with a stand-in "regsvr32" that logs its arguments, one
+// process per line, each argument followed by '|'.
+class FakeTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(folder);
+    std::ofstream script(folder / "regsvr32");
+    script << "#!/bin/sh\nprintf '%s|' \"$@\" > \"" << folder.string() << "/log.$$\"\n"
+           << "mv \"" << folder.string() << "/log.$$\" \"" << folder.string() << "/done.$$\"\n";
+    script.close();
+    chmod((folder / "regsvr32").c_str(), 0755);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  std::multiset<std::string> logged(size_t expected) {
+    std::multiset<std::string> lines;
+    eventually([&] {
+      lines.clear();
+      for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with("done.")) lines.insert(contents(entry.path()));
+      return lines.size() >= expected;
+    });
+    return lines;
+  }
+
+  fs::path folder = scratch.folder() + "/tool";
+};
+
+TEST_F(FakeTool, CommandLinesCarrySwitchesInOrderAndNamesUnquoted) {
+  SearchPath path(folder.string() + ":/usr/bin:/bin");
+  struct Case {
+    BOOL unregister, silent;
+    std::vector<std::string> files;
+    std::multiset<std::string> expected;
+  } cases[] = {
+      {TRUE, TRUE, {"a.ocx"}, {"/u|/s|a.ocx|"}},
+      {FALSE, TRUE, {"a.ocx", "b.dll"}, {"/s|a.ocx|", "/s|b.dll|"}},
+      {TRUE, FALSE, {"x.ocx"}, {"/u|x.ocx|"}},
+      {FALSE, FALSE, {"with blank.ocx", ""}, {"with|blank.ocx|", "|"}},
+  };
+  for (const Case& c : cases) {
+    OcxRegisterParams params{c.unregister, c.silent, {}};
+    for (const std::string& f : c.files) params.files.push_back(wide(f));
+    EXPECT_EQ(QEL_OCXRegister(&params), 0u);
+    EXPECT_EQ(logged(c.expected.size()), c.expected);
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (entry.path().filename() != "regsvr32") fs::remove(entry.path());
+  }
+  OcxRegisterParams none{TRUE, TRUE, {}};
+  EXPECT_EQ(QEL_OCXRegister(&none), 0u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(logged(0).empty());
+}
+
+TEST_F(FakeTool, MissingToolStopsWithTheFileNotFoundCode) {
+  SearchPath path(scratch.folder() + "/nowhere");
+  OcxRegisterParams params{FALSE, TRUE, {u"a.ocx", u"b.ocx"}};
+  EXPECT_EQ(QEL_OCXRegister(&params), 0x80070002u);
+  EXPECT_EQ(QEL_OCXRegister(nullptr), 0x80070057u);
+}
+
+bool componentRegistered() {
+  HKEY key;
+  if (OpenRegKey(HKEY_CURRENT_USER, u"Software\\QELBaseTest\\Component", KEY_READ, &key)) return false;
+  CloseRegKey(key);
+  return true;
+}
+
+// The exit code of regsvr32 run to its end on the given arguments.
+DWORD toolExit(const std::string& arguments) {
+  WString line = wide("regsvr32 " + arguments);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return 0xFFFFFFFF;
+  DWORD code = 0xFFFFFFFF;
+  if (WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+TEST(Regsvr32, RegistersAndUnregistersAComponent) {
+  SearchPath path(QELBASE_TOOL_DIR);
+  const WString component = wide(QELBASE_TEST_COMPONENT);
+  OcxRegisterParams add{FALSE, TRUE, {component}}, remove{TRUE, TRUE, {component}};
+  ASSERT_EQ(QEL_OCXRegister(&add), 0u);
+  EXPECT_TRUE(eventually(componentRegistered));
+  ASSERT_EQ(QEL_OCXRegister(&remove), 0u);
+  EXPECT_TRUE(eventually([] { return !componentRegistered(); }));
+
+  // What the tool itself reports, silent and not.
+  const std::string module = QELBASE_TEST_COMPONENT;
+  struct Case {
+    std::string arguments;
+    DWORD exit;
+  } cases[] = {
+      {"/s " + module, 0},
+      {"/u /s " + module, 0},
+      {"/u /s " + module, 5},  // the component fails when it is not registered
+      {"/s " + scratch.folder() + "/missing.ocx", 3},
+      {"/s " + std::string(QELBASE_LIBRARY_FILE), 4},
+      {"/s", 1},
+      {"/x " + module, 1},
+      {"-S -U " + module, 5},
+      {module, 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(toolExit(c.arguments), c.exit) << c.arguments;
+  EXPECT_TRUE(componentRegistered());
+}
+
+}  // namespace
