@@ -8,13 +8,18 @@
 #include "frame/QELBaseDefs.h"
 #include "registry/RegistryScripts.h" /* QELFileNameList */
 
-QEL_BEGIN_DECLS
-
-typedef struct OcxRegisterParams {
+#ifdef __cplusplus
+struct OcxRegisterParams {
   BOOL bUnregister;      /* " /u" */
   BOOL bSilent;          /* " /s" */
   QELFileNameList files; /* put on the command line as they are, unquoted */
-} OcxRegisterParams;
+};
+#else
+/* The record holds a C++ vector: C code can only pass one along. */
+typedef struct OcxRegisterParams OcxRegisterParams;
+#endif
+
+QEL_BEGIN_DECLS
 
 /* Starts "REGSVR32.EXE [/u] [/s] file" for each file in order without
    waiting for it; stops at the first process that cannot be started.
