@@ -2,10 +2,9 @@
 #include "command_line.h"
 
 #include <dirent.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <strings.h>
 
 namespace qel::posix {
 namespace {

@@ -2,14 +2,13 @@
    on PATH without regard to case or ".EXE", exit codes and waits,
    environment blocks, current folders and failures. */
 #include <gtest/gtest.h>
+#include <qel/win32.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include <qel/win32.h>
 
 #include "platform/posix/command_line.h"
 
@@ -72,8 +71,8 @@ class Processes : public ::testing::Test {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, flags, environment, directory, &startup,
-                        &process)) {
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, flags, environment, directory,
+                        &startup, &process)) {
       error = GetLastError();
       return ~0u;
     }
@@ -133,7 +132,8 @@ TEST_F(Processes, ExitCodesWaitsAndSettings) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  ASSERT_TRUE(
+      CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 20), DWORD(WAIT_TIMEOUT));
   DWORD code = 0;
   EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &code));
@@ -165,7 +165,8 @@ TEST_F(Processes, Failures) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  EXPECT_FALSE(CreateProcessW(nullptr, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  EXPECT_FALSE(
+      CreateProcessW(nullptr, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 
   // Handles that are not processes.

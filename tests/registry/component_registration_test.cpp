@@ -46,7 +46,9 @@ std::string contents(const fs::path& file) {
 // PATH set to one folder for the life of the object.
 class SearchPath {
  public:
-  explicit SearchPath(const std::string& folder) : saved_(getenv("PATH")) { setenv("PATH", folder.c_str(), 1); }
+  explicit SearchPath(const std::string& folder) : saved_(getenv("PATH")) {
+    setenv("PATH", folder.c_str(), 1);
+  }
   ~SearchPath() { setenv("PATH", saved_.c_str(), 1); }
 
  private:
@@ -130,7 +132,8 @@ DWORD toolExit(const std::string& arguments) {
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return 0xFFFFFFFF;
   DWORD code = 0xFFFFFFFF;
-  if (WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+  if (WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0)
+    GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return code;

@@ -18,7 +18,8 @@ const WCHAR kPorts[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports"
 void setPorts(int n) {
   HKEY key;
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPorts);
-  if (n < 0 || RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPorts, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
+  if (n < 0 ||
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPorts, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
     return;
   for (int i = 0; i < n; ++i) {
     std::string name = "port" + std::to_string(i);

@@ -54,19 +54,21 @@ Exit registerModule(const Options& options, const std::string& module) {
   if (!entry) {
     report(options, stderr,
            "The module \"" + module + "\" was loaded but the entry-point " + entryName +
-               " was not found.\n\nMake sure that \"" + module + "\" is a valid DLL or OCX file and then try again.");
+               " was not found.\n\nMake sure that \"" + module +
+               "\" is a valid DLL or OCX file and then try again.");
     result = kNoEntryPoint;
   } else if (int32_t hr = entry(); hr < 0) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08x", unsigned(hr));
     report(options, stderr,
-           "The module \"" + module + "\" was loaded but the call to " + entryName + " failed with error code " +
-               code + ".");
+           "The module \"" + module + "\" was loaded but the call to " + entryName +
+               " failed with error code " + code + ".");
     result = kCallFailed;
   } else {
     report(options, stdout, std::string(entryName) + " in " + module + " succeeded.");
   }
-  dlclose(handle);
+  // The module stays loaded until the tool exits: what it allocated for its
+  // own static state is still in use then, not lost.
   return result;
 }
 
