@@ -48,6 +48,11 @@ void* QEL_CDECL BTPrev(void* pElem);
 void QEL_CDECL BTForEach(BT bt, BTVisitFn pfnVisit, void* pContext);
 LONG QEL_CDECL BTCount(BT bt);
 
+/* The tree's shape, one level-5 record per node in pre-order, through the
+   default trace object under facility 18.  Addresses are printed with
+   eight hex digits: the low 32 bits on 64-bit systems. */
+void QEL_CDECL BTTrace(BT bt);
+
 QEL_END_DECLS
 
 #endif

@@ -3,7 +3,10 @@
 #define QELBASE_H
 
 #include "containers/BalancedTree.h"
+#include "containers/DoublyLinkedList.h"
 #include "containers/DynArray.h"
+#include "containers/LinkedList.h"
+#include "containers/MemoryPool.h"
 #include "datetime/DateTime.h"
 #include "expr/Expression.h"
 #include "file/QELFile.h"
