@@ -33,9 +33,9 @@ class DumpTest : public TraceTest {
 
 // What the dump says of one node.
 std::string nodeLine(int depth, const char* label, const BTNode* n, char balance) {
-  return (depth < 10 ? "0" : "") + std::to_string(depth) + "-" + label + ": " + std::string(size_t(2 * depth), ' ') +
-         " N:" + hex8(n) + " L:" + hex8(n->pLeft) + " R:" + hex8(n->pRight) + " U:" + hex8(n->pParent) + " B:" +
-         balance;
+  return (depth < 10 ? "0" : "") + std::to_string(depth) + "-" + label + ": " +
+         std::string(size_t(2 * depth), ' ') + " N:" + hex8(n) + " L:" + hex8(n->pLeft) +
+         " R:" + hex8(n->pRight) + " U:" + hex8(n->pParent) + " B:" + balance;
 }
 
 TEST_F(DumpTest, TreeAndListDumps) {
@@ -70,8 +70,8 @@ TEST_F(DumpTest, TreeAndListDumps) {
   const BTNode *one = root->pLeft, *four = root->pRight;
   for (const std::string& line :
        {"ROOT: " + n + " Anz:6", nodeLine(0, "ROOT", root, '-'), nodeLine(1, "Left", one, '<'),
-        nodeLine(2, "Left", one->pLeft, '-'), nodeLine(1, "Rght", four, '-'), nodeLine(2, "Left", four->pLeft, '-'),
-        nodeLine(2, "Rght", four->pRight, '-')})
+        nodeLine(2, "Left", one->pLeft, '-'), nodeLine(1, "Rght", four, '-'),
+        nodeLine(2, "Left", four->pLeft, '-'), nodeLine(2, "Rght", four->pRight, '-')})
     expected.push_back(line);
   EXPECT_EQ(bodies(file), expected);
 
@@ -87,6 +87,5 @@ TEST_F(DumpTest, TreeAndListDumps) {
   BTDestroy(tree, nullptr);
   DLRemoveHeader(list);
 }
-
 
 }  // namespace

@@ -59,7 +59,9 @@ TEST(DoublyLinkedList, FollowsAModelListUnderRandomOperations) {
         switch (op) {
           case 0: DLInsertFirstElement(h, e), model.push_front(value); break;
           case 1: DLInsertLastElement(h, e), model.push_back(value); break;
-          case 2: DLInsertPrevElement(h, ref, e), model.insert(std::next(model.begin(), long(at)), value); break;
+          case 2:
+            DLInsertPrevElement(h, ref, e), model.insert(std::next(model.begin(), long(at)), value);
+            break;
           case 3:
             DLInsertNextElement(h, ref, e);
             model.insert(model.empty() ? model.end() : std::next(model.begin(), long(at) + 1), value);
@@ -211,9 +213,20 @@ TEST(Gcd, EuclidOnUnsignedNumbers) {
   struct Case {
     DWORD a, b, gcd;
   } cases[] = {
-      {12, 18, 6},  {18, 12, 6},   {7, 7, 7},   {1, 123456789, 1}, {123456789, 1, 1},  {17, 5, 1},
-      {0, 5, 5},    {5, 0, 5},     {0, 0, 0},   {0xFFFFFFFF, 3, 3}, {DWORD(-4), 10, 2}, {DWORD(-6), DWORD(-4), 2},
-      {1u << 31, 1u << 20, 1u << 20}, {4294967291u, 4294967279u, 1},  // two primes
+      {12, 18, 6},
+      {18, 12, 6},
+      {7, 7, 7},
+      {1, 123456789, 1},
+      {123456789, 1, 1},
+      {17, 5, 1},
+      {0, 5, 5},
+      {5, 0, 5},
+      {0, 0, 0},
+      {0xFFFFFFFF, 3, 3},
+      {DWORD(-4), 10, 2},
+      {DWORD(-6), DWORD(-4), 2},
+      {1u << 31, 1u << 20, 1u << 20},
+      {4294967291u, 4294967279u, 1},  // two primes
   };
   for (const Case& c : cases) EXPECT_EQ(GCD(c.a, c.b), c.gcd) << c.a << ", " << c.b;
 }

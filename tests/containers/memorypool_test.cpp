@@ -80,7 +80,8 @@ TEST(MemoryPool, EachFailingAllocationLeavesThePoolAsItWas) {
     std::vector<void*> copies;
     bool failed = false;
     for (int i = 0; i < kCopies; ++i) {
-      const char bytes[7] = {char(i), char(i + 1), char(i + 2), char(i + 3), char(i + 4), char(i + 5), char(i)};
+      const char bytes[7] = {char(i),     char(i + 1), char(i + 2), char(i + 3),
+                             char(i + 4), char(i + 5), char(i)};
       const LONG current = pool->nCurrent, used = current < 0 ? 0 : entry(pool, current).nUsed;
       void* copy = MPAlloc(pool, bytes, 7);
       if (!copy) {
