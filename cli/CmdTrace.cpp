@@ -20,7 +20,7 @@ volatile std::sig_atomic_t stopRequested = 0;
 void requestStop(int) { stopRequested = 1; }
 
 int listen(std::string_view name, DWORD count) {
-  const std::basic_string<WCHAR> path = u"\\\\.\\mailslot\\" + fromUtf8(name);
+  const std::basic_string<WCHAR> path = QEL_W("\\\\.\\mailslot\\") + fromUtf8(name);
   HANDLE slot = CreateMailslotW(path.c_str(), 0, 250, nullptr);  // wakes to check for a stop
   if (slot == INVALID_HANDLE_VALUE) {
     std::cerr << "qel: cannot create the mailslot " << name << ": " << messageText(GetLastError()) << "\n";
@@ -72,9 +72,9 @@ int write(Args args) {
   TraceInit(&trace, keyPath.c_str(), name.empty() ? nullptr : name.c_str(), 0);
   const std::basic_string<WCHAR> text = fromUtf8(args[2]);
   if (filtered)
-    TraceVAF(&trace, level, facility, u"%s", text.c_str());
+    TraceVAF(&trace, level, facility, QEL_W("%s"), text.c_str());
   else
-    TraceVA(&trace, level, u"%s", text.c_str());
+    TraceVA(&trace, level, QEL_W("%s"), text.c_str());
   if (trace.bFile) std::cout << toUtf8(trace.szFileName) << "\n";
   return 0;
 }

@@ -97,12 +97,12 @@ struct Builtin {
   int count;
 };
 const Builtin kBuiltins[] = {
-    {u"max", (void*)&builtinMax, EXT_Long, {EXT_Long, EXT_Long}, 2},
-    {u"min", (void*)&builtinMin, EXT_Long, {EXT_Long, EXT_Long}, 2},
-    {u"len", (void*)&builtinLen, EXT_Long, {EXT_String}, 1},
-    {u"sqrt", (void*)&builtinSqrt, EXT_Double, {EXT_Double}, 1},
-    {u"upper", (void*)&builtinUpper, EXT_String, {EXT_String}, 1},
-    {u"now", (void*)&builtinNow, EXT_Date, {}, 0},
+    {QEL_W("max"), (void*)&builtinMax, EXT_Long, {EXT_Long, EXT_Long}, 2},
+    {QEL_W("min"), (void*)&builtinMin, EXT_Long, {EXT_Long, EXT_Long}, 2},
+    {QEL_W("len"), (void*)&builtinLen, EXT_Long, {EXT_String}, 1},
+    {QEL_W("sqrt"), (void*)&builtinSqrt, EXT_Double, {EXT_Double}, 1},
+    {QEL_W("upper"), (void*)&builtinUpper, EXT_String, {EXT_String}, 1},
+    {QEL_W("now"), (void*)&builtinNow, EXT_Date, {}, 0},
 };
 
 std::string typeWord(LONG type) {

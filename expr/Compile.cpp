@@ -36,7 +36,7 @@ extern "C" DWORD QEL_STDCALL ExprCompile(ExprContext* pCtx, const WCHAR* pszExpr
     pCtx->pLValue = nullptr;
     if (pnResultType) *pnResultType = EXT_Void;
     SymReset(&pCtx->scanner);
-    SymNewLine(&pCtx->scanner, pszExpr ? pszExpr : u"");
+    SymNewLine(&pCtx->scanner, pszExpr ? pszExpr : QEL_W(""));
     if (pCtx->bPrefetch) qel::expr::nextSym(pCtx);
     pCtx->nCurType = EXT_Void;
     pCtx->pnConstant = pbConstant;

@@ -15,9 +15,9 @@ namespace qel::expr {
 const ExprOperand kNotLValue = {nullptr, EXT_Void, EXS_Constant, 0, 0};
 
 const WCHAR* typeName(LONG type) {
-  static const WCHAR* const kNames[] = {u"EXT_Void",   u"EXT_Char",   u"EXT_Long",
-                                        u"EXT_ULong",  u"EXT_Double", u"EXT_BitField",
-                                        u"EXT_String", u"EXT_Date",   u"EXT_Unknown"};
+  static const WCHAR* const kNames[] = {QEL_W("EXT_Void"),   QEL_W("EXT_Char"),   QEL_W("EXT_Long"),
+                                        QEL_W("EXT_ULong"),  QEL_W("EXT_Double"), QEL_W("EXT_BitField"),
+                                        QEL_W("EXT_String"), QEL_W("EXT_Date"),   QEL_W("EXT_Unknown")};
   return type >= EXT_Void && type <= EXT_Unknown ? kNames[type] : kNames[EXT_Unknown];
 }
 

@@ -2,6 +2,7 @@
  * Which operand of a binary operator is converted, and to what: the
  * conversion whose opcode ranks lower wins, "no conversion" ranking lowest.
  */
+#include <initializer_list>
 #include <qel/wcrt.h>
 
 #include <cstring>
@@ -39,7 +40,7 @@ WCHAR mismatchText[2 * 12 + 5 + 1];
 DWORD mismatch(ExprContext* ctx, LONG left, LONG right) {
   WCHAR* out = mismatchText;
   for (const WCHAR* part :
-       {qel::expr::typeName(left), static_cast<const WCHAR*>(u" <-> "), qel::expr::typeName(right)}) {
+       {qel::expr::typeName(left), static_cast<const WCHAR*>(QEL_W(" <-> ")), qel::expr::typeName(right)}) {
     size_t n = wcslen(part);
     std::memcpy(out, part, n * sizeof(WCHAR));
     out += n;

@@ -7,6 +7,7 @@
 #ifndef QELBASE_EXPR_EVALUATOR_H
 #define QELBASE_EXPR_EVALUATOR_H
 
+#include <cstdint>
 #include <type_traits>
 
 #include "expr/ExprInternal.h"

@@ -31,7 +31,7 @@ DWORD runCall(ExprContext* ctx, LONG self, const ExprInstr& function, LONG_PTR h
     case EXT_String: {
       TS text = callAs<TS>(function, ctx, hostArg);
       bool copied = text ? TSCopy(static_cast<TS>(slot), text) != nullptr
-                         : TSSetStr(static_cast<TS>(slot), u"") != nullptr;  // no string: an empty one
+                         : TSSetStr(static_cast<TS>(slot), QEL_W("")) != nullptr;  // no string: an empty one
       if (!copied) return QEL_E_OUTOFMEMORY;
       break;
     }

@@ -11,41 +11,41 @@ namespace {
 
 // clang-format off
 constexpr OpcodeInfo kOpcodes[] = {
-  {u"EOP_END", u"", 0},        {u"EOP_NOP", u"", 0},        {u"EOP_ASS", u"=", 2},
-  {u"EOP_MULASS", u"*=", 2},   {u"EOP_DIVASS", u"/=", 2},   {u"EOP_MODASS", u"%=", 2},
-  {u"EOP_ADDASS", u"+=", 2},   {u"EOP_SUBASS", u"-=", 2},   {u"EOP_SHLASS", u"<<=", 2},
-  {u"EOP_SHRASS", u">>=", 2},  {u"EOP_ANDASS", u"&=", 2},   {u"EOP_XORASS", u"^=", 2},
-  {u"EOP_ORASS", u"|=", 2},    {u"EOP_LOR", u"||", 2},      {u"EOP_LAND", u"&&", 2},
-  {u"EOP_OR", u"|", 2},        {u"EOP_XOR", u"^", 2},       {u"EOP_AND", u"&", 2},
-  {u"EOP_EQU", u"==", 2},      {u"EOP_NEQ", u"!=", 2},      {u"EOP_LT", u"<", 2},
-  {u"EOP_GT", u">", 2},        {u"EOP_LEQ", u"<=", 2},      {u"EOP_GEQ", u">=", 2},
-  {u"EOP_SHL", u"<<", 2},      {u"EOP_SHR", u">>", 2},      {u"EOP_ADD", u"+", 2},
-  {u"EOP_SUB", u"-", 2},       {u"EOP_MUL", u"*", 2},       {u"EOP_DIV", u"/", 2},
-  {u"EOP_MOD", u"%", 2},       {u"EOP_PREINC", u"++", 1},   {u"EOP_PREDEC", u"--", 1},
-  {u"EOP_POS", u"+", 1},       {u"EOP_NEG", u"-", 1},       {u"EOP_LNOT", u"!", 1},
-  {u"EOP_NOT", u"~", 1},       {u"EOP_DRF", u"*", 1},       {u"EOP_ADR", u"&", 1},
-  {u"EOP_POSTINC", u"++", 1},  {u"EOP_POSTDEC", u"--", 1},  {u"EOP_IDX", u"[]", 2},
-  {u"EOP_PAR", u"()", 1},      {u"EOP_DFA", u".", 1},       {u"EOP_IFA", u"->", 1},
-  {u"EOP_TO_CHAR", u"", 1},    {u"EOP_TO_LONG", u"", 1},    {u"EOP_TO_ULONG", u"", 1},
-  {u"EOP_TO_BITFIELD", u"", 1},{u"EOP_TO_DOUBLE", u"", 1},  {u"EOP_TO_STRING", u"", 1},
+  {QEL_W("EOP_END"), QEL_W(""), 0},        {QEL_W("EOP_NOP"), QEL_W(""), 0},        {QEL_W("EOP_ASS"), QEL_W("="), 2},
+  {QEL_W("EOP_MULASS"), QEL_W("*="), 2},   {QEL_W("EOP_DIVASS"), QEL_W("/="), 2},   {QEL_W("EOP_MODASS"), QEL_W("%="), 2},
+  {QEL_W("EOP_ADDASS"), QEL_W("+="), 2},   {QEL_W("EOP_SUBASS"), QEL_W("-="), 2},   {QEL_W("EOP_SHLASS"), QEL_W("<<="), 2},
+  {QEL_W("EOP_SHRASS"), QEL_W(">>="), 2},  {QEL_W("EOP_ANDASS"), QEL_W("&="), 2},   {QEL_W("EOP_XORASS"), QEL_W("^="), 2},
+  {QEL_W("EOP_ORASS"), QEL_W("|="), 2},    {QEL_W("EOP_LOR"), QEL_W("||"), 2},      {QEL_W("EOP_LAND"), QEL_W("&&"), 2},
+  {QEL_W("EOP_OR"), QEL_W("|"), 2},        {QEL_W("EOP_XOR"), QEL_W("^"), 2},       {QEL_W("EOP_AND"), QEL_W("&"), 2},
+  {QEL_W("EOP_EQU"), QEL_W("=="), 2},      {QEL_W("EOP_NEQ"), QEL_W("!="), 2},      {QEL_W("EOP_LT"), QEL_W("<"), 2},
+  {QEL_W("EOP_GT"), QEL_W(">"), 2},        {QEL_W("EOP_LEQ"), QEL_W("<="), 2},      {QEL_W("EOP_GEQ"), QEL_W(">="), 2},
+  {QEL_W("EOP_SHL"), QEL_W("<<"), 2},      {QEL_W("EOP_SHR"), QEL_W(">>"), 2},      {QEL_W("EOP_ADD"), QEL_W("+"), 2},
+  {QEL_W("EOP_SUB"), QEL_W("-"), 2},       {QEL_W("EOP_MUL"), QEL_W("*"), 2},       {QEL_W("EOP_DIV"), QEL_W("/"), 2},
+  {QEL_W("EOP_MOD"), QEL_W("%"), 2},       {QEL_W("EOP_PREINC"), QEL_W("++"), 1},   {QEL_W("EOP_PREDEC"), QEL_W("--"), 1},
+  {QEL_W("EOP_POS"), QEL_W("+"), 1},       {QEL_W("EOP_NEG"), QEL_W("-"), 1},       {QEL_W("EOP_LNOT"), QEL_W("!"), 1},
+  {QEL_W("EOP_NOT"), QEL_W("~"), 1},       {QEL_W("EOP_DRF"), QEL_W("*"), 1},       {QEL_W("EOP_ADR"), QEL_W("&"), 1},
+  {QEL_W("EOP_POSTINC"), QEL_W("++"), 1},  {QEL_W("EOP_POSTDEC"), QEL_W("--"), 1},  {QEL_W("EOP_IDX"), QEL_W("[]"), 2},
+  {QEL_W("EOP_PAR"), QEL_W("()"), 1},      {QEL_W("EOP_DFA"), QEL_W("."), 1},       {QEL_W("EOP_IFA"), QEL_W("->"), 1},
+  {QEL_W("EOP_TO_CHAR"), QEL_W(""), 1},    {QEL_W("EOP_TO_LONG"), QEL_W(""), 1},    {QEL_W("EOP_TO_ULONG"), QEL_W(""), 1},
+  {QEL_W("EOP_TO_BITFIELD"), QEL_W(""), 1},{QEL_W("EOP_TO_DOUBLE"), QEL_W(""), 1},  {QEL_W("EOP_TO_STRING"), QEL_W(""), 1},
 };
 // clang-format on
 static_assert(std::size(kOpcodes) == EOP_LAST + 1);
 
 constexpr size_t kOperatorField = 11;
 
-std::u16string displayText(LONG opcode) {
-  std::u16string name = kOpcodes[opcode].name, field;
-  if (opcode == EOP_END) return u"\t\t   (" + name + u")";
+std::basic_string<WCHAR> displayText(LONG opcode) {
+  std::basic_string<WCHAR> name = kOpcodes[opcode].name, field;
+  if (opcode == EOP_END) return QEL_W("\t\t   (") + name + QEL_W(")");
   if (opcode >= EOP_TO_CHAR) {
-    std::u16string target = name.substr(7);  // behind "EOP_TO_"
-    field = u"->" + target;
-    name = u"EOP(LPCTSTR)_TO_" + target;
+    std::basic_string<WCHAR> target = name.substr(7);  // behind "EOP_TO_"
+    field = QEL_W("->") + target;
+    name = QEL_W("EOP(LPCTSTR)_TO_") + target;
   } else if (opcode != EOP_NOP) {
-    field = u"'" + std::u16string(kOpcodes[opcode].operatorText) + u"'";
+    field = QEL_W("'") + std::basic_string<WCHAR>(kOpcodes[opcode].operatorText) + QEL_W("'");
   }
   field.resize(kOperatorField, u' ');
-  return field + u"(" + name + u")";
+  return field + QEL_W("(") + name + QEL_W(")");
 }
 
 }  // namespace
@@ -56,7 +56,7 @@ const OpcodeInfo* opcodeInfo(LONG opcode) {
 
 const WCHAR* opcodeDisplayText(LONG opcode) {
   static const auto texts = [] {
-    std::array<std::u16string, EOP_LAST + 1> all;
+    std::array<std::basic_string<WCHAR>, EOP_LAST + 1> all;
     for (LONG op = 0; op <= EOP_LAST; ++op) all[size_t(op)] = displayText(op);
     return all;
   }();

@@ -27,7 +27,7 @@ ULONG valueSize(LONG type) {
 
 // Code compiled so far holds pool addresses; a moved pool moves them along.
 void rebase(ExprContext* ctx, const BYTE* oldBase, ULONG oldUsed) {
-  auto begin = reinterpret_cast<uintptr_t>(oldBase), end = begin + oldUsed;
+  const uintptr_t begin = reinterpret_cast<uintptr_t>(oldBase), end = begin + oldUsed;
   for (LONG i = 0, n = DAGetSize(ctx->hCode); i < n; ++i) {
     ExprOperand& op = qel::expr::instrAt(ctx, i)->op;
     auto at = reinterpret_cast<uintptr_t>(op.pValue);

@@ -83,17 +83,17 @@ LONG scanOperator(SymContext* s, const OperatorRule* rules, const RuleIndex& ind
 }
 
 struct DottedWord {
-  std::u16string_view word;  // after the leading '.', in upper case
+  std::basic_string_view<WCHAR> word;  // after the leading '.', in upper case
   LONG code;
   int truth;  // .T. and .F.: 1 or 0; -1 for the logical operators
 };
 
 constexpr DottedWord kDottedWords[] = {
-    {u"AND.", SYM_LOGICAL_AND, -1}, {u"OR.", SYM_LOGICAL_OR, -1}, {u"NOT.", 33, -1}, {u"XOR.", 94, -1},
-    {u"T.", SYM_LONG, 1},           {u"F.", SYM_LONG, 0},
+    {QEL_W("AND."), SYM_LOGICAL_AND, -1}, {QEL_W("OR."), SYM_LOGICAL_OR, -1}, {QEL_W("NOT."), 33, -1}, {QEL_W("XOR."), 94, -1},
+    {QEL_W("T."), SYM_LONG, 1},           {QEL_W("F."), SYM_LONG, 0},
 };
 
-bool followsDot(const SymContext* s, std::u16string_view word) {
+bool followsDot(const SymContext* s, std::basic_string_view<WCHAR> word) {
   for (size_t i = 0; i < word.size(); ++i) {
     WCHAR c = peek(s, ULONG(1 + i));
     if ((c >= u'a' && c <= u'z' ? WCHAR(c - 0x20) : c) != word[i]) return false;

@@ -38,12 +38,12 @@ TS keepRange(TS ts, LONG from, LONG to) {
 template <class NextMatch>
 TS substitute(TS ts, const WCHAR* replacement, NextMatch nextMatch) {
   TSString temp{};
-  const std::u16string_view text(ts->pText, size_t(lengthOf(ts)));
+  const std::basic_string_view<WCHAR> text(ts->pText, size_t(lengthOf(ts)));
   size_t from = 0;
   bool ok = true;
   for (;;) {
     const auto [at, length] = nextMatch(text, from);
-    if (at == std::u16string_view::npos) break;
+    if (at == std::basic_string_view<WCHAR>::npos) break;
     if (at > from) ok = ok && TSAddStrN(&temp, text.data() + from, ULONG(at - from));
     if (replacement) ok = ok && TSAddStr(&temp, replacement);
     from = at + length;
@@ -129,16 +129,16 @@ TS QEL_CDECL TSATrim(TS ts) {
 
 TS QEL_CDECL TSChrSubst(TS ts, const WCHAR* pszSet, const WCHAR* pszReplacement) {
   if (lengthOf(ts) == 0) return ts;
-  const std::u16string_view set(pszSet);
-  return substitute(ts, pszReplacement, [set](std::u16string_view text, size_t from) {
+  const std::basic_string_view<WCHAR> set(pszSet);
+  return substitute(ts, pszReplacement, [set](std::basic_string_view<WCHAR> text, size_t from) {
     return Match{text.find_first_of(set, from), 1};
   });
 }
 
 TS QEL_CDECL TSStrSubst(TS ts, const WCHAR* pszPattern, const WCHAR* pszReplacement) {
-  const std::u16string_view pattern(pszPattern);
+  const std::basic_string_view<WCHAR> pattern(pszPattern);
   if (lengthOf(ts) == 0 || pattern.empty()) return ts;
-  return substitute(ts, pszReplacement, [pattern](std::u16string_view text, size_t from) {
+  return substitute(ts, pszReplacement, [pattern](std::basic_string_view<WCHAR> text, size_t from) {
     return Match{text.find(pattern, from), pattern.size()};
   });
 }
@@ -147,16 +147,16 @@ LONG QEL_CDECL TSStrPos(const TSString* ts, const WCHAR* pszPattern, LONG nStart
   const LONG length = lengthOf(ts);
   if (length == 0 || !*pszPattern || nStart < 0 || nStart > length || ts->pText[0] == 0) return -1;
   // The search runs over the text up to its first zero character.
-  const std::u16string_view text(ts->pText);
-  const size_t at = text.find(std::u16string_view(pszPattern), size_t(nStart));
-  return at == std::u16string_view::npos ? -1 : LONG(at);
+  const std::basic_string_view<WCHAR> text(ts->pText);
+  const size_t at = text.find(std::basic_string_view<WCHAR>(pszPattern), size_t(nStart));
+  return at == std::basic_string_view<WCHAR>::npos ? -1 : LONG(at);
 }
 
 LONG QEL_CDECL TSStrRPos(const TSString* ts, const WCHAR* pszPattern, LONG nLowest) {
-  const std::u16string_view text(ts->pText ? ts->pText : u"", size_t(lengthOf(ts))), pattern(pszPattern);
+  const std::basic_string_view<WCHAR> text(ts->pText ? ts->pText : QEL_W(""), size_t(lengthOf(ts))), pattern(pszPattern);
   const size_t lowest = nLowest < 0 ? 0 : size_t(nLowest);  // positions below 0 are never examined
   const size_t at = text.rfind(pattern);
-  return at == std::u16string_view::npos || at < lowest ? -1 : LONG(at);
+  return at == std::basic_string_view<WCHAR>::npos || at < lowest ? -1 : LONG(at);
 }
 
 LONG QEL_CDECL TSCmp(const TSString* a, const TSString* b) {

@@ -11,6 +11,10 @@
 #ifdef _WIN32
 
 #include <windows.h>
+/* The Microsoft runtime's wide formatting and locale functions. */
+#include <locale.h>
+#include <stdio.h>
+#include <wchar.h>
 #define QEL_W(s) L##s
 
 #else /* POSIX */
