@@ -15,11 +15,11 @@ namespace {
 struct Host {
   Host() {
     ExprInit(&ctx, 64, 256, 0, SYM_MODE_C, nullptr, 1, nullptr, nullptr, nullptr, 0, nullptr);
-    ExprDefineVar(&ctx, &x, u"x", EXT_Long);
-    ExprDefineVar(&ctx, &a, u"a", EXT_Long);
-    ExprDefineVar(&ctx, &b, u"b", EXT_Long);
-    ExprDefineVar(&ctx, &d, u"d", EXT_Double);
-    ExprDefineVar(&ctx, s, u"s", EXT_String);
+    ExprDefineVar(&ctx, &x, QEL_W("x"), EXT_Long);
+    ExprDefineVar(&ctx, &a, QEL_W("a"), EXT_Long);
+    ExprDefineVar(&ctx, &b, QEL_W("b"), EXT_Long);
+    ExprDefineVar(&ctx, &d, QEL_W("d"), EXT_Double);
+    ExprDefineVar(&ctx, s, QEL_W("s"), EXT_String);
   }
   ~Host() {
     ExprRelease(&ctx);
@@ -36,7 +36,7 @@ struct Host {
   TS s = TSNew();
 };
 
-constexpr const char16_t* kNumeric = u"x = (a * 3 + b / 7 - (a << 2)) % 1000 + (a > b && b != 0)";
+constexpr const char16_t* kNumeric = QEL_W("x = (a * 3 + b / 7 - (a << 2)) % 1000 + (a > b && b != 0)");
 
 void run(benchmark::State& state, const char16_t* text) {
   Host host;
@@ -49,8 +49,12 @@ void run(benchmark::State& state, const char16_t* text) {
 }
 
 void BM_EvaluateNumeric(benchmark::State& state) { run(state, kNumeric); }
-void BM_EvaluateMixed(benchmark::State& state) { run(state, u"d = d * 0.5 + a / 3 + b * 1.5 - (d < a)"); }
-void BM_EvaluateString(benchmark::State& state) { run(state, u"s = \"value \" + 'x' + \" and more text\""); }
+void BM_EvaluateMixed(benchmark::State& state) {
+  run(state, QEL_W("d = d * 0.5 + a / 3 + b * 1.5 - (d < a)"));
+}
+void BM_EvaluateString(benchmark::State& state) {
+  run(state, QEL_W("s = \"value \" + 'x' + \" and more text\""));
+}
 
 void BM_NativeNumeric(benchmark::State& state) {
   LONG x = 0, a = 12345, b = 678;

@@ -14,24 +14,27 @@
 
 namespace {
 
-std::vector<std::u16string> makeSource(size_t totalChars) {
+std::vector<std::basic_string<WCHAR>> makeSource(size_t totalChars) {
   static const char16_t* const kPieces[] = {
-      u"counter", u"total_sum", u"x",  u"idx2", u"value", u"42", u"3.14159", u"0x1F",
-      u"65536",   u"+",         u"-",  u"*",    u"/",     u"+=", u"<<=",     u"==",
-      u"!=",      u"&&",        u"||", u"(",    u")",     u",",  u"->",      u"\"text with \\t escape\"",
-      u"'c'",     u"[",         u"]",
+      QEL_W("counter"), QEL_W("total_sum"), QEL_W("x"),       QEL_W("idx2"),
+      QEL_W("value"),   QEL_W("42"),        QEL_W("3.14159"), QEL_W("0x1F"),
+      QEL_W("65536"),   QEL_W("+"),         QEL_W("-"),       QEL_W("*"),
+      QEL_W("/"),       QEL_W("+="),        QEL_W("<<="),     QEL_W("=="),
+      QEL_W("!="),      QEL_W("&&"),        QEL_W("||"),      QEL_W("("),
+      QEL_W(")"),       QEL_W(","),         QEL_W("->"),      QEL_W("\"text with \\t escape\""),
+      QEL_W("'c'"),     QEL_W("["),         QEL_W("]"),
   };
   std::mt19937 rng(12345);
   std::uniform_int_distribution<size_t> pick(0, std::size(kPieces) - 1);
-  std::vector<std::u16string> lines;
+  std::vector<std::basic_string<WCHAR>> lines;
   size_t chars = 0;
   while (chars < totalChars) {
-    std::u16string line;
+    std::basic_string<WCHAR> line;
     while (line.size() < 80) {
       line += kPieces[pick(rng)];
       line += u' ';
     }
-    if (lines.size() % 10 == 0) line += u"// a comment at the end";
+    if (lines.size() % 10 == 0) line += QEL_W("// a comment at the end");
     chars += line.size();
     lines.push_back(std::move(line));
   }
@@ -39,7 +42,7 @@ std::vector<std::u16string> makeSource(size_t totalChars) {
 }
 
 void BM_ScanSource(benchmark::State& state) {
-  const std::vector<std::u16string> lines = makeSource(10u << 20);
+  const std::vector<std::basic_string<WCHAR>> lines = makeSource(10u << 20);
   size_t chars = 0;
   for (const auto& l : lines) chars += l.size();
   SymContext scanner{};

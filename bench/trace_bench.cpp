@@ -36,18 +36,18 @@ TraceObject& traceObject() {
   static TraceObject t = [] {
     TraceObject object{};
     HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QelTraceBench", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\QelTraceBench"), 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &key, nullptr);
     const DWORD on = 1, levels = 0x3F, noLimit = 0;
-    RegSetValueExW(key, u"TRACEFILE", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), 4);
-    RegSetValueExW(key, u"TRACELEVEL", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&levels), 4);
-    RegSetValueExW(key, u"TRACESIZE", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&noLimit), 4);
-    std::u16string path;
+    RegSetValueExW(key, QEL_W("TRACEFILE"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), 4);
+    RegSetValueExW(key, QEL_W("TRACELEVEL"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&levels), 4);
+    RegSetValueExW(key, QEL_W("TRACESIZE"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&noLimit), 4);
+    std::basic_string<WCHAR> path;
     for (char c : scratch() + "/") path += char16_t(c);
-    RegSetValueExW(key, u"TRACEPATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+    RegSetValueExW(key, QEL_W("TRACEPATH"), 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
                    DWORD((path.size() + 1) * 2));
     RegCloseKey(key);
-    TraceInit(&object, u"SOFTWARE\\QelTraceBench", u"bench", 0);
+    TraceInit(&object, QEL_W("SOFTWARE\\QelTraceBench"), QEL_W("bench"), 0);
     return object;
   }();
   return t;
@@ -56,7 +56,8 @@ TraceObject& traceObject() {
 void TraceToFile(benchmark::State& state) {
   TraceObject& t = traceObject();
   int i = 0;
-  for (auto _ : state) TraceVA(&t, 2, u"record %d of the trace benchmark, a line of ordinary length", i++);
+  for (auto _ : state)
+    TraceVA(&t, 2, QEL_W("record %d of the trace benchmark, a line of ordinary length"), i++);
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(TraceToFile);

@@ -115,7 +115,8 @@ std::optional<std::vector<BYTE>> parseData(DWORD type, std::string_view text) {
   if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
     std::basic_string<WCHAR> wide = fromUtf8(text);
     if (type == REG_MULTI_SZ) {
-      for (size_t at; (at = wide.find(QEL_W("\\0"))) != std::basic_string<WCHAR>::npos;) wide.replace(at, 2, 1, 0);
+      for (size_t at; (at = wide.find(QEL_W("\\0"))) != std::basic_string<WCHAR>::npos;)
+        wide.replace(at, 2, 1, 0);
       if (!wide.empty()) wide.push_back(0);  // the list ends with an empty string
     }
     wide.push_back(0);

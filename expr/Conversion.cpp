@@ -2,10 +2,10 @@
  * Which operand of a binary operator is converted, and to what: the
  * conversion whose opcode ranks lower wins, "no conversion" ranking lowest.
  */
-#include <initializer_list>
 #include <qel/wcrt.h>
 
 #include <cstring>
+#include <initializer_list>
 
 #include "expr/Compiler.h"
 #include "frame/ResultCodes.h"

@@ -28,19 +28,19 @@ struct Storage {
 };
 
 void define(ExprContext& ctx, Storage& st, TS s, TD t) {
-  ExprDefineVar(&ctx, &st.c, u"c", EXT_Char);
-  ExprDefineVar(&ctx, &st.l, u"x", EXT_Long);
-  ExprDefineVar(&ctx, &st.u, u"u", EXT_ULong);
-  ExprDefineVar(&ctx, &st.d, u"d", EXT_Double);
-  ExprDefineVar(&ctx, &st.bits, u"bf", EXT_BitField);
-  ExprDefineVar(&ctx, s, u"s", EXT_String);
-  ExprDefineVar(&ctx, t, u"t", EXT_Date);
-  ExprDefineVar(&ctx, st.array, u"arr", EXT_Long);
-  ExprDefineConst(&ctx, &st.l, u"k", EXT_Long);
-  ExprDefineFn(&ctx, (void*)&dummy, u"f", EXT_Double, 2, EXT_Long, EXT_Double);
-  ExprDefineFn(&ctx, (void*)&dummy, u"g", EXT_Long, 0);
-  ExprDefineFn(&ctx, (void*)&dummy, u"any", EXT_String, 3, EXT_Unknown, EXT_String, EXT_Date);
-  ExprDefineFn(&ctx, (void*)&dummy, u"v", EXT_Void, 1, EXT_Char);
+  ExprDefineVar(&ctx, &st.c, QEL_W("c"), EXT_Char);
+  ExprDefineVar(&ctx, &st.l, QEL_W("x"), EXT_Long);
+  ExprDefineVar(&ctx, &st.u, QEL_W("u"), EXT_ULong);
+  ExprDefineVar(&ctx, &st.d, QEL_W("d"), EXT_Double);
+  ExprDefineVar(&ctx, &st.bits, QEL_W("bf"), EXT_BitField);
+  ExprDefineVar(&ctx, s, QEL_W("s"), EXT_String);
+  ExprDefineVar(&ctx, t, QEL_W("t"), EXT_Date);
+  ExprDefineVar(&ctx, st.array, QEL_W("arr"), EXT_Long);
+  ExprDefineConst(&ctx, &st.l, QEL_W("k"), EXT_Long);
+  ExprDefineFn(&ctx, (void*)&dummy, QEL_W("f"), EXT_Double, 2, EXT_Long, EXT_Double);
+  ExprDefineFn(&ctx, (void*)&dummy, QEL_W("g"), EXT_Long, 0);
+  ExprDefineFn(&ctx, (void*)&dummy, QEL_W("any"), EXT_String, 3, EXT_Unknown, EXT_String, EXT_Date);
+  ExprDefineFn(&ctx, (void*)&dummy, QEL_W("v"), EXT_Void, 1, EXT_Char);
 }
 
 }  // namespace
@@ -49,15 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const uint8_t options = data[0];
   ExprContext ctx;
-  if (ExprInit(&ctx, 16, 64, options & 0x04, options & 0x03, (options & 0x08) ? u";," : nullptr, 1, nullptr,
-               nullptr, nullptr, 0, nullptr) != 0)
+  if (ExprInit(&ctx, 16, 64, options & 0x04, options & 0x03, (options & 0x08) ? QEL_W(";,") : nullptr, 1,
+               nullptr, nullptr, nullptr, 0, nullptr) != 0)
     abort();
   Storage st;
   TS s = TSNew();
   TD t = TDNew();
   define(ctx, st, s, t);
   const LONG required = (options >> 4) % 10;
-  std::u16string line;
+  std::basic_string<WCHAR> line;
   for (size_t i = 1; i <= size; ++i) {
     if (i < size && data[i] != '\n') {
       line += WCHAR(data[i] ? data[i] : ' ');

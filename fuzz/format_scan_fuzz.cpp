@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (code == FSC_EOL) break;
     if (s.nColumnNo == before || calls > end || code < FSC_DOUBLE || code > FSC_CONSTANT) abort();
     if (FScIsPlaceholder(code) && s.nAlphaLen + 1 < alphaMax) {  // a whole placeholder, not cut short
-      const LONG n = FMFormatStr(s.pszAlpha, LONG(s.nAlphaLen), u"1", out.data());
+      const LONG n = FMFormatStr(s.pszAlpha, LONG(s.nAlphaLen), QEL_W("1"), out.data());
       const LONG expected = code == FSC_CHAR || code == FSC_VARIANT ? 1 : LONG(s.nAlphaLen);
       if (n != expected) abort();
     }

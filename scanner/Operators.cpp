@@ -89,8 +89,12 @@ struct DottedWord {
 };
 
 constexpr DottedWord kDottedWords[] = {
-    {QEL_W("AND."), SYM_LOGICAL_AND, -1}, {QEL_W("OR."), SYM_LOGICAL_OR, -1}, {QEL_W("NOT."), 33, -1}, {QEL_W("XOR."), 94, -1},
-    {QEL_W("T."), SYM_LONG, 1},           {QEL_W("F."), SYM_LONG, 0},
+    {QEL_W("AND."), SYM_LOGICAL_AND, -1},
+    {QEL_W("OR."), SYM_LOGICAL_OR, -1},
+    {QEL_W("NOT."), 33, -1},
+    {QEL_W("XOR."), 94, -1},
+    {QEL_W("T."), SYM_LONG, 1},
+    {QEL_W("F."), SYM_LONG, 0},
 };
 
 bool followsDot(const SymContext* s, std::basic_string_view<WCHAR> word) {

@@ -153,7 +153,8 @@ LONG QEL_CDECL TSStrPos(const TSString* ts, const WCHAR* pszPattern, LONG nStart
 }
 
 LONG QEL_CDECL TSStrRPos(const TSString* ts, const WCHAR* pszPattern, LONG nLowest) {
-  const std::basic_string_view<WCHAR> text(ts->pText ? ts->pText : QEL_W(""), size_t(lengthOf(ts))), pattern(pszPattern);
+  const std::basic_string_view<WCHAR> text(ts->pText ? ts->pText : QEL_W(""), size_t(lengthOf(ts))),
+      pattern(pszPattern);
   const size_t lowest = nLowest < 0 ? 0 : size_t(nLowest);  // positions below 0 are never examined
   const size_t at = text.rfind(pattern);
   return at == std::basic_string_view<WCHAR>::npos || at < lowest ? -1 : LONG(at);

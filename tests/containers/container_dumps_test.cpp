@@ -39,7 +39,7 @@ std::string nodeLine(int depth, const char* label, const BTNode* n, char balance
 }
 
 TEST_F(DumpTest, TreeAndListDumps) {
-  configure({{u"TRACEFILE", DWORD(1)}, {u"TRACELEVEL", DWORD(0x1F)}});
+  configure({{QEL_W("TRACEFILE"), DWORD(1)}, {QEL_W("TRACELEVEL"), DWORD(0x1F)}});
   init(TraceObj);
   const std::string file = narrowName(TraceObj.szFileName);
 

@@ -14,15 +14,16 @@ SYSTEMTIME at(int y, int m, int d, int h = 0, int mi = 0, int s = 0, int ms = 0,
   return SYSTEMTIME{WORD(y), WORD(m), WORD(dow), WORD(d), WORD(h), WORD(mi), WORD(s), WORD(ms)};
 }
 
-std::u16string localeItem(LCTYPE item) {
+std::basic_string<WCHAR> localeItem(LCTYPE item) {
   WCHAR buffer[100];
-  return GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, item, buffer, 100) ? std::u16string(buffer) : u"";
+  return GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, item, buffer, 100) ? std::basic_string<WCHAR>(buffer)
+                                                                  : QEL_W("");
 }
 
-std::u16string format(const SYSTEMTIME& v, const WCHAR* datePicture, const WCHAR* timePicture) {
+std::basic_string<WCHAR> format(const SYSTEMTIME& v, const WCHAR* datePicture, const WCHAR* timePicture) {
   LONG size = 0;
   EXPECT_EQ(TDToString(&v, datePicture, timePicture, nullptr, &size), nullptr);
-  std::u16string text(size_t(size), u'#');
+  std::basic_string<WCHAR> text(size_t(size), u'#');
   LONG given = size;
   EXPECT_EQ(TDToString(&v, datePicture, timePicture, text.data(), &given), text.data());
   EXPECT_EQ(given, size);  // left as it was
@@ -31,22 +32,22 @@ std::u16string format(const SYSTEMTIME& v, const WCHAR* datePicture, const WCHAR
   return text;
 }
 
-std::u16string platformDate(const SYSTEMTIME& v, DWORD flags, const WCHAR* picture) {
+std::basic_string<WCHAR> platformDate(const SYSTEMTIME& v, DWORD flags, const WCHAR* picture) {
   WCHAR buffer[100];
   int n = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, flags, &v, picture, buffer, 100);
-  return std::u16string(buffer, size_t(n > 0 ? n - 1 : 0));
+  return std::basic_string<WCHAR>(buffer, size_t(n > 0 ? n - 1 : 0));
 }
 
-std::u16string platformTime(const SYSTEMTIME& v, DWORD flags, const WCHAR* picture) {
+std::basic_string<WCHAR> platformTime(const SYSTEMTIME& v, DWORD flags, const WCHAR* picture) {
   WCHAR buffer[100];
   int n = GetTimeFormatW(LOCALE_SYSTEM_DEFAULT, flags, &v, picture, buffer, 100);
-  return std::u16string(buffer, size_t(n > 0 ? n - 1 : 0));
+  return std::basic_string<WCHAR>(buffer, size_t(n > 0 ? n - 1 : 0));
 }
 
 TEST(DateToString, PartsAndSizeProtocol) {
   const SYSTEMTIME v = at(2026, 12, 6, 17, 5, 9);
-  const std::u16string date = platformDate(v, LOCALE_NOUSEROVERRIDE, nullptr);
-  const std::u16string time = platformTime(v, LOCALE_NOUSEROVERRIDE, nullptr);
+  const std::basic_string<WCHAR> date = platformDate(v, LOCALE_NOUSEROVERRIDE, nullptr);
+  const std::basic_string<WCHAR> time = platformTime(v, LOCALE_NOUSEROVERRIDE, nullptr);
   ASSERT_FALSE(date.empty());
   ASSERT_FALSE(time.empty());
 
@@ -54,10 +55,10 @@ TEST(DateToString, PartsAndSizeProtocol) {
   EXPECT_EQ(TDToString(&v, nullptr, nullptr, nullptr, &size), nullptr);
   EXPECT_EQ(size, LONG(date.size() + time.size() + 1));
   EXPECT_EQ(format(v, nullptr, nullptr), date + time);  // run together, nothing between
-  EXPECT_EQ(format(v, QEL_W("yyyy-MM-dd"), nullptr), u"2026-12-06");
-  EXPECT_EQ(format(v, nullptr, QEL_W("HH.mm")), u"17.05");
-  EXPECT_EQ(format(v, QEL_W("d.M. "), QEL_W("H:mm")), u"6.12. 17:05");
-  EXPECT_EQ(format(v, QEL_W(""), QEL_W("")), u"");
+  EXPECT_EQ(format(v, QEL_W("yyyy-MM-dd"), nullptr), QEL_W("2026-12-06"));
+  EXPECT_EQ(format(v, nullptr, QEL_W("HH.mm")), QEL_W("17.05"));
+  EXPECT_EQ(format(v, QEL_W("d.M. "), QEL_W("H:mm")), QEL_W("6.12. 17:05"));
+  EXPECT_EQ(format(v, QEL_W(""), QEL_W("")), QEL_W(""));
 
   // One character short: nothing is written, the needed count comes back.
   WCHAR buffer[64];
@@ -69,11 +70,11 @@ TEST(DateToString, PartsAndSizeProtocol) {
   EXPECT_EQ(TDToString(&v, QEL_W("yyyy"), nullptr, buffer, nullptr), nullptr);
   // A value the formatter refuses gives empty parts.
   const SYSTEMTIME invalid = at(2023, 2, 30, 25);
-  EXPECT_EQ(format(invalid, QEL_W("d"), QEL_W("H")), u"");
+  EXPECT_EQ(format(invalid, QEL_W("d"), QEL_W("H")), QEL_W(""));
 }
 
 struct ParseCase {
-  std::u16string text;
+  std::basic_string<WCHAR> text;
   const WCHAR* picture;
   bool ok;
   SYSTEMTIME expected;
@@ -82,38 +83,38 @@ struct ParseCase {
 TEST(DateFromString, AcceptanceAndFailures) {
   // clang-format off
   const ParseCase cases[] = {
-      {u"04.12.2026", QEL_W("dd.MM.yyyy"), true, at(2026, 12, 4)},
-      {u"4/12/2026", QEL_W("dd.MM.yyyy"), false, {}},
-      {u"041226", QEL_W("ddMMyy"), true, at(1926, 12, 4)},
-      {u"12:30", QEL_W("hh:mm"), false, {}},
-      {u"12:30", QEL_W("HH:mm"), true, at(0, 0, 0, 12, 30)},
-      {u"11:59:59", QEL_W("h:m:s"), true, at(0, 0, 0, 11, 59, 59)},
-      {u"31.02.2023", QEL_W("dd.MM.yyyy"), true, at(2023, 2, 31)},
-      {u"anything", QEL_W(""), true, at(0, 0, 0)},
-      {u"10:30 PM", QEL_W("HH:mm tt"), true, at(0, 0, 0, 10, 30)},
-      {u"01.01.2000 trailing", QEL_W("dd.MM.yyyy"), true, at(2000, 1, 1)},
-      {u"00.01.2000", QEL_W("dd.MM.yyyy"), false, {}},
-      {u"32.01.2000", QEL_W("dd.MM.yyyy"), false, {}},
-      {u"01.13.2000", QEL_W("dd.MM.yyyy"), false, {}},
-      {u"01.00.2000", QEL_W("dd.MM.yyyy"), false, {}},
-      {u"24:00", QEL_W("HH:mm"), false, {}},
-      {u"23:60", QEL_W("HH:mm"), false, {}},
-      {u"23:59:60", QEL_W("HH:mm:ss"), false, {}},
-      {u"00:00:00", QEL_W("HH:mm:ss"), true, at(0, 0, 0)},
+      {QEL_W("04.12.2026"), QEL_W("dd.MM.yyyy"), true, at(2026, 12, 4)},
+      {QEL_W("4/12/2026"), QEL_W("dd.MM.yyyy"), false, {}},
+      {QEL_W("041226"), QEL_W("ddMMyy"), true, at(1926, 12, 4)},
+      {QEL_W("12:30"), QEL_W("hh:mm"), false, {}},
+      {QEL_W("12:30"), QEL_W("HH:mm"), true, at(0, 0, 0, 12, 30)},
+      {QEL_W("11:59:59"), QEL_W("h:m:s"), true, at(0, 0, 0, 11, 59, 59)},
+      {QEL_W("31.02.2023"), QEL_W("dd.MM.yyyy"), true, at(2023, 2, 31)},
+      {QEL_W("anything"), QEL_W(""), true, at(0, 0, 0)},
+      {QEL_W("10:30 PM"), QEL_W("HH:mm tt"), true, at(0, 0, 0, 10, 30)},
+      {QEL_W("01.01.2000 trailing"), QEL_W("dd.MM.yyyy"), true, at(2000, 1, 1)},
+      {QEL_W("00.01.2000"), QEL_W("dd.MM.yyyy"), false, {}},
+      {QEL_W("32.01.2000"), QEL_W("dd.MM.yyyy"), false, {}},
+      {QEL_W("01.13.2000"), QEL_W("dd.MM.yyyy"), false, {}},
+      {QEL_W("01.00.2000"), QEL_W("dd.MM.yyyy"), false, {}},
+      {QEL_W("24:00"), QEL_W("HH:mm"), false, {}},
+      {QEL_W("23:60"), QEL_W("HH:mm"), false, {}},
+      {QEL_W("23:59:60"), QEL_W("HH:mm:ss"), false, {}},
+      {QEL_W("00:00:00"), QEL_W("HH:mm:ss"), true, at(0, 0, 0)},
       // Digits are found past any other characters; their count is limited.
-      {u"x7y8", QEL_W("dM"), true, at(0, 8, 7)}, {u"20261204", QEL_W("yyyyMMdd"), true, at(2026, 12, 4)},
-      {u"5", QEL_W("y"), true, at(1905, 0, 0)}, {u"", QEL_W("yy"), true, at(1900, 0, 0)},
-      {u"123456", QEL_W("yyy"), true, at(1234, 0, 0)},
+      {QEL_W("x7y8"), QEL_W("dM"), true, at(0, 8, 7)}, {QEL_W("20261204"), QEL_W("yyyyMMdd"), true, at(2026, 12, 4)},
+      {QEL_W("5"), QEL_W("y"), true, at(1905, 0, 0)}, {QEL_W(""), QEL_W("yy"), true, at(1900, 0, 0)},
+      {QEL_W("123456"), QEL_W("yyy"), true, at(1234, 0, 0)},
       // A second element of a kind already read is passed over.
-      {u"1.2.3", QEL_W("d.d.M"), false, {}},
-      {u"1..3", QEL_W("d.d.M"), true, at(0, 3, 1)},
-      {u"6 7", QEL_W("H h"), true, at(0, 0, 0, 6)},
-      {u"a", QEL_W("b"), false, {}},
-      {u"", QEL_W("x"), false, {}},
-      {u"'x'", QEL_W("'x'"), true, at(0, 0, 0)},
+      {QEL_W("1.2.3"), QEL_W("d.d.M"), false, {}},
+      {QEL_W("1..3"), QEL_W("d.d.M"), true, at(0, 3, 1)},
+      {QEL_W("6 7"), QEL_W("H h"), true, at(0, 0, 0, 6)},
+      {QEL_W("a"), QEL_W("b"), false, {}},
+      {QEL_W(""), QEL_W("x"), false, {}},
+      {QEL_W("'x'"), QEL_W("'x'"), true, at(0, 0, 0)},
       // The era reads nothing: the text must go on with what follows it.
-      {u" 2026", QEL_W("gg yyyy"), true, at(2026, 0, 0)},
-      {u"A.D. 2026", QEL_W("gg yyyy"), false, {}},
+      {QEL_W(" 2026"), QEL_W("gg yyyy"), true, at(2026, 0, 0)},
+      {QEL_W("A.D. 2026"), QEL_W("gg yyyy"), false, {}},
   };
   // clang-format on
   for (const ParseCase& c : cases) {
@@ -139,12 +140,12 @@ TEST(DateFromString, AcceptanceAndFailures) {
 TEST(DateFromString, NamesOfTheSystemLocale) {
   for (int k = 1; k <= 7; ++k) {
     for (LCTYPE first : {LOCALE_SDAYNAME1, LOCALE_SABBREVDAYNAME1}) {
-      std::u16string name = localeItem(first + LCTYPE(k - 1));
-      std::u16string upper;
+      std::basic_string<WCHAR> name = localeItem(first + LCTYPE(k - 1));
+      std::basic_string<WCHAR> upper;
       for (char16_t c : name) upper += c < 0x80 && c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
       SYSTEMTIME v{};
       const WCHAR* picture = first == LOCALE_SDAYNAME1 ? QEL_W("dddd") : QEL_W("ddd");
-      ASSERT_NE(TDFromString((u"  " + upper).c_str(), picture, &v), nullptr);
+      ASSERT_NE(TDFromString((QEL_W("  ") + upper).c_str(), picture, &v), nullptr);
       EXPECT_EQ(v.wDayOfWeek, k % 7) << std::string(name.begin(), name.end());
     }
   }
@@ -169,8 +170,8 @@ TEST(DateFromString, NamesOfTheSystemLocale) {
 }
 
 TEST(DateText, RoundTripsOverManyDates) {
-  const std::u16string shortDate = localeItem(LOCALE_SSHORTDATE);
-  const std::u16string longDate = localeItem(LOCALE_SLONGDATE);
+  const std::basic_string<WCHAR> shortDate = localeItem(LOCALE_SSHORTDATE);
+  const std::basic_string<WCHAR> longDate = localeItem(LOCALE_SLONGDATE);
   struct Pictures {
     const WCHAR* date;
     const WCHAR* time;  // null: the date alone
@@ -188,9 +189,10 @@ TEST(DateText, RoundTripsOverManyDates) {
     SYSTEMTIME probe = v;
     const WORD dayOfWeek = TDGetDayOfWeek(&probe);
     for (const Pictures& p : pictures) {
-      const std::u16string text = format(v, p.date, p.time ? p.time : QEL_W(""));
-      const std::u16string picture = std::u16string(p.date) + (p.time ? p.time : u"");
-      const bool hasDayName = picture.find(u"ddd") != std::u16string::npos;
+      const std::basic_string<WCHAR> text = format(v, p.date, p.time ? p.time : QEL_W(""));
+      const std::basic_string<WCHAR> picture =
+          std::basic_string<WCHAR>(p.date) + (p.time ? p.time : QEL_W(""));
+      const bool hasDayName = picture.find(QEL_W("ddd")) != std::basic_string<WCHAR>::npos;
       SYSTEMTIME back{};
       ASSERT_NE(TDFromString(text.c_str(), picture.c_str(), &back), nullptr)
           << std::string(text.begin(), text.end());

@@ -44,21 +44,21 @@ struct ExprHost {
         0u);
     s = TSNew();
     t = TDNew();
-    for (auto [name, value, type] : {std::tuple{u"x", (void*)&x, EXT_Long},
-                                     {u"a", &a, EXT_Long},
-                                     {u"b", &b, EXT_Long},
-                                     {u"n", &n, EXT_Long},
-                                     {u"u", &u, EXT_ULong},
-                                     {u"d", &d, EXT_Double},
-                                     {u"c", &c, EXT_Char},
-                                     {u"bf", &bf, EXT_BitField},
-                                     {u"s", s, EXT_String},
-                                     {u"t", t, EXT_Date}})
+    for (auto [name, value, type] : {std::tuple{QEL_W("x"), (void*)&x, EXT_Long},
+                                     {QEL_W("a"), &a, EXT_Long},
+                                     {QEL_W("b"), &b, EXT_Long},
+                                     {QEL_W("n"), &n, EXT_Long},
+                                     {QEL_W("u"), &u, EXT_ULong},
+                                     {QEL_W("d"), &d, EXT_Double},
+                                     {QEL_W("c"), &c, EXT_Char},
+                                     {QEL_W("bf"), &bf, EXT_BitField},
+                                     {QEL_W("s"), s, EXT_String},
+                                     {QEL_W("t"), t, EXT_Date}})
       EXPECT_EQ(ExprDefineVar(&ctx, value, name, type), 0u);
-    EXPECT_EQ(ExprDefineConst(&ctx, &k, u"k", EXT_Long), 0u);
-    EXPECT_EQ(ExprDefineFn(&ctx, (void*)&f, u"f", EXT_Double, 2, EXT_Long, EXT_Double), 0u);
-    EXPECT_EQ(ExprDefineFn(&ctx, (void*)&g, u"g", EXT_Long, 0), 0u);
-    EXPECT_EQ(ExprDefineFn(&ctx, (void*)&any, u"any", EXT_Long, 1, EXT_Unknown), 0u);
+    EXPECT_EQ(ExprDefineConst(&ctx, &k, QEL_W("k"), EXT_Long), 0u);
+    EXPECT_EQ(ExprDefineFn(&ctx, (void*)&f, QEL_W("f"), EXT_Double, 2, EXT_Long, EXT_Double), 0u);
+    EXPECT_EQ(ExprDefineFn(&ctx, (void*)&g, QEL_W("g"), EXT_Long, 0), 0u);
+    EXPECT_EQ(ExprDefineFn(&ctx, (void*)&any, QEL_W("any"), EXT_Long, 1, EXT_Unknown), 0u);
   }
   ~ExprHost() {
     ExprRelease(&ctx);
@@ -68,7 +68,7 @@ struct ExprHost {
   ExprHost(const ExprHost&) = delete;
   ExprHost& operator=(const ExprHost&) = delete;
 
-  DWORD compile(const std::u16string& text, LONG required = 0) {
+  DWORD compile(const std::basic_string<WCHAR>& text, LONG required = 0) {
     text_ = text;
     constant = -1;
     type = -1;
@@ -77,7 +77,7 @@ struct ExprHost {
 
   // Compiles and evaluates: "L:-3", "U:7", "D:1.5", "C:65", "S:text",
   // "B:0x0000000100000000", "T:2024-02-29" or the failure "E:80020012".
-  std::string run(const std::u16string& text) {
+  std::string run(const std::basic_string<WCHAR>& text) {
     char out[64];
     DWORD rc = compile(text);
     LONG depth = ctx.nStackDepth;
@@ -122,7 +122,7 @@ struct ExprHost {
   std::string literal(const ExprOperand& op) {
     char out[64];
     switch (op.nType) {
-      case EXT_Char: return "'" + narrow(std::u16string(1, *static_cast<WCHAR*>(op.pValue))) + "'";
+      case EXT_Char: return "'" + narrow(std::basic_string<WCHAR>(1, *static_cast<WCHAR*>(op.pValue))) + "'";
       case EXT_Long: std::snprintf(out, sizeof out, "%d", *static_cast<LONG*>(op.pValue)); return out;
       case EXT_ULong: std::snprintf(out, sizeof out, "%uu", *static_cast<ULONG*>(op.pValue)); return out;
       case EXT_Double: std::snprintf(out, sizeof out, "%g", *static_cast<double*>(op.pValue)); return out;
@@ -161,7 +161,7 @@ struct ExprHost {
   LONG start = -1, constant = -1, type = -1;
 
  private:
-  std::u16string text_;
+  std::basic_string<WCHAR> text_;
 };
 
 }  // namespace qel::test

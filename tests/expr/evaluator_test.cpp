@@ -21,12 +21,12 @@ struct Evaluation : ExprHost {
   Evaluation() {
     x = 10, a = -7, b = 2, n = 3, u = 0, d = 2.5, c = 65535;
     bf = {0, 1};
-    TSSetStr(s, u"ab");
+    TSSetStr(s, QEL_W("ab"));
     TDSetTime(t, 2024, 1, 31, 0, 0, 0, 0);
     TDSetInterval(iv, 0, 1, 0, 0, 0, 0, 0);
-    EXPECT_EQ(ExprDefineVar(&ctx, &nan, u"nan", EXT_Double), 0u);
-    EXPECT_EQ(ExprDefineVar(&ctx, iv, u"iv", EXT_Date), 0u);
-    EXPECT_EQ(ExprDefineVar(&ctx, arr, u"arr", EXT_Long), 0u);
+    EXPECT_EQ(ExprDefineVar(&ctx, &nan, QEL_W("nan"), EXT_Double), 0u);
+    EXPECT_EQ(ExprDefineVar(&ctx, iv, QEL_W("iv"), EXT_Date), 0u);
+    EXPECT_EQ(ExprDefineVar(&ctx, arr, QEL_W("arr"), EXT_Long), 0u);
   }
   ~Evaluation() { TDFree(iv); }
   double nan = std::nan("");
@@ -42,54 +42,54 @@ struct RunCase {
 // clang-format off
 const RunCase kRunCases[] = {
   // Long: truncating division, remainder with the dividend's sign, wrapping.
-  {u"a / b", "L:-3"}, {u"a % b", "L:-1"}, {u"-7 / 2", "L:-3"}, {u"x * a + n", "L:-67"},
-  {u"-2147483647 - 1 - 1", "L:2147483647"}, {u"(-2147483647 - 1) / -1", "L:-2147483648"},
-  {u"(-2147483647 - 1) % -1", "L:0"}, {u"a >> 1", "L:-4"}, {u"1 << 33", "L:2"}, {u"x << -1", "L:0"},
-  {u"x & 6 | 1 ^ 3", "L:2"}, {u"~x", "L:-11"}, {u"-x", "L:-10"}, {u"+a", "L:-7"},
-  {u"x && 0", "L:0"}, {u"x || 0", "L:1"}, {u"!x", "L:0"}, {u"!0", "L:1"},
-  {u"a < b", "L:1"}, {u"a > b", "L:0"}, {u"a <= -7", "L:1"}, {u"a >= -6", "L:0"}, {u"x == 10", "L:1"}, {u"x != 10", "L:0"},
+  {QEL_W("a / b"), "L:-3"}, {QEL_W("a % b"), "L:-1"}, {QEL_W("-7 / 2"), "L:-3"}, {QEL_W("x * a + n"), "L:-67"},
+  {QEL_W("-2147483647 - 1 - 1"), "L:2147483647"}, {QEL_W("(-2147483647 - 1) / -1"), "L:-2147483648"},
+  {QEL_W("(-2147483647 - 1) % -1"), "L:0"}, {QEL_W("a >> 1"), "L:-4"}, {QEL_W("1 << 33"), "L:2"}, {QEL_W("x << -1"), "L:0"},
+  {QEL_W("x & 6 | 1 ^ 3"), "L:2"}, {QEL_W("~x"), "L:-11"}, {QEL_W("-x"), "L:-10"}, {QEL_W("+a"), "L:-7"},
+  {QEL_W("x && 0"), "L:0"}, {QEL_W("x || 0"), "L:1"}, {QEL_W("!x"), "L:0"}, {QEL_W("!0"), "L:1"},
+  {QEL_W("a < b"), "L:1"}, {QEL_W("a > b"), "L:0"}, {QEL_W("a <= -7"), "L:1"}, {QEL_W("a >= -6"), "L:0"}, {QEL_W("x == 10"), "L:1"}, {QEL_W("x != 10"), "L:0"},
   // ULong and Char: unsigned, at their width.
-  {u"u - 1", "U:4294967295"}, {u"40000 - 50000", "U:4294957296"}, {u"~u", "U:4294967295"},
-  {u"4000000000 >> 1", "U:2000000000"}, {u"4000000000 / 3", "U:1333333333"}, {u"u - 1 > 0", "L:1"},
-  {u"-u", "U:0"}, {u"-(u + 1)", "U:4294967295"},
-  {u"c + 1", "L:65536"}, {u"c += 1", "C:0"}, {u"c << 16", "C:0"}, {u"c << 15", "C:32768"}, {u"c >> 1", "C:32767"},
-  {u"c * c", "C:1"}, {u"-c", "C:1"}, {u"c / 'a'", "C:675"}, {u"c > 'a'", "L:1"},
+  {QEL_W("u - 1"), "U:4294967295"}, {QEL_W("40000 - 50000"), "U:4294957296"}, {QEL_W("~u"), "U:4294967295"},
+  {QEL_W("4000000000 >> 1"), "U:2000000000"}, {QEL_W("4000000000 / 3"), "U:1333333333"}, {QEL_W("u - 1 > 0"), "L:1"},
+  {QEL_W("-u"), "U:0"}, {QEL_W("-(u + 1)"), "U:4294967295"},
+  {QEL_W("c + 1"), "L:65536"}, {QEL_W("c += 1"), "C:0"}, {QEL_W("c << 16"), "C:0"}, {QEL_W("c << 15"), "C:32768"}, {QEL_W("c >> 1"), "C:32767"},
+  {QEL_W("c * c"), "C:1"}, {QEL_W("-c"), "C:1"}, {QEL_W("c / 'a'"), "C:675"}, {QEL_W("c > 'a'"), "L:1"},
   // Double, and its special values.
-  {u"d * 2", "D:5"}, {u"d / 0.5", "D:5"}, {u"-d", "D:-2.5"}, {u"!d", "L:0"}, {u"!(d - d)", "L:1"},
-  {u"nan == d", "L:1"}, {u"nan != d", "L:0"}, {u"nan < d", "L:1"}, {u"nan > d", "L:0"},
-  {u"nan <= d", "L:1"}, {u"nan >= d", "L:0"}, {u"d <= 2.5", "L:1"}, {u"!nan", "L:1"}, {u"nan || 0", "L:0"},
-  {u"d / nan", "E:80020012"}, {u"d += x", "D:12.5"}, {u"d++", "D:2.5"}, {u"++d", "D:3.5"},
+  {QEL_W("d * 2"), "D:5"}, {QEL_W("d / 0.5"), "D:5"}, {QEL_W("-d"), "D:-2.5"}, {QEL_W("!d"), "L:0"}, {QEL_W("!(d - d)"), "L:1"},
+  {QEL_W("nan == d"), "L:1"}, {QEL_W("nan != d"), "L:0"}, {QEL_W("nan < d"), "L:1"}, {QEL_W("nan > d"), "L:0"},
+  {QEL_W("nan <= d"), "L:1"}, {QEL_W("nan >= d"), "L:0"}, {QEL_W("d <= 2.5"), "L:1"}, {QEL_W("!nan"), "L:1"}, {QEL_W("nan || 0"), "L:0"},
+  {QEL_W("d / nan"), "E:80020012"}, {QEL_W("d += x"), "D:12.5"}, {QEL_W("d++"), "D:2.5"}, {QEL_W("++d"), "D:3.5"},
   // Conversions.
-  {u"x = 3.9", "L:3"}, {u"x = -3.9", "L:-3"}, {u"c = -1.0", "C:65535"}, {u"c = 65536.7", "C:0"},
-  {u"u = -1.5", "U:4294967295"}, {u"u = 3000000000.0", "U:3000000000"}, {u"x = nan", "L:0"},
-  {u"d = 4294967295", "D:4294967295"}, {u"d = a", "D:-7"}, {u"x = c", "L:65535"}, {u"u = a", "U:4294967289"},
-  {u"bf = x", "B:0x000000000000000A"}, {u"bf = a", "B:0x00000000FFFFFFF9"}, {u"bf = d", "B:0x0000000040040000"},
-  {u"bf = c", "B:0x000000000000FFFF"}, {u"s = 'x'", "S:x"}, {u"s + 'c'", "S:abc"},
+  {QEL_W("x = 3.9"), "L:3"}, {QEL_W("x = -3.9"), "L:-3"}, {QEL_W("c = -1.0"), "C:65535"}, {QEL_W("c = 65536.7"), "C:0"},
+  {QEL_W("u = -1.5"), "U:4294967295"}, {QEL_W("u = 3000000000.0"), "U:3000000000"}, {QEL_W("x = nan"), "L:0"},
+  {QEL_W("d = 4294967295"), "D:4294967295"}, {QEL_W("d = a"), "D:-7"}, {QEL_W("x = c"), "L:65535"}, {QEL_W("u = a"), "U:4294967289"},
+  {QEL_W("bf = x"), "B:0x000000000000000A"}, {QEL_W("bf = a"), "B:0x00000000FFFFFFF9"}, {QEL_W("bf = d"), "B:0x0000000040040000"},
+  {QEL_W("bf = c"), "B:0x000000000000FFFF"}, {QEL_W("s = 'x'"), "S:x"}, {QEL_W("s + 'c'"), "S:abc"},
   // BitField.
-  {u"bf << 0", "B:0x0000000000000001"}, {u"bf << 32", "B:0x0000000100000000"}, {u"bf << 63", "B:0x8000000000000000"},
-  {u"bf << 64", "E:8002000A"}, {u"bf >> -1", "E:8002000A"}, {u"bf <<= 4", "B:0x0000000000000010"},
-  {u"bf[0]", "L:1"}, {u"bf[1]", "L:0"}, {u"bf[64]", "E:8002000B"}, {u"bf[-1]", "E:8002000B"},
-  {u"bf || 0", "L:1"}, {u"bf && bf", "L:0"}, {u"!bf", "L:1"}, {u"~bf", "B:0xFFFFFFFFFFFFFFFE"},
-  {u"bf | 0x100", "B:0x0000000000000101"}, {u"bf ^ bf", "B:0x0000000000000000"}, {u"bf == 1", "L:1"},
-  {u"bf < 2", "L:1"}, {u"(bf << 32) < 2", "L:0"}, {u"bf + 1", "E:8000FFFF"},
+  {QEL_W("bf << 0"), "B:0x0000000000000001"}, {QEL_W("bf << 32"), "B:0x0000000100000000"}, {QEL_W("bf << 63"), "B:0x8000000000000000"},
+  {QEL_W("bf << 64"), "E:8002000A"}, {QEL_W("bf >> -1"), "E:8002000A"}, {QEL_W("bf <<= 4"), "B:0x0000000000000010"},
+  {QEL_W("bf[0]"), "L:1"}, {QEL_W("bf[1]"), "L:0"}, {QEL_W("bf[64]"), "E:8002000B"}, {QEL_W("bf[-1]"), "E:8002000B"},
+  {QEL_W("bf || 0"), "L:1"}, {QEL_W("bf && bf"), "L:0"}, {QEL_W("!bf"), "L:1"}, {QEL_W("~bf"), "B:0xFFFFFFFFFFFFFFFE"},
+  {QEL_W("bf | 0x100"), "B:0x0000000000000101"}, {QEL_W("bf ^ bf"), "B:0x0000000000000000"}, {QEL_W("bf == 1"), "L:1"},
+  {QEL_W("bf < 2"), "L:1"}, {QEL_W("(bf << 32) < 2"), "L:0"}, {QEL_W("bf + 1"), "E:8000FFFF"},
   // String.
-  {u"s < \"abc\"", "L:1"}, {u"s + \"abc\"", "S:ababc"}, {u"s == \"ab\"", "L:1"}, {u"s >= \"b\"", "L:0"},
-  {u"s[0]", "C:97"}, {u"s[2]", "E:8002000B"}, {u"s[-1]", "E:8002000B"}, {u"s += s", "S:abab"},
-  {u"s = \"\"", "S:"}, {u"s - s", "E:8000FFFF"},
+  {QEL_W("s < \"abc\""), "L:1"}, {QEL_W("s + \"abc\""), "S:ababc"}, {QEL_W("s == \"ab\""), "L:1"}, {QEL_W("s >= \"b\""), "L:0"},
+  {QEL_W("s[0]"), "C:97"}, {QEL_W("s[2]"), "E:8002000B"}, {QEL_W("s[-1]"), "E:8002000B"}, {QEL_W("s += s"), "S:abab"},
+  {QEL_W("s = \"\""), "S:"}, {QEL_W("s - s"), "E:8000FFFF"},
   // Date: intervals are added and subtracted field by field.
-  {u"t + iv", "T:2024-02-29"}, {u"t - iv", "T:2023-12-31"}, {u"t += iv", "T:2024-02-29"},
-  {u"t == t", "L:1"}, {u"t < t + iv", "L:1"}, {u"t * t", "E:8000FFFF"}, {u"t = iv", "T:0000-01-00"},
+  {QEL_W("t + iv"), "T:2024-02-29"}, {QEL_W("t - iv"), "T:2023-12-31"}, {QEL_W("t += iv"), "T:2024-02-29"},
+  {QEL_W("t == t"), "L:1"}, {QEL_W("t < t + iv"), "L:1"}, {QEL_W("t * t"), "E:8000FFFF"}, {QEL_W("t = iv"), "T:0000-01-00"},
   // Assignments write through and yield the new value.
-  {u"x = a = 4", "L:4"}, {u"x <<= 2", "L:40"}, {u"x >>= 1", "L:5"}, {u"x &= 6", "L:2"}, {u"x |= 5", "L:15"},
-  {u"x ^= 3", "L:9"}, {u"x *= 3", "L:30"}, {u"x -= 11", "L:-1"}, {u"x %= 3", "L:1"}, {u"x /= 3", "L:3"},
-  {u"x /= 0", "E:80020012"}, {u"x %= 0", "E:80020012"}, {u"7 / 0", "E:80020012"}, {u"7 % 0", "E:80020012"},
-  {u"d %= 2", "E:8000FFFF"}, {u"1.5 % 1", "E:8000FFFF"}, {u"x++", "L:10"}, {u"++x", "L:11"}, {u"x--", "L:10"},
-  {u"--x + x", "L:18"}, {u"arr[2] = 5", "L:5"}, {u"arr[1] + arr[3]", "L:6"}, {u"arr[0]++", "L:1"},
-  {u"(a + b)[0]", "L:-5"}, {u"(a + b)[1]", "E:8002000B"},
+  {QEL_W("x = a = 4"), "L:4"}, {QEL_W("x <<= 2"), "L:40"}, {QEL_W("x >>= 1"), "L:5"}, {QEL_W("x &= 6"), "L:2"}, {QEL_W("x |= 5"), "L:15"},
+  {QEL_W("x ^= 3"), "L:9"}, {QEL_W("x *= 3"), "L:30"}, {QEL_W("x -= 11"), "L:-1"}, {QEL_W("x %= 3"), "L:1"}, {QEL_W("x /= 3"), "L:3"},
+  {QEL_W("x /= 0"), "E:80020012"}, {QEL_W("x %= 0"), "E:80020012"}, {QEL_W("7 / 0"), "E:80020012"}, {QEL_W("7 % 0"), "E:80020012"},
+  {QEL_W("d %= 2"), "E:8000FFFF"}, {QEL_W("1.5 % 1"), "E:8000FFFF"}, {QEL_W("x++"), "L:10"}, {QEL_W("++x"), "L:11"}, {QEL_W("x--"), "L:10"},
+  {QEL_W("--x + x"), "L:18"}, {QEL_W("arr[2] = 5"), "L:5"}, {QEL_W("arr[1] + arr[3]"), "L:6"}, {QEL_W("arr[0]++"), "L:1"},
+  {QEL_W("(a + b)[0]"), "L:-5"}, {QEL_W("(a + b)[1]"), "E:8002000B"},
   // Host functions and what the engine does not implement.
-  {u"f(3, 1.5)", "D:4.5"}, {u"f(n, d) + g()", "D:14.5"}, {u"any(s)", "L:6"}, {u"any('a')", "L:1"},
-  {u"any(d)", "L:4"}, {u"any(t)", "L:7"}, {u"a.b", "E:80004001"}, {u"a->b", "E:80004001"},
-  {u"*x", "E:80004001"}, {u"&x", "E:80004001"},
+  {QEL_W("f(3, 1.5)"), "D:4.5"}, {QEL_W("f(n, d) + g()"), "D:14.5"}, {QEL_W("any(s)"), "L:6"}, {QEL_W("any('a')"), "L:1"},
+  {QEL_W("any(d)"), "L:4"}, {QEL_W("any(t)"), "L:7"}, {QEL_W("a.b"), "E:80004001"}, {QEL_W("a->b"), "E:80004001"},
+  {QEL_W("*x"), "E:80004001"}, {QEL_W("&x"), "E:80004001"},
 };
 // clang-format on
 
@@ -103,22 +103,22 @@ TEST(ExprEvaluate, OperatorsByType) {
 
 TEST(ExprEvaluate, WritesLandInTheHostsStorage) {
   Evaluation host;
-  EXPECT_EQ(host.run(u"x /= 0"), "E:80020012");
+  EXPECT_EQ(host.run(QEL_W("x /= 0")), "E:80020012");
   EXPECT_EQ(host.x, 10);
-  EXPECT_EQ(host.run(u"arr[2] = 5"), "L:5");
+  EXPECT_EQ(host.run(QEL_W("arr[2] = 5")), "L:5");
   EXPECT_EQ(host.arr[1], 2);
   EXPECT_EQ(host.arr[2], 5);
   EXPECT_EQ(host.arr[3], 4);
-  EXPECT_EQ(host.run(u"x++"), "L:10");
+  EXPECT_EQ(host.run(QEL_W("x++")), "L:10");
   EXPECT_EQ(host.x, 11);
-  EXPECT_EQ(host.run(u"s + \"abc\""), "S:ababc");
+  EXPECT_EQ(host.run(QEL_W("s + \"abc\"")), "S:ababc");
   EXPECT_EQ(narrow(TSGetStr(host.s)), "ab");
-  EXPECT_EQ(host.run(u"s += \"!\""), "S:ab!");
+  EXPECT_EQ(host.run(QEL_W("s += \"!\"")), "S:ab!");
   EXPECT_EQ(narrow(TSGetStr(host.s)), "ab!");
-  EXPECT_EQ(host.run(u"bf = 0x30"), "B:0x0000000000000030");
+  EXPECT_EQ(host.run(QEL_W("bf = 0x30")), "B:0x0000000000000030");
   EXPECT_EQ(host.bf.ulLow, 0x30u);
   // The same code evaluated again reads the variables afresh.
-  ASSERT_EQ(host.compile(u"x * 2"), 0u);
+  ASSERT_EQ(host.compile(QEL_W("x * 2")), 0u);
   for (LONG v : {1, 2, 3}) {
     host.x = v;
     ASSERT_EQ(ExprEvaluate(&host.ctx, host.start, 0), 0u);
@@ -129,8 +129,8 @@ TEST(ExprEvaluate, WritesLandInTheHostsStorage) {
 TEST(ExprEvaluate, StartIndexesAndTheStack) {
   Evaluation host;
   EXPECT_EQ(ExprEvaluate(&host.ctx, EXPR_NONE, 0), 0u);
-  ASSERT_EQ(host.compile(u"x + 1"), 0u);
-  ASSERT_EQ(host.compile(u"d"), 0u);
+  ASSERT_EQ(host.compile(QEL_W("x + 1")), 0u);
+  ASSERT_EQ(host.compile(QEL_W("d")), 0u);
   EXPECT_EQ(ExprEvaluate(&host.ctx, DAGetSize(host.ctx.hCode), 0), 0u);
   EXPECT_EQ(ExprEvaluate(&host.ctx, -5, 0), 0u);
   EXPECT_EQ(host.ctx.nStackDepth, 0);
@@ -165,7 +165,7 @@ LONG QEL_CDECL pair(ExprContext* ctx, LONG_PTR arg) {
 }
 void QEL_CDECL nothing(ExprContext* ctx, LONG_PTR) { ++static_cast<CallLog*>(ExprGetUserPtr(ctx))->calls; }
 TS QEL_CDECL name(ExprContext* ctx, LONG_PTR) {
-  static TSString text = {const_cast<WCHAR*>(u"host"), 5};
+  static TSString text = {const_cast<WCHAR*>(QEL_W("host")), 5};
   return ExprPopResult(ctx) ? &text : nullptr;
 }
 ExprBitField QEL_CDECL high(ExprContext*, LONG_PTR) { return {1, 2}; }
@@ -176,25 +176,25 @@ TEST(ExprEvaluate, HostFunctionsOfEveryResultType) {
   Evaluation host;
   CallLog log;
   ExprSetUserPtr(&host.ctx, &log);
-  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&pair, u"pair", EXT_Long, 2, EXT_Long, EXT_Long), 0u);
-  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&nothing, u"nothing", EXT_Void, 0), 0u);
-  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&name, u"name", EXT_String, 1, EXT_Char), 0u);
-  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&high, u"high", EXT_BitField, 0), 0u);
-  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&letter, u"letter", EXT_Char, 0), 0u);
-  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&later, u"later", EXT_Date, 1, EXT_Date), 0u);
-  ASSERT_EQ(host.compile(u"pair(1, 2)"), 0u);
+  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&pair, QEL_W("pair"), EXT_Long, 2, EXT_Long, EXT_Long), 0u);
+  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&nothing, QEL_W("nothing"), EXT_Void, 0), 0u);
+  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&name, QEL_W("name"), EXT_String, 1, EXT_Char), 0u);
+  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&high, QEL_W("high"), EXT_BitField, 0), 0u);
+  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&letter, QEL_W("letter"), EXT_Char, 0), 0u);
+  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&later, QEL_W("later"), EXT_Date, 1, EXT_Date), 0u);
+  ASSERT_EQ(host.compile(QEL_W("pair(1, 2)")), 0u);
   ASSERT_EQ(ExprEvaluate(&host.ctx, host.start, 42), 0u);
   EXPECT_EQ(log.top, 2);
   EXPECT_EQ(log.below, 1);
   EXPECT_EQ(log.hostArg, 42);
   EXPECT_EQ(*static_cast<LONG*>(ExprPopResult(&host.ctx)), 1);
   EXPECT_EQ(host.ctx.nStackDepth, 0);
-  EXPECT_EQ(host.run(u"name(c) + s"), "S:hostab");
-  EXPECT_EQ(host.run(u"high() >> 32"), "B:0x0000000000000001");
-  EXPECT_EQ(host.run(u"letter() + 1"), "L:91");
-  EXPECT_EQ(host.run(u"later(t + iv)"), "T:2024-02-29");
-  EXPECT_EQ(host.run(u"pair(d, 'a')"), "L:95");  // converted to the declared types
-  ASSERT_EQ(host.compile(u"nothing()"), 0u);
+  EXPECT_EQ(host.run(QEL_W("name(c) + s")), "S:hostab");
+  EXPECT_EQ(host.run(QEL_W("high() >> 32")), "B:0x0000000000000001");
+  EXPECT_EQ(host.run(QEL_W("letter() + 1")), "L:91");
+  EXPECT_EQ(host.run(QEL_W("later(t + iv)")), "T:2024-02-29");
+  EXPECT_EQ(host.run(QEL_W("pair(d, 'a')")), "L:95");  // converted to the declared types
+  ASSERT_EQ(host.compile(QEL_W("nothing()")), 0u);
   for (int i = 0; i < 3; ++i) ASSERT_EQ(ExprEvaluate(&host.ctx, host.start, 0), 0u);
   EXPECT_EQ(log.calls, 3);
 }
@@ -202,7 +202,7 @@ TEST(ExprEvaluate, HostFunctionsOfEveryResultType) {
 TEST(ExprEvaluate, FailedAllocationsDuringEvaluation) {
   for (long failAt = 1;; ++failAt) {
     Evaluation host;
-    ASSERT_EQ(host.compile(u"s = s + \"cd\" + 'e' + s"), 0u);
+    ASSERT_EQ(host.compile(QEL_W("s = s + \"cd\" + 'e' + s")), 0u);
     LONG depth = host.ctx.nStackDepth;
     qel::heapFailAt(failAt);
     DWORD rc = ExprEvaluate(&host.ctx, host.start, 0);
@@ -216,7 +216,7 @@ TEST(ExprEvaluate, FailedAllocationsDuringEvaluation) {
     // Untouched, or emptied by a failed copy into it (the string family's rule).
     std::string left = narrow(TSGetStr(host.s));
     EXPECT_TRUE(left == "ab" || left.empty()) << left;
-    EXPECT_EQ(host.run(u"x + 1"), "L:11");  // and the context carries on
+    EXPECT_EQ(host.run(QEL_W("x + 1")), "L:11");  // and the context carries on
   }
 }
 
@@ -228,31 +228,33 @@ class Reference {
 
   // A random expression of `depth` levels and its value, or no value when
   // a division by zero happens on the way.
-  std::u16string make(int depth, std::optional<LONG>& value) {
-    static const char16_t* const kBinary[] = {u"+",  u"-",  u"*",  u"/", u"%", u"&",  u"|",  u"^",  u"<<",
-                                              u">>", u"==", u"!=", u"<", u">", u"<=", u">=", u"&&", u"||"};
+  std::basic_string<WCHAR> make(int depth, std::optional<LONG>& value) {
+    static const char16_t* const kBinary[] = {QEL_W("+"),  QEL_W("-"),  QEL_W("*"), QEL_W("/"),  QEL_W("%"),
+                                              QEL_W("&"),  QEL_W("|"),  QEL_W("^"), QEL_W("<<"), QEL_W(">>"),
+                                              QEL_W("=="), QEL_W("!="), QEL_W("<"), QEL_W(">"),  QEL_W("<="),
+                                              QEL_W(">="), QEL_W("&&"), QEL_W("||")};
     if (depth == 0 || pick(4) == 0) {
       if (pick(2)) {
         int v = pick(3);
         value = vars_[v];
-        return std::u16string(1, char16_t(u'a' + v));
+        return std::basic_string<WCHAR>(1, char16_t(u'a' + v));
       }
       LONG literal = LONG(pick(30000));
       value = literal;
-      return std::u16string(qel::test::wprintf(u"%d", literal));
+      return std::basic_string<WCHAR>(qel::test::wprintf(QEL_W("%d"), literal));
     }
     if (pick(5) == 0) {
-      static const char16_t* const kUnary[] = {u"-", u"~", u"!"};
+      static const char16_t* const kUnary[] = {QEL_W("-"), QEL_W("~"), QEL_W("!")};
       int op = pick(3);
-      std::u16string inner = make(depth - 1, value);
+      std::basic_string<WCHAR> inner = make(depth - 1, value);
       if (value) value = op == 0 ? LONG(0u - ULONG(*value)) : op == 1 ? ~*value : LONG(*value == 0);
-      return std::u16string(kUnary[op]) + u"(" + inner + u")";
+      return std::basic_string<WCHAR>(kUnary[op]) + QEL_W("(") + inner + QEL_W(")");
     }
     int op = pick(18);
     std::optional<LONG> l, r;
-    std::u16string left = make(depth - 1, l), right = make(depth - 1, r);
+    std::basic_string<WCHAR> left = make(depth - 1, l), right = make(depth - 1, r);
     value = l && r ? apply(op, *l, *r) : std::nullopt;
-    return u"(" + left + u" " + kBinary[op] + u" " + right + u")";
+    return QEL_W("(") + left + QEL_W(" ") + kBinary[op] + QEL_W(" ") + right + QEL_W(")");
   }
 
  private:
@@ -289,14 +291,14 @@ class Reference {
 TEST(ExprEvaluate, RandomIntegerExpressionsMatchAReference) {
   std::mt19937 random(20261206);
   LONG vars[3] = {-123456, 77, 0};
-  static const WCHAR* const kNames[3] = {u"a", u"b", u"c"};
+  static const WCHAR* const kNames[3] = {QEL_W("a"), QEL_W("b"), QEL_W("c")};
   ExprContext local;
   ASSERT_EQ(ExprInit(&local, 64, 256, 0, SYM_MODE_C, nullptr, 1, nullptr, nullptr, nullptr, 0, nullptr), 0u);
   for (int v = 0; v < 3; ++v) ASSERT_EQ(ExprDefineVar(&local, &vars[v], kNames[v], EXT_Long), 0u);
   Reference reference(random, vars);
   for (int i = 0; i < 2000; ++i) {
     std::optional<LONG> expected;
-    std::u16string text = reference.make(6, expected);
+    std::basic_string<WCHAR> text = reference.make(6, expected);
     LONG start = 0, type = 0;
     ASSERT_EQ(ExprCompile(&local, text.c_str(), &start, 0, nullptr, &type), 0u) << narrow(text);
     ASSERT_EQ(type, EXT_Long);

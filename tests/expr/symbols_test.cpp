@@ -18,29 +18,29 @@ TEST(ExprSymbols, NamesConflictAsTheCaseRuleSays) {
   LONG v = 0;
   for (ULONG upper : {0u, 1u}) {
     ExprHost host(upper);
-    EXPECT_EQ(ExprDefineVar(&host.ctx, &v, u"Total", EXT_Long), 0u);
-    EXPECT_EQ(ExprDefineConst(&host.ctx, &v, u"TOTAL", EXT_Long), upper ? QEL_TYPE_E_NAMECONFLICT : 0u);
-    EXPECT_EQ(ExprDefineVar(&host.ctx, &v, u"Total", EXT_Long), QEL_TYPE_E_NAMECONFLICT);
-    EXPECT_EQ(ExprDefineFn(&host.ctx, &v, u"x", EXT_Long, 0), QEL_TYPE_E_NAMECONFLICT);
-    EXPECT_EQ(ExprDefineVar(&host.ctx, &v, u"f", EXT_Long), QEL_TYPE_E_NAMECONFLICT);
+    EXPECT_EQ(ExprDefineVar(&host.ctx, &v, QEL_W("Total"), EXT_Long), 0u);
+    EXPECT_EQ(ExprDefineConst(&host.ctx, &v, QEL_W("TOTAL"), EXT_Long), upper ? QEL_TYPE_E_NAMECONFLICT : 0u);
+    EXPECT_EQ(ExprDefineVar(&host.ctx, &v, QEL_W("Total"), EXT_Long), QEL_TYPE_E_NAMECONFLICT);
+    EXPECT_EQ(ExprDefineFn(&host.ctx, &v, QEL_W("x"), EXT_Long, 0), QEL_TYPE_E_NAMECONFLICT);
+    EXPECT_EQ(ExprDefineVar(&host.ctx, &v, QEL_W("f"), EXT_Long), QEL_TYPE_E_NAMECONFLICT);
     EXPECT_EQ(ExprDefineVar(&host.ctx, &v, nullptr, EXT_Long), QEL_E_INVALIDARG);
-    EXPECT_EQ(ExprLookUp(&host.ctx, u"total") != nullptr, upper != 0);
-    EXPECT_EQ(host.compile(u"TOTAL + 1"), 0u);  // the constant, or the variable itself
+    EXPECT_EQ(ExprLookUp(&host.ctx, QEL_W("total")) != nullptr, upper != 0);
+    EXPECT_EQ(host.compile(QEL_W("TOTAL + 1")), 0u);  // the constant, or the variable itself
   }
 }
 
 TEST(ExprSymbols, LookUpsAndEnumeration) {
   ExprHost host;
-  ExprOperand* k = ExprLookUp(&host.ctx, u"k");
+  ExprOperand* k = ExprLookUp(&host.ctx, QEL_W("k"));
   ASSERT_NE(k, nullptr);
   EXPECT_EQ(k->pValue, &host.k);
   EXPECT_EQ(k->nStorage, EXS_Constant);
   EXPECT_EQ(k->nLink, -1);
-  EXPECT_EQ(ExprVarLookUp(&host.ctx, u"k"), nullptr);
-  EXPECT_EQ(ExprVarLookUp(&host.ctx, u"f"), nullptr);
+  EXPECT_EQ(ExprVarLookUp(&host.ctx, QEL_W("k")), nullptr);
+  EXPECT_EQ(ExprVarLookUp(&host.ctx, QEL_W("f")), nullptr);
   EXPECT_EQ(narrow(host.ctx.pszErrText), "f");
-  EXPECT_EQ(ExprVarLookUp(&host.ctx, u"x")->pValue, &host.x);
-  EXPECT_EQ(ExprLookUp(&host.ctx, u"nothing"), nullptr);
+  EXPECT_EQ(ExprVarLookUp(&host.ctx, QEL_W("x"))->pValue, &host.x);
+  EXPECT_EQ(ExprLookUp(&host.ctx, QEL_W("nothing")), nullptr);
   EXPECT_EQ(narrow(host.ctx.pszErrText), "nothing");
 
   std::string names;
@@ -65,10 +65,10 @@ TEST(ExprSymbols, ArgumentTypeListsEndWithZero) {
   for (LONG i = 0; i < DAGetSize(host.ctx.hArgTypes); ++i)
     types.push_back(*static_cast<LONG*>(DAGetElem(host.ctx.hArgTypes, i)));
   EXPECT_EQ(types, (std::vector<LONG>{EXT_Long, EXT_Double, 0, 0, EXT_Unknown, 0}));
-  EXPECT_EQ(ExprLookUp(&host.ctx, u"f")->nLink, 0);
-  EXPECT_EQ(ExprLookUp(&host.ctx, u"g")->nLink, 3);
-  EXPECT_EQ(ExprLookUp(&host.ctx, u"any")->nLink, 4);
-  EXPECT_EQ(ExprLookUp(&host.ctx, u"g")->nStorage, EXS_Function);
+  EXPECT_EQ(ExprLookUp(&host.ctx, QEL_W("f"))->nLink, 0);
+  EXPECT_EQ(ExprLookUp(&host.ctx, QEL_W("g"))->nLink, 3);
+  EXPECT_EQ(ExprLookUp(&host.ctx, QEL_W("any"))->nLink, 4);
+  EXPECT_EQ(ExprLookUp(&host.ctx, QEL_W("g"))->nStorage, EXS_Function);
 }
 
 TEST(ExprSymbols, UserPointerAndInitialState) {
@@ -94,14 +94,14 @@ LONG_PTR QEL_CDECL hostText(LONG_PTR, void* scanner) {
 TEST(ExprSymbols, SymbolsFromTheHostsScanner) {
   SymContext scanner;
   ASSERT_EQ(SymInit(&scanner, 32, 64, 0, SYM_MODE_C), 0u);
-  SymNewLine(&scanner, u"x = 2.5 + 'c' zz");
+  SymNewLine(&scanner, QEL_W("x = 2.5 + 'c' zz"));
   SymGetNextSym(&scanner);  // standing on the first symbol: no prefetch
   ExprContext ctx;
-  ASSERT_EQ(ExprInit(&ctx, 8, 8, 0, SYM_MODE_C, u"", 0, hostNext, hostSym, hostText, 42, &scanner), 0u);
+  ASSERT_EQ(ExprInit(&ctx, 8, 8, 0, SYM_MODE_C, QEL_W(""), 0, hostNext, hostSym, hostText, 42, &scanner), 0u);
   double x = 0;
-  ASSERT_EQ(ExprDefineVar(&ctx, &x, u"x", EXT_Double), 0u);
+  ASSERT_EQ(ExprDefineVar(&ctx, &x, QEL_W("x"), EXT_Double), 0u);
   LONG start = 0, type = 0;
-  EXPECT_EQ(ExprCompile(&ctx, u"ignored", &start, 0, nullptr, &type), QEL_E_SYNTAX_ERROR);
+  EXPECT_EQ(ExprCompile(&ctx, QEL_W("ignored"), &start, 0, nullptr, &type), QEL_E_SYNTAX_ERROR);
   EXPECT_EQ(narrow(ctx.pszErrText), "zz");
   EXPECT_EQ(ExprGetColNo(&ctx), 16u);  // read from the host's scanner
   EXPECT_EQ(ExprGetErrLen(&ctx), 2u);
@@ -115,7 +115,8 @@ TEST(ExprSymbols, FailedAllocationsInInitAndDefinitions) {
   for (long failAt = 1;; ++failAt) {
     ExprContext ctx;
     qel::heapFailAt(failAt);
-    DWORD rc = ExprInit(&ctx, 16, 16, 0, SYM_MODE_DOTTED, u";", 1, nullptr, nullptr, nullptr, 0, nullptr);
+    DWORD rc =
+        ExprInit(&ctx, 16, 16, 0, SYM_MODE_DOTTED, QEL_W(";"), 1, nullptr, nullptr, nullptr, 0, nullptr);
     qel::heapFailAt(0);
     if (rc == 0) {
       ExprRelease(&ctx);
@@ -127,12 +128,12 @@ TEST(ExprSymbols, FailedAllocationsInInitAndDefinitions) {
   LONG before = DAGetSize(host.ctx.hArgTypes);
   for (long failAt = 1;; ++failAt) {
     qel::heapFailAt(failAt);
-    DWORD rc = ExprDefineFn(&host.ctx, nullptr, u"h", EXT_Long, 12, 1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4);
+    DWORD rc = ExprDefineFn(&host.ctx, nullptr, QEL_W("h"), EXT_Long, 12, 1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4);
     qel::heapFailAt(0);
     if (rc == 0) break;
     EXPECT_EQ(rc, QEL_E_OUTOFMEMORY);
     EXPECT_EQ(DAGetSize(host.ctx.hArgTypes), before);
-    EXPECT_EQ(ExprLookUp(&host.ctx, u"h"), nullptr);
+    EXPECT_EQ(ExprLookUp(&host.ctx, QEL_W("h")), nullptr);
   }
   EXPECT_EQ(DAGetSize(host.ctx.hArgTypes), before + 13);
 }
@@ -141,10 +142,10 @@ TEST(ExprSymbols, ReleaseFreesWhatTheCodeOwns) {
   ExprHost host;
   // Strings, bit fields and dates made by the compiler: ASan reports a leak
   // or a double free if release gets them wrong.
-  ASSERT_EQ(host.compile(u"s = \"one\" + \"two\" + 'c'"), 0u);
-  ASSERT_EQ(host.compile(u"t = t + t"), 0u);
-  ASSERT_EQ(host.compile(u"bf = bf | 1"), 0u);
-  EXPECT_EQ(host.compile(u"\"x\" + 1"), QEL_DISP_E_TYPEMISMATCH);
+  ASSERT_EQ(host.compile(QEL_W("s = \"one\" + \"two\" + 'c'")), 0u);
+  ASSERT_EQ(host.compile(QEL_W("t = t + t")), 0u);
+  ASSERT_EQ(host.compile(QEL_W("bf = bf | 1")), 0u);
+  EXPECT_EQ(host.compile(QEL_W("\"x\" + 1")), QEL_DISP_E_TYPEMISMATCH);
 }
 
 }  // namespace

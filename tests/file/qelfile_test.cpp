@@ -64,7 +64,7 @@ class QELFileTest : public ::testing::Test {
   std::string folder_;
 };
 
-Bytes utf16(const std::u16string& text) {
+Bytes utf16(const std::basic_string<WCHAR>& text) {
   Bytes out;
   for (char16_t c : text) out += char(c & 0xFF), out += char(c >> 8);
   return out;
@@ -78,20 +78,22 @@ std::vector<WString> wideLines(std::initializer_list<const char16_t*> texts) {
 
 TEST_F(QELFileTest, LinesAcrossBufferSizesEndingsAndBothTextForms) {
   struct Case {
-    std::u16string text;
+    std::basic_string<WCHAR> text;
     DWORD lineSize;
     std::vector<WString> expected;
   } cases[] = {
-      {u"a\r\nb", 80, wideLines({u"a", u"b"})},
-      {u"x\ny\n", 80, wideLines({u"x", u"y"})},
-      {u"p\rq\r", 80, wideLines({u"pq"})},  // a CR alone does not end a line
-      {u"", 80, {}},
-      {u"\n\n", 80, wideLines({u"", u""})},
-      {u"abcdefg", 4, wideLines({u"abc", u"def", u"g"})},
-      {u"abcd\nefg\n", 4, wideLines({u"abc", u"d", u"efg"})},
-      {u"ab\r\r\ncd", 3, wideLines({u"ab", u"cd"})},
-      {u"\u00e4\u00f6\u20ac\n\u00df", 80, wideLines({u"\u00e4\u00f6\u20ac", u"\u00df"})},
-      {std::u16string(5000, u'z') + u"\nend", 6000, {WString(5000, WCHAR('z')), wideLines({u"end"})[0]}},
+      {QEL_W("a\r\nb"), 80, wideLines({QEL_W("a"), QEL_W("b")})},
+      {QEL_W("x\ny\n"), 80, wideLines({QEL_W("x"), QEL_W("y")})},
+      {QEL_W("p\rq\r"), 80, wideLines({QEL_W("pq")})},  // a CR alone does not end a line
+      {QEL_W(""), 80, {}},
+      {QEL_W("\n\n"), 80, wideLines({QEL_W(""), QEL_W("")})},
+      {QEL_W("abcdefg"), 4, wideLines({QEL_W("abc"), QEL_W("def"), QEL_W("g")})},
+      {QEL_W("abcd\nefg\n"), 4, wideLines({QEL_W("abc"), QEL_W("d"), QEL_W("efg")})},
+      {QEL_W("ab\r\r\ncd"), 3, wideLines({QEL_W("ab"), QEL_W("cd")})},
+      {QEL_W("\u00e4\u00f6\u20ac\n\u00df"), 80, wideLines({QEL_W("\u00e4\u00f6\u20ac"), QEL_W("\u00df")})},
+      {std::basic_string<WCHAR>(5000, u'z') + QEL_W("\nend"),
+       6000,
+       {WString(5000, WCHAR('z')), wideLines({QEL_W("end")})[0]}},
   };
   const Bytes marks[] = {"", "\xFF\xFE", "\xFE\xFF"};
   for (const Case& c : cases) {
@@ -140,7 +142,7 @@ TEST_F(QELFileTest, BlocksPositionsAndAnOddByteAtTheEnd) {
   for (DWORD bufSize : {1u, 2u, 3u, 4096u}) {
     QELFileObject f;
     ASSERT_EQ(open(f, bufSize, 2), 0u);
-    EXPECT_EQ(lines(f, 10), wideLines({u"hi"})) << bufSize;
+    EXPECT_EQ(lines(f, 10), wideLines({QEL_W("hi")})) << bufSize;
     QELFileClose(&f);
   }
 }
@@ -148,13 +150,13 @@ TEST_F(QELFileTest, BlocksPositionsAndAnOddByteAtTheEnd) {
 TEST_F(QELFileTest, WritingBothTextFormsAndReadingBack) {
   QELFileObject f;
   ASSERT_EQ(open(f, 16, 2, GENERIC_READ | GENERIC_WRITE, CREATE_NEW), 0u);
-  const WString first = wideLines({u"K\u00f6ln \u4e2d\n"})[0];
+  const WString first = wideLines({QEL_W("K\u00f6ln \u4e2d\n")})[0];
   EXPECT_EQ(QELFileWriteLine(&f, first.c_str(), DWORD(first.size())), 0u);
   EXPECT_EQ(QELFileWriteLine(&f, QEL_W("two"), 3), 0u);
   EXPECT_EQ(QELFileGetPos(&f), 2u + 2 * 10);
-  EXPECT_EQ(contents(), "\xFF\xFE" + utf16(u"K\u00f6ln \u4e2d\ntwo"));
+  EXPECT_EQ(contents(), "\xFF\xFE" + utf16(QEL_W("K\u00f6ln \u4e2d\ntwo")));
   QELFileSetPos(&f, 0);  // the mark is behind us: reading starts at 0 with it
-  EXPECT_EQ(lines(f, 80), wideLines({u"\ufeffK\u00f6ln \u4e2d", u"two"}));
+  EXPECT_EQ(lines(f, 80), wideLines({QEL_W("\ufeffK\u00f6ln \u4e2d"), QEL_W("two")}));
   EXPECT_EQ(QELFileClose(&f), 0u);
 
   // Single-byte text: the ANSI code page, '?' for what it lacks, no mark,
@@ -282,7 +284,7 @@ TEST_F(QELFileTest, PlatformFailuresKeepTheObjectUsable) {
   ASSERT_EQ(open(f, 2, 1), 0u);
   ASSERT_EQ(QELFileGetLine(&f, line, 8), 0u);
   std::filesystem::remove(path());
-  EXPECT_EQ(lines(f, 8), wideLines({u"two"}));
+  EXPECT_EQ(lines(f, 8), wideLines({QEL_W("two")}));
   EXPECT_EQ(QELFileClose(&f), 0u);
   EXPECT_EQ(open(f, 2, 1), 0x80070002u);
 
@@ -317,7 +319,7 @@ TEST_F(QELFileTest, MemoryFailures) {
   EXPECT_EQ(QELFileWriteLine(&f, QEL_W("ab"), 2), 0x8007000Eu);
   qel::heapFailAt(0);
   EXPECT_EQ(contents(), "line\n");  // nothing half-written
-  EXPECT_EQ(lines(f, 8), wideLines({u"line"}));
+  EXPECT_EQ(lines(f, 8), wideLines({QEL_W("line")}));
   EXPECT_EQ(QELFileClose(&f), 0u);
 }
 

@@ -50,27 +50,27 @@ TEST(FormatScanner, SymbolsOfFormatLines) {
   const WString eol;
   // clang-format off
   const std::pair<const WCHAR*, Symbols> rows[] = {
-      {u"Total: ###.## EUR", {{-2, u"Total: "}, {-7, u"###.##"}, {-2, u" EUR"}, {-1, eol}}},
-      {u"Name: /      / &", {{-2, u"Name: "}, {-4, u"/      /"}, {-2, u" "}, {-3, u"&"}, {-1, eol}}},
-      {u"+#,###", {{-6, u"+#,###"}, {-1, eol}}},
-      {u"#,###.##-", {{-7, u"#,###.##-"}, {-1, eol}}},
-      {u"-#.##+", {{-7, u"-#.##"}, {-2, u"+"}, {-1, eol}}},
-      {u"##,x", {{-6, u"##"}, {-2, u",x"}, {-1, eol}}},
-      {u"##,", {{-6, u"##"}, {-2, u","}, {-1, eol}}},
-      {u"$$*#.", {{-7, u"$$*#."}, {-1, eol}}},
-      {u"#.#.#", {{-7, u"#.#"}, {-2, u"."}, {-6, u"#"}, {-1, eol}}},
-      {u"##+-", {{-6, u"##+"}, {-2, u"-"}, {-1, eol}}},
-      {u"+abc", {{-2, u"+abc"}, {-1, eol}}},
-      {u"+-#", {{-2, u"+"}, {-6, u"-#"}, {-1, eol}}},
-      {u"a-b", {{-2, u"a"}, {-2, u"-b"}, {-1, eol}}},
-      {u"a\\#b", {{-2, u"a#b"}, {-1, eol}}},
-      {u"/x/", {{-2, u"/x"}, {-2, u"/"}, {-1, eol}}},
-      {u"a/ /b", {{-2, u"a"}, {-4, u"/ /"}, {-2, u"b"}, {-1, eol}}},
-      {u"//", {{-4, u"//"}, {-1, eol}}},
-      {u"^^", {{-5, u"^"}, {-5, u"^"}, {-1, eol}}},
-      {u"x&&", {{-2, u"x"}, {-3, u"&"}, {-3, u"&"}, {-1, eol}}},
-      {u"", {{-1, eol}}},
-      {u"   ", {{-2, u"   "}, {-1, eol}}},
+      {QEL_W("Total: ###.## EUR"), {{-2, QEL_W("Total: ")}, {-7, QEL_W("###.##")}, {-2, QEL_W(" EUR")}, {-1, eol}}},
+      {QEL_W("Name: /      / &"), {{-2, QEL_W("Name: ")}, {-4, QEL_W("/      /")}, {-2, QEL_W(" ")}, {-3, QEL_W("&")}, {-1, eol}}},
+      {QEL_W("+#,###"), {{-6, QEL_W("+#,###")}, {-1, eol}}},
+      {QEL_W("#,###.##-"), {{-7, QEL_W("#,###.##-")}, {-1, eol}}},
+      {QEL_W("-#.##+"), {{-7, QEL_W("-#.##")}, {-2, QEL_W("+")}, {-1, eol}}},
+      {QEL_W("##,x"), {{-6, QEL_W("##")}, {-2, QEL_W(",x")}, {-1, eol}}},
+      {QEL_W("##,"), {{-6, QEL_W("##")}, {-2, QEL_W(",")}, {-1, eol}}},
+      {QEL_W("$$*#."), {{-7, QEL_W("$$*#.")}, {-1, eol}}},
+      {QEL_W("#.#.#"), {{-7, QEL_W("#.#")}, {-2, QEL_W(".")}, {-6, QEL_W("#")}, {-1, eol}}},
+      {QEL_W("##+-"), {{-6, QEL_W("##+")}, {-2, QEL_W("-")}, {-1, eol}}},
+      {QEL_W("+abc"), {{-2, QEL_W("+abc")}, {-1, eol}}},
+      {QEL_W("+-#"), {{-2, QEL_W("+")}, {-6, QEL_W("-#")}, {-1, eol}}},
+      {QEL_W("a-b"), {{-2, QEL_W("a")}, {-2, QEL_W("-b")}, {-1, eol}}},
+      {QEL_W("a\\#b"), {{-2, QEL_W("a#b")}, {-1, eol}}},
+      {QEL_W("/x/"), {{-2, QEL_W("/x")}, {-2, QEL_W("/")}, {-1, eol}}},
+      {QEL_W("a/ /b"), {{-2, QEL_W("a")}, {-4, QEL_W("/ /")}, {-2, QEL_W("b")}, {-1, eol}}},
+      {QEL_W("//"), {{-4, QEL_W("//")}, {-1, eol}}},
+      {QEL_W("^^"), {{-5, QEL_W("^")}, {-5, QEL_W("^")}, {-1, eol}}},
+      {QEL_W("x&&"), {{-2, QEL_W("x")}, {-3, QEL_W("&")}, {-3, QEL_W("&")}, {-1, eol}}},
+      {QEL_W(""), {{-1, eol}}},
+      {QEL_W("   "), {{-2, QEL_W("   ")}, {-1, eol}}},
   };
   // clang-format on
   Scanner scanner;
@@ -81,12 +81,12 @@ TEST(FormatScanner, SymbolsOfFormatLines) {
 TEST(FormatScanner, EscapeSequences) {
   // clang-format off
   const std::pair<const WCHAR*, WString> rows[] = {
-      {u"\\x4a", u"J"}, {u"\\x4A", u"J"}, {u"\\x", WString(1, 0)}, {u"\\x1234567", u"\x4567"},
-      {u"\\#\\/\\&\\+\\ ", u"#/&+ "}, {u"\\^\\\\\\_", u"^\\_"},
-      {u"\\0", WString(1, 0)}, {u"\\0101", u"A"}, {u"\\0778", u"?8"}, {u"\\08", WString(1, 0) + u"8"},
-      {u"\\65", u"A"}, {u"\\12345", u"\x04D2" u"5"}, {u"\\9999", u"\x270F"},
-      {u"\\a\\b\\f\\n\\r\\t\\v", u"\a\b\f\n\r\t\v"}, {u"\\y\\z", u"yz"}, {u"\\q", u"q"},
-      {u"ab\\", u"ab\\"},  // a backslash at the end stands for itself
+      {QEL_W("\\x4a"), QEL_W("J")}, {QEL_W("\\x4A"), QEL_W("J")}, {QEL_W("\\x"), WString(1, 0)}, {QEL_W("\\x1234567"), QEL_W("\x4567")},
+      {QEL_W("\\#\\/\\&\\+\\ "), QEL_W("#/&+ ")}, {QEL_W("\\^\\\\\\_"), QEL_W("^\\_")},
+      {QEL_W("\\0"), WString(1, 0)}, {QEL_W("\\0101"), QEL_W("A")}, {QEL_W("\\0778"), QEL_W("?8")}, {QEL_W("\\08"), WString(1, 0) + QEL_W("8")},
+      {QEL_W("\\65"), QEL_W("A")}, {QEL_W("\\12345"), QEL_W("\x04D2") QEL_W("5")}, {QEL_W("\\9999"), QEL_W("\x270F")},
+      {QEL_W("\\a\\b\\f\\n\\r\\t\\v"), QEL_W("\a\b\f\n\r\t\v")}, {QEL_W("\\y\\z"), QEL_W("yz")}, {QEL_W("\\q"), QEL_W("q")},
+      {QEL_W("ab\\"), QEL_W("ab\\")},  // a backslash at the end stands for itself
   };
   // clang-format on
   Scanner scanner;
@@ -101,22 +101,22 @@ TEST(FormatScanner, LinesOfGivenLength) {
   const WCHAR line[] = {u'a', 0, u'b', 0};
   FScSetLineLen(scanner.get(), line, 3);
   EXPECT_EQ(scanner->nLineLen, 3);
-  Symbols expected{{-2, u"a"}, {-2, WString(1, 0) + u"b"}, {-1, WString()}};
+  Symbols expected{{-2, QEL_W("a")}, {-2, WString(1, 0) + QEL_W("b")}, {-1, WString()}};
   EXPECT_EQ(scanner.scan(), expected);
   EXPECT_EQ(FScGetColumnNo(scanner.get()), 3u);
   EXPECT_EQ(FScGetNextSym(scanner.get()), FSC_EOL);  // stays at the end
 
   const WCHAR escaped[] = {u'\\', 0, u'#', 0};  // the escape takes the inner NUL
   FScSetLineLen(scanner.get(), escaped, 3);
-  Symbols escapedExpected{{-2, WString(1, 0)}, {-6, u"#"}, {-1, WString()}};
+  Symbols escapedExpected{{-2, WString(1, 0)}, {-6, QEL_W("#")}, {-1, WString()}};
   EXPECT_EQ(scanner.scan(), escapedExpected);
 
   // A length short of the NUL still ends at the caller's terminator.
-  FScSetLineLen(scanner.get(), u"abc", 1);
-  Symbols shortExpected{{-2, u"abc"}, {-1, WString()}};
+  FScSetLineLen(scanner.get(), QEL_W("abc"), 1);
+  Symbols shortExpected{{-2, QEL_W("abc")}, {-1, WString()}};
   EXPECT_EQ(scanner.scan(), shortExpected);
 
-  FScSetLine(scanner.get(), u"x");
+  FScSetLine(scanner.get(), QEL_W("x"));
   EXPECT_EQ(scanner->nLineLen, -1);
   EXPECT_EQ(scanner->nColumnNo, 0u);
 }
@@ -132,9 +132,9 @@ TEST(FormatScanner, RecordProtocolAndFailures) {
   EXPECT_EQ(FScGetNextSym(&fsc), FSC_EOL);  // no line yet
 
   // A symbol longer than the buffer keeps its first nAlphaMax - 1 characters.
-  FScSetLine(&fsc, u"abcdefghijk#");
+  FScSetLine(&fsc, QEL_W("abcdefghijk#"));
   EXPECT_EQ(FScGetNextSym(&fsc), FSC_CONSTANT);
-  EXPECT_EQ(WString(FScGetAlpha(&fsc)), u"abcdefg");
+  EXPECT_EQ(WString(FScGetAlpha(&fsc)), QEL_W("abcdefg"));
   EXPECT_EQ(FScGetAlphaLen(&fsc), 7u);
   EXPECT_EQ(FScGetColumnNo(&fsc), 11u);
   EXPECT_EQ(FScGetNextSym(&fsc), FSC_INTEGER);
@@ -150,7 +150,7 @@ TEST(FormatScanner, RecordProtocolAndFailures) {
   EXPECT_EQ(FScGetAlpha(nullptr), nullptr);
 
   ASSERT_EQ(FScInit(&fsc, 0), 0u);  // room for the terminator only
-  FScSetLine(&fsc, u"ab&");
+  FScSetLine(&fsc, QEL_W("ab&"));
   EXPECT_EQ(FScGetNextSym(&fsc), FSC_CONSTANT);
   EXPECT_EQ(FScGetAlphaLen(&fsc), 0u);
   EXPECT_EQ(FScGetNextSym(&fsc), FSC_CHAR);
@@ -160,9 +160,9 @@ TEST(FormatScanner, RecordProtocolAndFailures) {
 TEST(FormatScanner, DescriptionsAndPlaceholderCodes) {
   // clang-format off
   const struct { LONG code; const WCHAR* text; BOOL placeholder; } rows[] = {
-      {0, nullptr, 0}, {-1, u"EOL", 0}, {-2, u"STRING/CHAR constant", 0}, {-3, u"CHAR placeholder", 1},
-      {-4, u"STRING placeholder", 1}, {-5, u"VARIANT placeholder ", 1}, {-6, u"INTEGER placeholder", 1},
-      {-7, u"DOUBLE placeholder", 1}, {-8, nullptr, 0}, {1, nullptr, 0},
+      {0, nullptr, 0}, {-1, QEL_W("EOL"), 0}, {-2, QEL_W("STRING/CHAR constant"), 0}, {-3, QEL_W("CHAR placeholder"), 1},
+      {-4, QEL_W("STRING placeholder"), 1}, {-5, QEL_W("VARIANT placeholder "), 1}, {-6, QEL_W("INTEGER placeholder"), 1},
+      {-7, QEL_W("DOUBLE placeholder"), 1}, {-8, nullptr, 0}, {1, nullptr, 0},
   };
   // clang-format on
   for (const auto& row : rows) {
@@ -180,7 +180,7 @@ TEST(FormatScanner, DescriptionsAndPlaceholderCodes) {
 // Random lines from the characters that matter: each placeholder is a
 // picture the formatter takes as the same kind, filling its whole width.
 TEST(FormatScanner, EveryPlaceholderIsAPicture) {
-  const WString alphabet = u"#$*+-,./&^ \\ax0";
+  const WString alphabet = QEL_W("#$*+-,./&^ \\ax0");
   std::mt19937 random(12345);
   Scanner scanner(128);
   int placeholders = 0;
@@ -192,7 +192,7 @@ TEST(FormatScanner, EveryPlaceholderIsAPicture) {
       if (!FScIsPlaceholder(code)) continue;
       ++placeholders;
       WCHAR out[160];
-      LONG n = FMFormatStr(text.c_str(), LONG(text.size()), u"-12.5", out);
+      LONG n = FMFormatStr(text.c_str(), LONG(text.size()), QEL_W("-12.5"), out);
       LONG expected = code == FSC_CHAR ? 1 : code == FSC_VARIANT ? 5 : LONG(text.size());
       EXPECT_EQ(n, expected) << qel::test::narrow(line) << " -> " << qel::test::narrow(text);
     }

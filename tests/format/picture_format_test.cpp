@@ -44,54 +44,54 @@ TEST(PictureFormat, PictureValueAndLocaleTable) {
   };
   // clang-format off
   const Row rows[] = {
-      {nullptr, u"#,###.##", 1234.5, u"1,234.5 ", u"1.234,5 "},
-      {nullptr, u"#,###.##", -1234.5, u"1,234.5 ", u"1.234,5 "},  // no place for the sign
-      {nullptr, u"###", 5, u"  5", nullptr},
-      {nullptr, u"###", -5, u" -5", nullptr},
-      {nullptr, u"###.##", 0.5, u"  0.5 ", u"  0,5 "},
-      {nullptr, u"###.##", -0.5, u" -0.5 ", u" -0,5 "},
-      {nullptr, u"###.##", 0.05, u"  0.05", u"  0,05"},
-      {nullptr, u"<<<.##", 0.5, u"0.5 ", u"0,5 "},
-      {nullptr, u"$$$$", 42, u"0042", nullptr},
-      {nullptr, u"****", 42, u"**42", nullptr},
-      {nullptr, u"+###", 42, u" +42", nullptr},
-      {nullptr, u"+###", -42, u" -42", nullptr},
-      {nullptr, u"###-", 42, u" 42 ", nullptr},
-      {nullptr, u"###-", -42, u" 42-", nullptr},
-      {ll, u"$$$$", 42, u"$$42", nullptr},
-      {ll, u"&&&&", 42, u"0042", nullptr},
-      {ll, u"$$$,$$$.&&", 1234.5, u"$$1,234.50", u"$$1.234,50"},
-      {nullptr, u"###", 12345, u"345", nullptr},  // leading digits lost
-      {nullptr, u"##.##", 123.456, u"23.46", u"23,46"},
-      {nullptr, u"###", 1e20, u"000", nullptr},
-      {nullptr, u"<<<<", 7, u"7", nullptr},
-      {nullptr, u"<<<<", -7, u"7", nullptr},
-      {nullptr, u"##.$$", 3.14159, u" 3.14", u" 3,14"},
-      {nullptr, u"#,###", 1234567, u"4,567", u"4.567"},
-      {nullptr, u"#,###", 12, u"   12", nullptr},
-      {nullptr, u"#,###", -12, u"  -12", nullptr},  // a separator before the digits is a sign place
-      {nullptr, u"#,###.##", 0, u"    0.0 ", u"    0,0 "},
-      {nullptr, u"###.##", -0.001, u" -0.0 ", u" -0,0 "},
-      {nullptr, u"EUR ###", -5, u"EUR  -5", nullptr},
-      {nullptr, u"-##########", -2147483648.0, u"-2147483648", nullptr},
+      {nullptr, QEL_W("#,###.##"), 1234.5, QEL_W("1,234.5 "), QEL_W("1.234,5 ")},
+      {nullptr, QEL_W("#,###.##"), -1234.5, QEL_W("1,234.5 "), QEL_W("1.234,5 ")},  // no place for the sign
+      {nullptr, QEL_W("###"), 5, QEL_W("  5"), nullptr},
+      {nullptr, QEL_W("###"), -5, QEL_W(" -5"), nullptr},
+      {nullptr, QEL_W("###.##"), 0.5, QEL_W("  0.5 "), QEL_W("  0,5 ")},
+      {nullptr, QEL_W("###.##"), -0.5, QEL_W(" -0.5 "), QEL_W(" -0,5 ")},
+      {nullptr, QEL_W("###.##"), 0.05, QEL_W("  0.05"), QEL_W("  0,05")},
+      {nullptr, QEL_W("<<<.##"), 0.5, QEL_W("0.5 "), QEL_W("0,5 ")},
+      {nullptr, QEL_W("$$$$"), 42, QEL_W("0042"), nullptr},
+      {nullptr, QEL_W("****"), 42, QEL_W("**42"), nullptr},
+      {nullptr, QEL_W("+###"), 42, QEL_W(" +42"), nullptr},
+      {nullptr, QEL_W("+###"), -42, QEL_W(" -42"), nullptr},
+      {nullptr, QEL_W("###-"), 42, QEL_W(" 42 "), nullptr},
+      {nullptr, QEL_W("###-"), -42, QEL_W(" 42-"), nullptr},
+      {ll, QEL_W("$$$$"), 42, QEL_W("$$42"), nullptr},
+      {ll, QEL_W("&&&&"), 42, QEL_W("0042"), nullptr},
+      {ll, QEL_W("$$$,$$$.&&"), 1234.5, QEL_W("$$1,234.50"), QEL_W("$$1.234,50")},
+      {nullptr, QEL_W("###"), 12345, QEL_W("345"), nullptr},  // leading digits lost
+      {nullptr, QEL_W("##.##"), 123.456, QEL_W("23.46"), QEL_W("23,46")},
+      {nullptr, QEL_W("###"), 1e20, QEL_W("000"), nullptr},
+      {nullptr, QEL_W("<<<<"), 7, QEL_W("7"), nullptr},
+      {nullptr, QEL_W("<<<<"), -7, QEL_W("7"), nullptr},
+      {nullptr, QEL_W("##.$$"), 3.14159, QEL_W(" 3.14"), QEL_W(" 3,14")},
+      {nullptr, QEL_W("#,###"), 1234567, QEL_W("4,567"), QEL_W("4.567")},
+      {nullptr, QEL_W("#,###"), 12, QEL_W("   12"), nullptr},
+      {nullptr, QEL_W("#,###"), -12, QEL_W("  -12"), nullptr},  // a separator before the digits is a sign place
+      {nullptr, QEL_W("#,###.##"), 0, QEL_W("    0.0 "), QEL_W("    0,0 ")},
+      {nullptr, QEL_W("###.##"), -0.001, QEL_W(" -0.0 "), QEL_W(" -0,0 ")},
+      {nullptr, QEL_W("EUR ###"), -5, QEL_W("EUR  -5"), nullptr},
+      {nullptr, QEL_W("-##########"), -2147483648.0, QEL_W("-2147483648"), nullptr},
       // Rounding: half away from zero, carries through the integer digits.
-      {nullptr, u"#", 2.5, u"3", nullptr},
-      {nullptr, u"###", -2.5, u" -3", nullptr},
-      {nullptr, u"###", 0.4, u"  0", nullptr},
-      {nullptr, u"#.##", 0.125, u"0.13", u"0,13"},
-      {nullptr, u"#.##", 1.005, u"1.0 ", u"1,0 "},  // 1.005 is 1.00499999... in binary
-      {nullptr, u"#.##", 0.995, u"0.99", u"0,99"},  // 0.99499999... in binary
-      {nullptr, u"#.##", 0.996, u"1.0 ", u"1,0 "},
-      {nullptr, u"$$$.$$", 999.995, u"000.00", u"000,00"},  // the carry overflows the picture
+      {nullptr, QEL_W("#"), 2.5, QEL_W("3"), nullptr},
+      {nullptr, QEL_W("###"), -2.5, QEL_W(" -3"), nullptr},
+      {nullptr, QEL_W("###"), 0.4, QEL_W("  0"), nullptr},
+      {nullptr, QEL_W("#.##"), 0.125, QEL_W("0.13"), QEL_W("0,13")},
+      {nullptr, QEL_W("#.##"), 1.005, QEL_W("1.0 "), QEL_W("1,0 ")},  // 1.005 is 1.00499999... in binary
+      {nullptr, QEL_W("#.##"), 0.995, QEL_W("0.99"), QEL_W("0,99")},  // 0.99499999... in binary
+      {nullptr, QEL_W("#.##"), 0.996, QEL_W("1.0 "), QEL_W("1,0 ")},
+      {nullptr, QEL_W("$$$.$$"), 999.995, QEL_W("000.00"), QEL_W("000,00")},  // the carry overflows the picture
       // Degenerate pictures.
-      {nullptr, u"", 5, u"", nullptr},
-      {nullptr, u"abc", 5, u"abc", nullptr},
-      {nullptr, u".", 5, u".", u","},
-      {nullptr, u"-", -5, u"-", nullptr},
-      {nullptr, u"+", 5, u"+", nullptr},
-      {nullptr, u",", -5, u"-", nullptr},
-      {nullptr, u"###", nan, u"  0", nullptr},
-      {nullptr, u"###", -inf, u" -0", nullptr},
+      {nullptr, QEL_W(""), 5, QEL_W(""), nullptr},
+      {nullptr, QEL_W("abc"), 5, QEL_W("abc"), nullptr},
+      {nullptr, QEL_W("."), 5, QEL_W("."), QEL_W(",")},
+      {nullptr, QEL_W("-"), -5, QEL_W("-"), nullptr},
+      {nullptr, QEL_W("+"), 5, QEL_W("+"), nullptr},
+      {nullptr, QEL_W(","), -5, QEL_W("-"), nullptr},
+      {nullptr, QEL_W("###"), nan, QEL_W("  0"), nullptr},
+      {nullptr, QEL_W("###"), -inf, QEL_W(" -0"), nullptr},
   };
   // clang-format on
   for (const Row& row : rows) {
@@ -103,68 +103,68 @@ TEST(PictureFormat, PictureValueAndLocaleTable) {
 
 TEST(PictureFormat, IntegersFlagAndBounds) {
   WCHAR out[16];
-  const WCHAR* picture = u"##########";
+  const WCHAR* picture = QEL_W("##########");
   ASSERT_EQ(FMFormatUInt(nullptr, picture, 10, 4294967295u, out, nullptr), 10);
-  EXPECT_EQ(WString(out, 10), u"4294967295");
+  EXPECT_EQ(WString(out, 10), QEL_W("4294967295"));
   ASSERT_EQ(FMFormatInt(nullptr, picture, 10, -2147483647 - 1, out, nullptr), 10);
-  EXPECT_EQ(WString(out, 10), u"2147483648");  // no sign place
-  ASSERT_EQ(FMFormatInt(LLDblFormat, u"&&&", 3, 7, out, nullptr), 3);
-  EXPECT_EQ(WString(out, 3), u"007");
+  EXPECT_EQ(WString(out, 10), QEL_W("2147483648"));  // no sign place
+  ASSERT_EQ(FMFormatInt(LLDblFormat, QEL_W("&&&"), 3, 7, out, nullptr), 3);
+  EXPECT_EQ(WString(out, 3), QEL_W("007"));
 
   BOOL flag = 7;
-  EXPECT_EQ(FMFormatDouble(nullptr, u"##.#", 4, 1.25, out, &flag), 4);
+  EXPECT_EQ(FMFormatDouble(nullptr, QEL_W("##.#"), 4, 1.25, out, &flag), 4);
   EXPECT_EQ(flag, 1);
-  EXPECT_EQ(FMFormatDouble(nullptr, u"###", 0, 5, out, nullptr), 0);
-  EXPECT_EQ(FMFormatDouble(nullptr, u"###", -3, 5, out, nullptr), 0);
+  EXPECT_EQ(FMFormatDouble(nullptr, QEL_W("###"), 0, 5, out, nullptr), 0);
+  EXPECT_EQ(FMFormatDouble(nullptr, QEL_W("###"), -3, 5, out, nullptr), 0);
   EXPECT_EQ(FMFormatDouble(nullptr, nullptr, 3, 5, out, nullptr), 0);
 
   // A long fraction: digits beyond the double's own are zeros, never garbage.
-  const WString longPicture = u"#." + WString(2000, u'$');
+  const WString longPicture = QEL_W("#.") + WString(2000, u'$');
   const WString text = formatDouble(nullptr, longPicture, 0.5);
   EXPECT_EQ(text.size(), longPicture.size());
-  EXPECT_EQ(text.substr(2), u"5" + WString(1999, u'0'));
-  EXPECT_EQ(formatDouble(nullptr, u"#." + WString(60, u'$'), 0.1).substr(2, 57),
-            u"100000000000000005551115123125782702118158340454101562500");
+  EXPECT_EQ(text.substr(2), QEL_W("5") + WString(1999, u'0'));
+  EXPECT_EQ(formatDouble(nullptr, QEL_W("#.") + WString(60, u'$'), 0.1).substr(2, 57),
+            QEL_W("100000000000000005551115123125782702118158340454101562500"));
 }
 
 TEST(PictureFormat, TextByKindOfPicture) {
-  EXPECT_EQ(formatStr(u"/    /", u"abc"), u"abc   ");
-  EXPECT_EQ(formatStr(u"/    /", u"abcdefgh"), u"abcdef");
-  EXPECT_EQ(formatStr(u"/    /", nullptr), u"      ");
-  EXPECT_EQ(formatStr(u"&", u"xyz"), u"x");
-  EXPECT_EQ(formatStr(u"^", u"the whole text"), u"the whole text");
-  EXPECT_EQ(formatStr(u"#,###.##", u"1234.5"), german() ? u"1.234,5 " : u"1,234.5 ");
-  EXPECT_EQ(formatStr(u"-###", u"12"), u"  12");
-  EXPECT_EQ(formatStr(u"%d", u"12"), u"");
-  EXPECT_EQ(formatStr(u"<<<", u"12"), u"");
-  EXPECT_EQ(formatStr(u"", u"12"), u"");
+  EXPECT_EQ(formatStr(QEL_W("/    /"), QEL_W("abc")), QEL_W("abc   "));
+  EXPECT_EQ(formatStr(QEL_W("/    /"), QEL_W("abcdefgh")), QEL_W("abcdef"));
+  EXPECT_EQ(formatStr(QEL_W("/    /"), nullptr), QEL_W("      "));
+  EXPECT_EQ(formatStr(QEL_W("&"), QEL_W("xyz")), QEL_W("x"));
+  EXPECT_EQ(formatStr(QEL_W("^"), QEL_W("the whole text")), QEL_W("the whole text"));
+  EXPECT_EQ(formatStr(QEL_W("#,###.##"), QEL_W("1234.5")), german() ? QEL_W("1.234,5 ") : QEL_W("1,234.5 "));
+  EXPECT_EQ(formatStr(QEL_W("-###"), QEL_W("12")), QEL_W("  12"));
+  EXPECT_EQ(formatStr(QEL_W("%d"), QEL_W("12")), QEL_W(""));
+  EXPECT_EQ(formatStr(QEL_W("<<<"), QEL_W("12")), QEL_W(""));
+  EXPECT_EQ(formatStr(QEL_W(""), QEL_W("12")), QEL_W(""));
 
   WCHAR out[4] = {u'~', u'~', u'~', u'~'};
-  EXPECT_EQ(FMFormatStr(u"&", 1, u"", out), 1);  // only the terminator
+  EXPECT_EQ(FMFormatStr(QEL_W("&"), 1, QEL_W(""), out), 1);  // only the terminator
   EXPECT_EQ(out[0], 0);
-  EXPECT_EQ(FMFormatStr(u"/ /", 0, u"abc", out), 0);
+  EXPECT_EQ(FMFormatStr(QEL_W("/ /"), 0, QEL_W("abc"), out), 0);
   EXPECT_EQ(out[0], 0);
-  EXPECT_EQ(FMFormatStr(u"^", 0, u"abc", out), 0);  // no first character to look at
-  EXPECT_EQ(FMFormatStr(u"^", 1, u"abc", nullptr), 0);
+  EXPECT_EQ(FMFormatStr(QEL_W("^"), 0, QEL_W("abc"), out), 0);  // no first character to look at
+  EXPECT_EQ(FMFormatStr(QEL_W("^"), 1, QEL_W("abc"), nullptr), 0);
 }
 
 TEST(NumberText, Readers) {
   // clang-format off
   const struct { const WCHAR* text; double real; LONG integer; ULONG natural; } rows[] = {
-      {u"1,234.50", 1234.5, 123450, 123450},
-      {u"1.234,5", 1234.5, 12345, 12345},
-      {u"1,234", 1.234, 1234, 1234},
-      {u"-12.5", -12.5, -125, 125},
-      {u"$ 12", 12.0, 12, 12},
-      {u"-1,234", -1.234, -1234, 1234},
-      {u"-5", -5.0, -5, 5},
-      {u"12.50", 12.5, 1250, 1250},
-      {u"- 3 +", 3.0, 3, 3},  // the last sign holds
-      {u"", 0.0, 0, 0},
-      {u"abc", 0.0, 0, 0},
-      {u"4294967296", 4294967296.0, 0, 0},  // the integers wrap at 32 bits
-      {u"0.0000000000000000001", 1e-19, 1, 1},
-      {u"1.00000000000000000000000", 1.0, -159383552, 4135583744u},  // beyond the table of powers; 10^23 wrapped
+      {QEL_W("1,234.50"), 1234.5, 123450, 123450},
+      {QEL_W("1.234,5"), 1234.5, 12345, 12345},
+      {QEL_W("1,234"), 1.234, 1234, 1234},
+      {QEL_W("-12.5"), -12.5, -125, 125},
+      {QEL_W("$ 12"), 12.0, 12, 12},
+      {QEL_W("-1,234"), -1.234, -1234, 1234},
+      {QEL_W("-5"), -5.0, -5, 5},
+      {QEL_W("12.50"), 12.5, 1250, 1250},
+      {QEL_W("- 3 +"), 3.0, 3, 3},  // the last sign holds
+      {QEL_W(""), 0.0, 0, 0},
+      {QEL_W("abc"), 0.0, 0, 0},
+      {QEL_W("4294967296"), 4294967296.0, 0, 0},  // the integers wrap at 32 bits
+      {QEL_W("0.0000000000000000001"), 1e-19, 1, 1},
+      {QEL_W("1.00000000000000000000000"), 1.0, -159383552, 4135583744u},  // beyond the table of powers; 10^23 wrapped
   };
   // clang-format on
   for (const auto& row : rows) {
@@ -177,7 +177,7 @@ TEST(NumberText, Readers) {
   }
   EXPECT_EQ(FMToDouble(nullptr), 0.0);
   EXPECT_EQ(FMToLong(nullptr), 0);
-  EXPECT_EQ(FMToLong(u"2147483648"), -2147483647 - 1);
+  EXPECT_EQ(FMToLong(QEL_W("2147483648")), -2147483647 - 1);
 }
 
 }  // namespace

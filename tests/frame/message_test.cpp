@@ -8,7 +8,7 @@
 
 namespace {
 
-using WString = std::u16string;
+using WString = std::basic_string<WCHAR>;
 
 WString message(DWORD code, DWORD lang, DWORD size = 256) {
   WCHAR buffer[256];
@@ -32,30 +32,31 @@ struct CatalogueRow {
 };
 
 const CatalogueRow kCatalogue[] = {
-    {0xC0040400, u"L-Value required.", u"L-Value wird erwartet."},
-    {0xC0040401, u"\")\" required.", u"\")\" wird erwartet."},
-    {0xC0040402, u"\"(\" required.", u"\"(\" wird erwartet."},
-    {0xC0040403, u"\"]\" required.", u"\"]\" wird erwartet."},
-    {0xC0040404, u"Function required.", u"Funktion wird erwartet."},
-    {0xC0040405, u"Identifier required.", u"Bezeichner wird erwartet."},
-    {0xC0040406, u"Illegal Number.", u"Ungültige Zahl."},
-    {0xC0040407, u"Illegal Character.", u"Ungültiges Zeichen."},
-    {0xC0040408, u"Illegal String.", u"Ungültige Zeichenkette."},
-    {0xC0040409, u"Operand required.", u"Operand wird erwartet."},
-    {0xC004040A, u"\",\" required.", u"\",\" wird erwartet."},
-    {0xC004040B, u"\";\" required.", u"\";\" wird erwartet."},
-    {0xC004040C, u"Syntax error.", u"Syntax error."},
-    {0xC004040D, u"SMTP Server error.", u"SMTP Server error."},
-    {0xC004040E, u"SMTP Server not available.", u"SMTP Server nicht verfügbar."},
-    {0xC004040F, u"SMTP Server not ready.", u"SMTP Server nicht bereit."},
-    {0xC0040410, u"SMTP Server did not terminate.", u"SMTP Server wurde nicht beendet."},
-    {0xC0040411, u"No receipients specified.", u"Keine Empfänger angegeben."},
-    {0xC0040412, u"Printer is Offline.", u"Drucker ist Offline."},
-    {0xC0040413, u"Printer buffer full.", u"Druckerbuffer ist voll."},
-    {0xC0040414, u"Printer is paused.", u"Drucker Pause."},
-    {0xC0040415, u"Printer is out of ribbon.", u"Drucker hat kein Farbband mehr."},
-    {0xC0040416, u"Printer head is up.", u"Drucker - Druckkopf ist geöffnet."},
-    {0xC0040417, u"Label/Document is waiting in printer.", u"Etikett/Formular befindet sich im Drucker."},
+    {0xC0040400, QEL_W("L-Value required."), QEL_W("L-Value wird erwartet.")},
+    {0xC0040401, QEL_W("\")\" required."), QEL_W("\")\" wird erwartet.")},
+    {0xC0040402, QEL_W("\"(\" required."), QEL_W("\"(\" wird erwartet.")},
+    {0xC0040403, QEL_W("\"]\" required."), QEL_W("\"]\" wird erwartet.")},
+    {0xC0040404, QEL_W("Function required."), QEL_W("Funktion wird erwartet.")},
+    {0xC0040405, QEL_W("Identifier required."), QEL_W("Bezeichner wird erwartet.")},
+    {0xC0040406, QEL_W("Illegal Number."), QEL_W("Ungültige Zahl.")},
+    {0xC0040407, QEL_W("Illegal Character."), QEL_W("Ungültiges Zeichen.")},
+    {0xC0040408, QEL_W("Illegal String."), QEL_W("Ungültige Zeichenkette.")},
+    {0xC0040409, QEL_W("Operand required."), QEL_W("Operand wird erwartet.")},
+    {0xC004040A, QEL_W("\",\" required."), QEL_W("\",\" wird erwartet.")},
+    {0xC004040B, QEL_W("\";\" required."), QEL_W("\";\" wird erwartet.")},
+    {0xC004040C, QEL_W("Syntax error."), QEL_W("Syntax error.")},
+    {0xC004040D, QEL_W("SMTP Server error."), QEL_W("SMTP Server error.")},
+    {0xC004040E, QEL_W("SMTP Server not available."), QEL_W("SMTP Server nicht verfügbar.")},
+    {0xC004040F, QEL_W("SMTP Server not ready."), QEL_W("SMTP Server nicht bereit.")},
+    {0xC0040410, QEL_W("SMTP Server did not terminate."), QEL_W("SMTP Server wurde nicht beendet.")},
+    {0xC0040411, QEL_W("No receipients specified."), QEL_W("Keine Empfänger angegeben.")},
+    {0xC0040412, QEL_W("Printer is Offline."), QEL_W("Drucker ist Offline.")},
+    {0xC0040413, QEL_W("Printer buffer full."), QEL_W("Druckerbuffer ist voll.")},
+    {0xC0040414, QEL_W("Printer is paused."), QEL_W("Drucker Pause.")},
+    {0xC0040415, QEL_W("Printer is out of ribbon."), QEL_W("Drucker hat kein Farbband mehr.")},
+    {0xC0040416, QEL_W("Printer head is up."), QEL_W("Drucker - Druckkopf ist geöffnet.")},
+    {0xC0040417, QEL_W("Label/Document is waiting in printer."),
+     QEL_W("Etikett/Formular befindet sich im Drucker.")},
 };
 
 }  // namespace
@@ -77,34 +78,35 @@ TEST(QELBaseFormatMessage, CatalogueCodesMatchTheirNames) {
 }
 
 TEST(QELBaseFormatMessage, SystemTextsAndInserts) {
-  EXPECT_EQ(message(5, 1033), u"Access is denied.");
-  EXPECT_EQ(message(5, 1031), u"Zugriff verweigert");
-  EXPECT_EQ(message(QEL_DISP_E_TYPEMISMATCH, 1033), u"Type mismatch.");
+  EXPECT_EQ(message(5, 1033), QEL_W("Access is denied."));
+  EXPECT_EQ(message(5, 1031), QEL_W("Zugriff verweigert"));
+  EXPECT_EQ(message(QEL_DISP_E_TYPEMISMATCH, 1033), QEL_W("Type mismatch."));
   EXPECT_EQ(message(QEL_E_OUTOFMEMORY, 1033),
-            u"Not enough memory resources are available to complete this operation.");
+            QEL_W("Not enough memory resources are available to complete this operation."));
 
   WCHAR buffer[256];
-  EXPECT_EQ(QELBaseFormatMessage(193, 1033, buffer, 256, u"PROG.EXE"), 0u);
-  EXPECT_EQ(WString(buffer), u"PROG.EXE is not a valid Win32 application.");
-  EXPECT_EQ(messageVA(317, 1033, 256, u"2A", u"QELBaseU"),
-            u"The system cannot find message text for message number 0x2A in the message file for QELBaseU.");
+  EXPECT_EQ(QELBaseFormatMessage(193, 1033, buffer, 256, QEL_W("PROG.EXE")), 0u);
+  EXPECT_EQ(WString(buffer), QEL_W("PROG.EXE is not a valid Win32 application."));
+  EXPECT_EQ(
+      messageVA(317, 1033, 256, QEL_W("2A"), QEL_W("QELBaseU")),
+      QEL_W("The system cannot find message text for message number 0x2A in the message file for QELBaseU."));
 }
 
 TEST(QELBaseFormatMessage, FallbackTextIsCutToTheBuffer) {
-  EXPECT_EQ(message(0x2A, 1033), u"Unknown Error Code: 0000002A");
-  EXPECT_EQ(message(0xC0040418, 1031), u"Unknown Error Code: C0040418");
-  EXPECT_EQ(message(5, 1036), u"Unknown Error Code: 00000005");  // no French texts anywhere
+  EXPECT_EQ(message(0x2A, 1033), QEL_W("Unknown Error Code: 0000002A"));
+  EXPECT_EQ(message(0xC0040418, 1031), QEL_W("Unknown Error Code: C0040418"));
+  EXPECT_EQ(message(5, 1036), QEL_W("Unknown Error Code: 00000005"));  // no French texts anywhere
 
   WCHAR buffer[16];
   std::fill(std::begin(buffer), std::end(buffer), u'#');
   EXPECT_EQ(QELBaseFormatMessage(0x2A, 1033, buffer, 10), 0u);
-  EXPECT_EQ(WString(buffer), u"Unknown E");
+  EXPECT_EQ(WString(buffer), QEL_W("Unknown E"));
   EXPECT_EQ(buffer[10], u'#');
 
   EXPECT_EQ(QELBaseFormatMessage(0x2A, 1033, buffer, 1), 0u);
   EXPECT_EQ(buffer[0], 0);
   // A catalogue text longer than the buffer falls through to the fallback.
-  EXPECT_EQ(message(0xC0040417, 1033, 10), u"Unknown E");
+  EXPECT_EQ(message(0xC0040417, 1033, 10), QEL_W("Unknown E"));
 }
 
 TEST(QELBaseFormatMessage, DegenerateBuffers) {
@@ -115,6 +117,6 @@ TEST(QELBaseFormatMessage, DegenerateBuffers) {
 }
 
 TEST(DataObjects, FormatCharacterSets) {
-  EXPECT_EQ(WString(DefaultDblFormat, 8), u"#$**.,+-");
-  EXPECT_EQ(WString(LLDblFormat, 8), u"#&*$.,+-");
+  EXPECT_EQ(WString(DefaultDblFormat, 8), QEL_W("#$**.,+-"));
+  EXPECT_EQ(WString(LLDblFormat, 8), QEL_W("#&*$.,+-"));
 }

@@ -7,11 +7,11 @@
 TEST(CodePage, AnsiRoundTripAndReplacement) {
   WCHAR wide[16];
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "\x80\xE4\x81z", 4, wide, 16), 4);
-  EXPECT_EQ(std::u16string(wide, 4), u"\u20AC\u00E4\u0081z");
+  EXPECT_EQ(std::basic_string<WCHAR>(wide, 4), QEL_W("\u20AC\u00E4\u0081z"));
 
   char narrow[16];
   BOOL usedDefault = FALSE;
-  const WCHAR text[] = u"\u20AC\u0416\U0001F600x";  // euro, Cyrillic, a surrogate pair
+  const WCHAR text[] = QEL_W("\u20AC\u0416\U0001F600x");  // euro, Cyrillic, a surrogate pair
   int n = WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, 16, nullptr, &usedDefault);
   EXPECT_EQ(n, 5);  // the terminator is counted
   EXPECT_STREQ(narrow, "\x80??x");
@@ -23,7 +23,7 @@ TEST(CodePage, Utf8AndSizeProtocol) {
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0), 5);  // with terminator
   WCHAR wide[8];
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 8), 5);
-  EXPECT_EQ(std::u16string(wide), u"a\u00FC\U0001F600");
+  EXPECT_EQ(std::basic_string<WCHAR>(wide), QEL_W("a\u00FC\U0001F600"));
 
   SetLastError(0);
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 2), 0);

@@ -12,17 +12,18 @@ const SYSTEMTIME kMorning{2024, 2, 0, 29, 0, 7, 3, 0};
 
 using Formatter = int(WINAPI*)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
 
-std::u16string formatted(Formatter f, LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
+std::basic_string<WCHAR> formatted(Formatter f, LCID lcid, DWORD flags, const SYSTEMTIME& st,
+                                   const char16_t* picture) {
   WCHAR buffer[200];
   int n = f(lcid, flags, &st, picture, buffer, 200);
-  return n > 0 ? std::u16string(buffer, size_t(n - 1)) : u"<fail>";
+  return n > 0 ? std::basic_string<WCHAR>(buffer, size_t(n - 1)) : QEL_W("<fail>");
 }
 
-std::u16string dateText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
+std::basic_string<WCHAR> dateText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
   return formatted(GetDateFormatW, lcid, flags, st, picture);
 }
 
-std::u16string timeText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
+std::basic_string<WCHAR> timeText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
   return formatted(GetTimeFormatW, lcid, flags, st, picture);
 }
 
@@ -32,26 +33,26 @@ TEST(DateFormat, LocaleDefaultsAndPictures) {
     DWORD flags;
     SYSTEMTIME st;
     const char16_t* picture;
-    std::u16string expected;
+    std::basic_string<WCHAR> expected;
   };
   // clang-format off
   const Case cases[] = {
-      {1031, DATE_LONGDATE, kSunday, nullptr, u"Sonntag, 6. Dezember 2026"},
-      {1033, DATE_LONGDATE, kSunday, nullptr, u"Sunday, December 6, 2026"},
-      {1031, 0, kSunday, nullptr, u"06.12.2026"}, {1033, DATE_SHORTDATE, kSunday, nullptr, u"12/6/2026"},
-      {1033, LOCALE_NOUSEROVERRIDE, kMorning, nullptr, u"2/29/2024"},
-      {1031, DATE_YEARMONTH, kMorning, nullptr, u"Februar 2024"},
-      {1033, 0, kSunday, u"d dd ddd dddd", u"6 06 Sun Sunday"},
-      {1031, 0, kSunday, u"d dd ddd dddd", u"6 06 So Sonntag"},
-      {1033, 0, kMorning, u"M MM MMM MMMM", u"2 02 Feb February"},
-      {1031, 0, SYSTEMTIME{2023, 3, 0, 1, 0, 0, 0, 0}, u"MMM MMMM", u"M\u00E4r M\u00E4rz"},
-      {1033, 0, SYSTEMTIME{2005, 1, 0, 1, 0, 0, 0, 0}, u"y yy yyyy", u"5 05 2005"},
-      {1033, 0, kSunday, u"gg g", u"A.D. A.D."}, {1031, 0, kSunday, u"gg", u"n. Chr."},
-      {1033, 0, kSunday, u"'day' d 'of' MMMM", u"day 6 of December"},
-      {1033, 0, kSunday, u"d''M 'it''s'", u"6'12 it's"},
-      {1033, 0, kSunday, u"hh:mm d", u"hh:mm 6"},  // time letters are text here
-      {1033, 0, kSunday, u"", u""},
-      {1033, 0, kSunday, u"dddddd", u"Sunday"},
+      {1031, DATE_LONGDATE, kSunday, nullptr, QEL_W("Sonntag, 6. Dezember 2026")},
+      {1033, DATE_LONGDATE, kSunday, nullptr, QEL_W("Sunday, December 6, 2026")},
+      {1031, 0, kSunday, nullptr, QEL_W("06.12.2026")}, {1033, DATE_SHORTDATE, kSunday, nullptr, QEL_W("12/6/2026")},
+      {1033, LOCALE_NOUSEROVERRIDE, kMorning, nullptr, QEL_W("2/29/2024")},
+      {1031, DATE_YEARMONTH, kMorning, nullptr, QEL_W("Februar 2024")},
+      {1033, 0, kSunday, QEL_W("d dd ddd dddd"), QEL_W("6 06 Sun Sunday")},
+      {1031, 0, kSunday, QEL_W("d dd ddd dddd"), QEL_W("6 06 So Sonntag")},
+      {1033, 0, kMorning, QEL_W("M MM MMM MMMM"), QEL_W("2 02 Feb February")},
+      {1031, 0, SYSTEMTIME{2023, 3, 0, 1, 0, 0, 0, 0}, QEL_W("MMM MMMM"), QEL_W("M\u00E4r M\u00E4rz")},
+      {1033, 0, SYSTEMTIME{2005, 1, 0, 1, 0, 0, 0, 0}, QEL_W("y yy yyyy"), QEL_W("5 05 2005")},
+      {1033, 0, kSunday, QEL_W("gg g"), QEL_W("A.D. A.D.")}, {1031, 0, kSunday, QEL_W("gg"), QEL_W("n. Chr.")},
+      {1033, 0, kSunday, QEL_W("'day' d 'of' MMMM"), QEL_W("day 6 of December")},
+      {1033, 0, kSunday, QEL_W("d''M 'it''s'"), QEL_W("6'12 it's")},
+      {1033, 0, kSunday, QEL_W("hh:mm d"), QEL_W("hh:mm 6")},  // time letters are text here
+      {1033, 0, kSunday, QEL_W(""), QEL_W("")},
+      {1033, 0, kSunday, QEL_W("dddddd"), QEL_W("Sunday")},
   };
   // clang-format on
   for (const Case& c : cases) EXPECT_EQ(dateText(c.lcid, c.flags, c.st, c.picture), c.expected);
@@ -63,20 +64,20 @@ TEST(TimeFormat, PicturesAndFlags) {
     DWORD flags;
     SYSTEMTIME st;
     const char16_t* picture;
-    std::u16string expected;
+    std::basic_string<WCHAR> expected;
   };
   // clang-format off
   const Case cases[] = {
-      {1033, 0, kSunday, nullptr, u"5:05:09 PM"},
-      {1031, LOCALE_NOUSEROVERRIDE, kSunday, nullptr, u"17:05:09"},
-      {1033, 0, kMorning, nullptr, u"12:07:03 AM"},
-      {1033, 0, kSunday, u"h hh H HH m mm s ss t tt", u"5 05 17 17 5 05 9 09 P PM"},
-      {1031, 0, kSunday, u"h:mm tt", u"5:05 "}, {1033, TIME_NOSECONDS, kSunday, nullptr, u"5:05 PM"},
-      {1033, TIME_NOMINUTESORSECONDS, kSunday, nullptr, u"5 PM"},
-      {1033, TIME_NOTIMEMARKER, kSunday, nullptr, u"5:05:09"},
-      {1033, TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER, kSunday, nullptr, u"17:05:09"},
-      {1033, 0, kSunday, u"HH 'Uhr' dd", u"17 Uhr dd"},  // date letters are text here
-      {1033, 0, SYSTEMTIME{2026, 1, 0, 1, 12, 0, 0, 0}, u"h tt", u"12 PM"},
+      {1033, 0, kSunday, nullptr, QEL_W("5:05:09 PM")},
+      {1031, LOCALE_NOUSEROVERRIDE, kSunday, nullptr, QEL_W("17:05:09")},
+      {1033, 0, kMorning, nullptr, QEL_W("12:07:03 AM")},
+      {1033, 0, kSunday, QEL_W("h hh H HH m mm s ss t tt"), QEL_W("5 05 17 17 5 05 9 09 P PM")},
+      {1031, 0, kSunday, QEL_W("h:mm tt"), QEL_W("5:05 ")}, {1033, TIME_NOSECONDS, kSunday, nullptr, QEL_W("5:05 PM")},
+      {1033, TIME_NOMINUTESORSECONDS, kSunday, nullptr, QEL_W("5 PM")},
+      {1033, TIME_NOTIMEMARKER, kSunday, nullptr, QEL_W("5:05:09")},
+      {1033, TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER, kSunday, nullptr, QEL_W("17:05:09")},
+      {1033, 0, kSunday, QEL_W("HH 'Uhr' dd"), QEL_W("17 Uhr dd")},  // date letters are text here
+      {1033, 0, SYSTEMTIME{2026, 1, 0, 1, 12, 0, 0, 0}, QEL_W("h tt"), QEL_W("12 PM")},
   };
   // clang-format on
   for (const Case& c : cases) EXPECT_EQ(timeText(c.lcid, c.flags, c.st, c.picture), c.expected);
@@ -104,7 +105,7 @@ TEST(DateFormat, SizeProtocolAndErrors) {
       {failure(GetDateFormatW(1033, 0, &badDate, nullptr, exact, 26)), ERROR_INVALID_PARAMETER},
       {failure(GetTimeFormatW(1033, 0, &badTime, nullptr, exact, 26)), ERROR_INVALID_PARAMETER},
       {failure(GetDateFormatW(1036, 0, &kSunday, nullptr, exact, 26)), ERROR_INVALID_PARAMETER},
-      {failure(GetDateFormatW(1033, DATE_LONGDATE, &kSunday, u"d", exact, 26)), ERROR_INVALID_FLAGS},
+      {failure(GetDateFormatW(1033, DATE_LONGDATE, &kSunday, QEL_W("d"), exact, 26)), ERROR_INVALID_FLAGS},
       {failure(GetDateFormatW(1033, DATE_LONGDATE | DATE_SHORTDATE, &kSunday, nullptr, exact, 26)),
        ERROR_INVALID_FLAGS},
       {failure(GetTimeFormatW(1033, 0x100, &kSunday, nullptr, exact, 26)), ERROR_INVALID_FLAGS},
@@ -115,10 +116,10 @@ TEST(DateFormat, SizeProtocolAndErrors) {
     EXPECT_EQ(f.error, expected);
   }
   // The date formatter reads no time field, the time formatter no date field.
-  EXPECT_EQ(dateText(1033, 0, badTime, u"d"), u"1");
-  EXPECT_EQ(timeText(1033, 0, badDate, u"H"), u"0");
+  EXPECT_EQ(dateText(1033, 0, badTime, QEL_W("d")), QEL_W("1"));
+  EXPECT_EQ(timeText(1033, 0, badDate, QEL_W("H")), QEL_W("0"));
   // A null time is now.
-  EXPECT_GT(GetDateFormatW(1033, 0, nullptr, u"yyyy", exact, 26), 0);
+  EXPECT_GT(GetDateFormatW(1033, 0, nullptr, QEL_W("yyyy"), exact, 26), 0);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 namespace {
 
-using WString = std::u16string;
+using WString = std::basic_string<WCHAR>;
 
 // FormatMessageW with its inserts given as variable arguments.
 DWORD format(DWORD flags, LPCVOID source, DWORD id, DWORD lang, WCHAR* buffer, DWORD size, ...) {
@@ -24,7 +24,7 @@ WString fromString(const WCHAR* text, ...) {
   va_start(args, text);
   DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_STRING, text, 0, 0, buffer, 512, &args);
   va_end(args);
-  return n ? WString(buffer, n) : WString(u"<failed>");
+  return n ? WString(buffer, n) : WString(QEL_W("<failed>"));
 }
 
 WString system(DWORD id, DWORD lang, DWORD widthFlags = FORMAT_MESSAGE_MAX_WIDTH_MASK) {
@@ -36,42 +36,44 @@ WString system(DWORD id, DWORD lang, DWORD widthFlags = FORMAT_MESSAGE_MAX_WIDTH
 }  // namespace
 
 TEST(FormatMessage, InsertsAndEscapes) {
-  EXPECT_EQ(fromString(u"%1 and %2", u"one", u"two"), u"one and two");
-  EXPECT_EQ(fromString(u"%2-%1-%2", u"a", u"b"), u"b-a-b");
-  EXPECT_EQ(fromString(u"%1!d! %2!04X! %3!s!", 42, 255, u"x"), u"42 00FF x");
-  EXPECT_EQ(fromString(u"[%1!*s!]", 5, u"ab"), u"[   ab]");
-  EXPECT_EQ(fromString(u"%1!S!", "narrow"), u"narrow");
-  EXPECT_EQ(fromString(u"%10", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"ten"), u"ten");
-  EXPECT_EQ(fromString(u"a%%b%.c%!d%te%bf% g"), u"a%b.c!d\te f g");
-  EXPECT_EQ(fromString(u"x%ny%rz"), u"x\r\ny\rz");
-  EXPECT_EQ(fromString(u"kept%0dropped"), u"kept");
+  EXPECT_EQ(fromString(QEL_W("%1 and %2"), QEL_W("one"), QEL_W("two")), QEL_W("one and two"));
+  EXPECT_EQ(fromString(QEL_W("%2-%1-%2"), QEL_W("a"), QEL_W("b")), QEL_W("b-a-b"));
+  EXPECT_EQ(fromString(QEL_W("%1!d! %2!04X! %3!s!"), 42, 255, QEL_W("x")), QEL_W("42 00FF x"));
+  EXPECT_EQ(fromString(QEL_W("[%1!*s!]"), 5, QEL_W("ab")), QEL_W("[   ab]"));
+  EXPECT_EQ(fromString(QEL_W("%1!S!"), "narrow"), QEL_W("narrow"));
+  EXPECT_EQ(fromString(QEL_W("%10"), QEL_W("1"), QEL_W("2"), QEL_W("3"), QEL_W("4"), QEL_W("5"), QEL_W("6"),
+                       QEL_W("7"), QEL_W("8"), QEL_W("9"), QEL_W("ten")),
+            QEL_W("ten"));
+  EXPECT_EQ(fromString(QEL_W("a%%b%.c%!d%te%bf% g")), QEL_W("a%b.c!d\te f g"));
+  EXPECT_EQ(fromString(QEL_W("x%ny%rz")), QEL_W("x\r\ny\rz"));
+  EXPECT_EQ(fromString(QEL_W("kept%0dropped")), QEL_W("kept"));
 }
 
 TEST(FormatMessage, IgnoreInsertsAndArgumentArrays) {
   WCHAR buffer[64];
-  DWORD n =
-      format(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_IGNORE_INSERTS, u"%1 and %2!d!%n", 0, 0, buffer, 64);
-  EXPECT_EQ(WString(buffer, n), u"%1 and %2!d!\r\n");
+  DWORD n = format(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_IGNORE_INSERTS, QEL_W("%1 and %2!d!%n"), 0, 0,
+                   buffer, 64);
+  EXPECT_EQ(WString(buffer, n), QEL_W("%1 and %2!d!\r\n"));
 
-  DWORD_PTR array[] = {reinterpret_cast<DWORD_PTR>(u"first"), 7};
-  n = FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, u"%1=%2!u!", 0, 0, buffer,
-                     64, reinterpret_cast<va_list*>(array));
-  EXPECT_EQ(WString(buffer, n), u"first=7");
+  DWORD_PTR array[] = {reinterpret_cast<DWORD_PTR>(QEL_W("first")), 7};
+  n = FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, QEL_W("%1=%2!u!"), 0, 0,
+                     buffer, 64, reinterpret_cast<va_list*>(array));
+  EXPECT_EQ(WString(buffer, n), QEL_W("first=7"));
 
   SetLastError(0);
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_STRING, u"needs %1", 0, 0, buffer, 64, nullptr), 0u);
+  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_STRING, QEL_W("needs %1"), 0, 0, buffer, 64, nullptr), 0u);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 }
 
 TEST(FormatMessage, LineWidth) {
   // Width 0 keeps the text's line breaks; the mask drops them.
-  EXPECT_EQ(system(5, 1033, 0), u"Access is denied.\r\n");
-  EXPECT_EQ(system(5, 1033), u"Access is denied.");
+  EXPECT_EQ(system(5, 1033, 0), QEL_W("Access is denied.\r\n"));
+  EXPECT_EQ(system(5, 1033), QEL_W("Access is denied."));
   EXPECT_EQ(system(34, 1033, FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK),
-            u"The wrong diskette is in the drive. Insert %2 (Volume Serial Number: %3) into drive %1.");
+            QEL_W("The wrong diskette is in the drive. Insert %2 (Volume Serial Number: %3) into drive %1."));
   WCHAR buffer[128];
-  DWORD n = format(FORMAT_MESSAGE_FROM_STRING | 12, u"one two three four five%nsix", 0, 0, buffer, 128);
-  EXPECT_EQ(WString(buffer, n), u"one two\r\nthree four\r\nfive\r\nsix");
+  DWORD n = format(FORMAT_MESSAGE_FROM_STRING | 12, QEL_W("one two three four five%nsix"), 0, 0, buffer, 128);
+  EXPECT_EQ(WString(buffer, n), QEL_W("one two\r\nthree four\r\nfive\r\nsix"));
 }
 
 TEST(FormatMessage, SystemMessagesInBothLanguages) {
@@ -81,21 +83,21 @@ TEST(FormatMessage, SystemMessagesInBothLanguages) {
     const char16_t* german;
   };
   const Row rows[] = {
-      {2, u"The system cannot find the file specified.",
-       u"Das System kann die angegebene Datei nicht finden."},
-      {87, u"The parameter is incorrect.", u"Falscher Parameter."},
-      {259, u"No more data is available.", u"Es sind keine weiteren Daten verfügbar."},
-      {0x80070057, u"The parameter is incorrect.", u"Falscher Parameter."},  // Win32 facility
-      {0x80020012, u"Division by zero.", u"Division durch Null."},
-      {0x8000FFFF, u"Catastrophic failure", u"Schwerwiegender Fehler"},
+      {2, QEL_W("The system cannot find the file specified."),
+       QEL_W("Das System kann die angegebene Datei nicht finden.")},
+      {87, QEL_W("The parameter is incorrect."), QEL_W("Falscher Parameter.")},
+      {259, QEL_W("No more data is available."), QEL_W("Es sind keine weiteren Daten verfügbar.")},
+      {0x80070057, QEL_W("The parameter is incorrect."), QEL_W("Falscher Parameter.")},  // Win32 facility
+      {0x80020012, QEL_W("Division by zero."), QEL_W("Division durch Null.")},
+      {0x8000FFFF, QEL_W("Catastrophic failure"), QEL_W("Schwerwiegender Fehler")},
   };
   for (const Row& r : rows) {
     EXPECT_EQ(system(r.id, 1033), r.english) << r.id;
     EXPECT_EQ(system(r.id, 1031), r.german) << r.id;
   }
   WCHAR buffer[128];
-  EXPECT_EQ(format(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 193, 1031, buffer, 128, u"X.EXE"), 44u);
-  EXPECT_EQ(WString(buffer), u"X.EXE ist keine zulässige Win32-Anwendung.\r\n");
+  EXPECT_EQ(format(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 193, 1031, buffer, 128, QEL_W("X.EXE")), 44u);
+  EXPECT_EQ(WString(buffer), QEL_W("X.EXE ist keine zulässige Win32-Anwendung.\r\n"));
 }
 
 TEST(FormatMessage, FailuresSetTheLastError) {
@@ -116,7 +118,7 @@ TEST(FormatMessage, FailuresSetTheLastError) {
   };
   for (const Row& r : rows) {
     SetLastError(0);
-    EXPECT_EQ(format(r.flags, u"x", r.id, r.lang, buffer, r.size), 0u);
+    EXPECT_EQ(format(r.flags, QEL_W("x"), r.id, r.lang, buffer, r.size), 0u);
     EXPECT_EQ(GetLastError(), r.error) << r.id;
   }
   // A module without a message table.
@@ -131,7 +133,7 @@ TEST(FormatMessage, AllocateBuffer) {
       format(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_MAX_WIDTH_MASK,
              nullptr, 6, 1033, reinterpret_cast<LPWSTR>(&text), 0);
   ASSERT_NE(text, nullptr);
-  EXPECT_EQ(WString(text, n), u"The handle is invalid.");
+  EXPECT_EQ(WString(text, n), QEL_W("The handle is invalid."));
   EXPECT_EQ(text[n], 0);
   EXPECT_EQ(LocalFree(text), nullptr);
 }

@@ -22,24 +22,24 @@ WString wide(const std::string& s) { return WString(s.begin(), s.end()); }
 TEST(CommandLine, SplitsAsWindowsDoes) {
   struct Case {
     const char16_t* line;
-    std::vector<std::u16string> words;
+    std::vector<std::basic_string<WCHAR>> words;
   } cases[] = {
-      {u"", {}},
-      {u"  \t ", {}},
-      {u"prog", {u"prog"}},
-      {u"  prog  a\tb  ", {u"prog", u"a", u"b"}},
-      {u"\"C:\\Program Files\\x.exe\" a", {u"C:\\Program Files\\x.exe", u"a"}},
-      {u"\"a\\\"b c", {u"a\\", u"b", u"c"}},  // no escapes in the program word
-      {u"p \"a b\" c", {u"p", u"a b", u"c"}},
-      {u"p a\"b c\"d", {u"p", u"ab cd"}},
-      {u"p a\\\\b", {u"p", u"a\\\\b"}},
-      {u"p a\\\"b", {u"p", u"a\"b"}},
-      {u"p a\\\\\"b c\"", {u"p", u"a\\b c"}},
-      {u"p a\\\\\\\"b", {u"p", u"a\\\"b"}},
-      {u"p \"a\"\"b\" c", {u"p", u"a\"b", u"c"}},
-      {u"p \"\" x", {u"p", u"", u"x"}},
-      {u"p \"open to the end", {u"p", u"open to the end"}},
-      {u"p a\\", {u"p", u"a\\"}},
+      {QEL_W(""), {}},
+      {QEL_W("  \t "), {}},
+      {QEL_W("prog"), {QEL_W("prog")}},
+      {QEL_W("  prog  a\tb  "), {QEL_W("prog"), QEL_W("a"), QEL_W("b")}},
+      {QEL_W("\"C:\\Program Files\\x.exe\" a"), {QEL_W("C:\\Program Files\\x.exe"), QEL_W("a")}},
+      {QEL_W("\"a\\\"b c"), {QEL_W("a\\"), QEL_W("b"), QEL_W("c")}},  // no escapes in the program word
+      {QEL_W("p \"a b\" c"), {QEL_W("p"), QEL_W("a b"), QEL_W("c")}},
+      {QEL_W("p a\"b c\"d"), {QEL_W("p"), QEL_W("ab cd")}},
+      {QEL_W("p a\\\\b"), {QEL_W("p"), QEL_W("a\\\\b")}},
+      {QEL_W("p a\\\"b"), {QEL_W("p"), QEL_W("a\"b")}},
+      {QEL_W("p a\\\\\"b c\""), {QEL_W("p"), QEL_W("a\\b c")}},
+      {QEL_W("p a\\\\\\\"b"), {QEL_W("p"), QEL_W("a\\\"b")}},
+      {QEL_W("p \"a\"\"b\" c"), {QEL_W("p"), QEL_W("a\"b"), QEL_W("c")}},
+      {QEL_W("p \"\" x"), {QEL_W("p"), QEL_W(""), QEL_W("x")}},
+      {QEL_W("p \"open to the end"), {QEL_W("p"), QEL_W("open to the end")}},
+      {QEL_W("p a\\"), {QEL_W("p"), QEL_W("a\\")}},
   };
   for (const Case& c : cases) EXPECT_EQ(qel::posix::splitCommandLine(c.line), c.words);
 }
@@ -121,14 +121,14 @@ TEST_F(Processes, ExitCodesWaitsAndSettings) {
   const char ansi[] = "QELTEST=caf\xe9\0PATH=/usr/bin:/bin\0";
   EXPECT_EQ(run("sh -c \"printf %s \\\"$QELTEST\\\" > env\"", here.c_str(), const_cast<char*>(ansi)), 0u);
   EXPECT_EQ(read("env"), "caf\xc3\xa9");
-  const WCHAR unicode[] = u"QELTEST=\u20ac\0PATH=/usr/bin:/bin\0";
+  const WCHAR unicode[] = QEL_W("QELTEST=\u20ac\0PATH=/usr/bin:/bin\0");
   EXPECT_EQ(run("sh -c \"printf %s \\\"$QELTEST\\\" > env\"", here.c_str(), const_cast<WCHAR*>(unicode),
                 CREATE_UNICODE_ENVIRONMENT),
             0u);
   EXPECT_EQ(read("env"), "\xe2\x82\xac");
 
   // A process still running: the wait times out and it is still active.
-  WString line = u"sleep 0.3";
+  WString line = QEL_W("sleep 0.3");
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -155,7 +155,7 @@ TEST_F(Processes, Failures) {
       {"no-such-program-anywhere x", nullptr, ERROR_FILE_NOT_FOUND},
       {"/no/such/folder/prog", nullptr, ERROR_FILE_NOT_FOUND},
       {"   ", nullptr, ERROR_INVALID_PARAMETER},
-      {"sh -c true", u"/no/such/folder", ERROR_DIRECTORY},
+      {"sh -c true", QEL_W("/no/such/folder"), ERROR_DIRECTORY},
   };
   for (const Case& c : cases) {
     error = 0;

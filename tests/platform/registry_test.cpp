@@ -42,7 +42,7 @@ WString readString(HKEY key, const WCHAR* name) {
   return RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) ==
                  ERROR_SUCCESS
              ? WString(buffer)
-             : WString(u"<missing>");
+             : WString(QEL_W("<missing>"));
 }
 
 std::vector<WString> subkeys(HKEY key) {
@@ -58,40 +58,41 @@ std::vector<WString> subkeys(HKEY key) {
 }
 
 TEST(Registry, KeyStatuses) {
-  HKEY base = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Keys");
+  HKEY base = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Keys"));
   DWORD disposition = 0;
-  HKEY a =
-      create(base, u"Alpha\\Beta\\", &disposition);  // the keys on the path too; a final backslash is no name
+  HKEY a = create(base, QEL_W("Alpha\\Beta\\"),
+                  &disposition);  // the keys on the path too; a final backslash is no name
   EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
-  RegCloseKey(create(base, u"alpha\\BETA", &disposition));
+  RegCloseKey(create(base, QEL_W("alpha\\BETA"), &disposition));
   EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
-  RegCloseKey(create(base, u"gamma"));
-  RegCloseKey(create(base, u"Äpfel"));
-  RegCloseKey(create(base, u"äPFEL", &disposition));
-  EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));                          // case-blind beyond ASCII
-  EXPECT_EQ(subkeys(base), (std::vector<WString>{u"Alpha", u"gamma", u"Äpfel"}));  // first spelling kept
+  RegCloseKey(create(base, QEL_W("gamma")));
+  RegCloseKey(create(base, QEL_W("Äpfel")));
+  RegCloseKey(create(base, QEL_W("äPFEL"), &disposition));
+  EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));  // case-blind beyond ASCII
+  EXPECT_EQ(subkeys(base),
+            (std::vector<WString>{QEL_W("Alpha"), QEL_W("gamma"), QEL_W("Äpfel")}));  // first spelling kept
 
   HKEY readOnly = nullptr, key = nullptr;
   ASSERT_EQ(open(base, nullptr, readOnly, KEY_READ), ERROR_SUCCESS);
   HKEY bogus = reinterpret_cast<HKEY>(&disposition);
   // clang-format off
   const struct { LSTATUS got, expected; const char* call; } rows[] = {
-      {open(base, u"Missing\\Key", key), ERROR_FILE_NOT_FOUND, "open a missing key"},
-      {open(base, u"\\Alpha", key), ERROR_BAD_PATHNAME, "open with a leading backslash"},
-      {open(base, u"Alpha\\\\Beta", key), ERROR_BAD_PATHNAME, "open with a doubled backslash"},
-      {open(bogus, u"Alpha", key), ERROR_INVALID_HANDLE, "open below no handle"},
-      {RegOpenKeyExW(base, u"Alpha", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER, "open without result"},
-      {RegCreateKeyExW(readOnly, u"New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      {open(base, QEL_W("Missing\\Key"), key), ERROR_FILE_NOT_FOUND, "open a missing key"},
+      {open(base, QEL_W("\\Alpha"), key), ERROR_BAD_PATHNAME, "open with a leading backslash"},
+      {open(base, QEL_W("Alpha\\\\Beta"), key), ERROR_BAD_PATHNAME, "open with a doubled backslash"},
+      {open(bogus, QEL_W("Alpha"), key), ERROR_INVALID_HANDLE, "open below no handle"},
+      {RegOpenKeyExW(base, QEL_W("Alpha"), 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER, "open without result"},
+      {RegCreateKeyExW(readOnly, QEL_W("New"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
        ERROR_ACCESS_DENIED, "create below a read-only handle"},
       {RegCreateKeyExW(base, nullptr, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
        ERROR_INVALID_PARAMETER, "create without a name"},
-      {RegDeleteKeyW(base, u"Alpha"), ERROR_ACCESS_DENIED, "delete a key with subkeys"},
-      {RegDeleteKeyW(base, u"Missing"), ERROR_FILE_NOT_FOUND, "delete a missing key"},
+      {RegDeleteKeyW(base, QEL_W("Alpha")), ERROR_ACCESS_DENIED, "delete a key with subkeys"},
+      {RegDeleteKeyW(base, QEL_W("Missing")), ERROR_FILE_NOT_FOUND, "delete a missing key"},
       {RegDeleteKeyW(base, nullptr), ERROR_INVALID_PARAMETER, "delete without a name"},
-      {RegDeleteKeyW(HKEY_LOCAL_MACHINE, u""), ERROR_ACCESS_DENIED, "delete a root"},
-      {RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Classes"), ERROR_ACCESS_DENIED, "delete the classes key"},
-      {RegDeleteKeyW(base, u"ALPHA\\beta"), ERROR_SUCCESS, "delete a leaf, any case"},
-      {RegDeleteKeyW(base, u"Alpha\\Beta"), ERROR_FILE_NOT_FOUND, "delete it again"},
+      {RegDeleteKeyW(HKEY_LOCAL_MACHINE, QEL_W("")), ERROR_ACCESS_DENIED, "delete a root"},
+      {RegDeleteKeyW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Classes")), ERROR_ACCESS_DENIED, "delete the classes key"},
+      {RegDeleteKeyW(base, QEL_W("ALPHA\\beta")), ERROR_SUCCESS, "delete a leaf, any case"},
+      {RegDeleteKeyW(base, QEL_W("Alpha\\Beta")), ERROR_FILE_NOT_FOUND, "delete it again"},
       {RegCloseKey(bogus), ERROR_INVALID_HANDLE, "close no handle"},
       {RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS, "close a root"},
   };
@@ -99,58 +100,58 @@ TEST(Registry, KeyStatuses) {
   for (const auto& row : rows) EXPECT_EQ(row.got, row.expected) << row.call;
 
   HKEY same = nullptr;
-  EXPECT_EQ(open(HKEY_LOCAL_MACHINE, u"", same), ERROR_SUCCESS);
+  EXPECT_EQ(open(HKEY_LOCAL_MACHINE, QEL_W(""), same), ERROR_SUCCESS);
   EXPECT_EQ(same, HKEY_LOCAL_MACHINE);  // an empty path on a root is the root
   // The classes root is a view of the machine's classes key.
-  RegCloseKey(create(HKEY_CLASSES_ROOT, u".qeltest"));
-  EXPECT_EQ(open(HKEY_LOCAL_MACHINE, u"software\\classes\\.QELTEST", key), ERROR_SUCCESS);
+  RegCloseKey(create(HKEY_CLASSES_ROOT, QEL_W(".qeltest")));
+  EXPECT_EQ(open(HKEY_LOCAL_MACHINE, QEL_W("software\\classes\\.QELTEST"), key), ERROR_SUCCESS);
   RegCloseKey(key);
-  EXPECT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, u".qeltest"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, QEL_W(".qeltest")), ERROR_SUCCESS);
   for (HKEY k : {a, readOnly, base}) EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
 }
 
 TEST(Registry, ValuesAndSizeProtocols) {
-  HKEY key = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Values");
+  HKEY key = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Values"));
   const BYTE binary[] = {0, 1, 2, 0, 0xFF};
   const DWORD number = 0x12345678;
-  const WCHAR multi[] = u"one\0two\0";
-  ASSERT_EQ(setString(key, u"Text", u"abc"), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, u"Binary", 0, REG_BINARY, binary, sizeof binary), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, u"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4),
+  const WCHAR multi[] = QEL_W("one\0two\0");
+  ASSERT_EQ(setString(key, QEL_W("Text"), QEL_W("abc")), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, QEL_W("Binary"), 0, REG_BINARY, binary, sizeof binary), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, QEL_W("Number"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4),
             ERROR_SUCCESS);
-  ASSERT_EQ(
-      RegSetValueExW(key, u"Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi), sizeof multi),
-      ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, u"Empty", 0, REG_NONE, nullptr, 0), ERROR_SUCCESS);
-  ASSERT_EQ(setString(key, nullptr, u"default"), ERROR_SUCCESS);
-  ASSERT_EQ(setString(key, u"TEXT", u"abcd"), ERROR_SUCCESS);  // replaces, keeps name and place
+  ASSERT_EQ(RegSetValueExW(key, QEL_W("Multi"), 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi),
+                           sizeof multi),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, QEL_W("Empty"), 0, REG_NONE, nullptr, 0), ERROR_SUCCESS);
+  ASSERT_EQ(setString(key, nullptr, QEL_W("default")), ERROR_SUCCESS);
+  ASSERT_EQ(setString(key, QEL_W("TEXT"), QEL_W("abcd")), ERROR_SUCCESS);  // replaces, keeps name and place
 
-  EXPECT_EQ(readString(key, u""), u"default");  // null and empty name are the default value
-  EXPECT_EQ(readString(key, u"text"), u"abcd");
+  EXPECT_EQ(readString(key, QEL_W("")), QEL_W("default"));  // null and empty name are the default value
+  EXPECT_EQ(readString(key, QEL_W("text")), QEL_W("abcd"));
   DWORD type = 99, size = 0;
-  EXPECT_EQ(RegQueryValueExW(key, u"Binary", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(key, QEL_W("Binary"), nullptr, &type, nullptr, &size), ERROR_SUCCESS);
   EXPECT_EQ(type, DWORD(REG_BINARY));
   EXPECT_EQ(size, 5u);
   BYTE data[8] = {};
   size = 4;
   type = 99;
-  EXPECT_EQ(RegQueryValueExW(key, u"Binary", nullptr, &type, data, &size), ERROR_MORE_DATA);
+  EXPECT_EQ(RegQueryValueExW(key, QEL_W("Binary"), nullptr, &type, data, &size), ERROR_MORE_DATA);
   EXPECT_EQ(size, 5u);
   EXPECT_EQ(type, DWORD(REG_BINARY));
-  EXPECT_EQ(RegQueryValueExW(key, u"Binary", nullptr, nullptr, data, &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(key, QEL_W("Binary"), nullptr, nullptr, data, &size), ERROR_SUCCESS);
   EXPECT_EQ(std::memcmp(data, binary, 5), 0);
   size = 8;
-  EXPECT_EQ(RegQueryValueExW(key, u"Empty", nullptr, &type, data, &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(key, QEL_W("Empty"), nullptr, &type, data, &size), ERROR_SUCCESS);
   EXPECT_EQ(size, 0u);
   EXPECT_EQ(type, DWORD(REG_NONE));
-  EXPECT_EQ(RegQueryValueExW(key, u"Missing", nullptr, nullptr, data, &size), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegQueryValueExW(key, u"Binary", nullptr, nullptr, data, nullptr), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegSetValueExW(key, u"Bad", 0, REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegQueryValueExW(key, QEL_W("Missing"), nullptr, nullptr, data, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegQueryValueExW(key, QEL_W("Binary"), nullptr, nullptr, data, nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSetValueExW(key, QEL_W("Bad"), 0, REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
 
   // Enumeration in the order the values were first set, with both size protocols.
-  const std::vector<std::pair<WString, DWORD>> expected{{u"Text", REG_SZ},      {u"Binary", REG_BINARY},
-                                                        {u"Number", REG_DWORD}, {u"Multi", REG_MULTI_SZ},
-                                                        {u"Empty", REG_NONE},   {u"", REG_SZ}};
+  const std::vector<std::pair<WString, DWORD>> expected{
+      {QEL_W("Text"), REG_SZ},        {QEL_W("Binary"), REG_BINARY}, {QEL_W("Number"), REG_DWORD},
+      {QEL_W("Multi"), REG_MULTI_SZ}, {QEL_W("Empty"), REG_NONE},    {QEL_W(""), REG_SZ}};
   WCHAR name[32];
   for (DWORD i = 0; i <= expected.size(); ++i) {
     DWORD nameLength = 32, dataSize = sizeof data;
@@ -173,32 +174,33 @@ TEST(Registry, ValuesAndSizeProtocols) {
   HKEY readOnly = nullptr, writeOnly = nullptr;
   ASSERT_EQ(open(key, nullptr, readOnly, KEY_READ), ERROR_SUCCESS);
   ASSERT_EQ(open(key, nullptr, writeOnly, KEY_WRITE), ERROR_SUCCESS);
-  EXPECT_EQ(setString(readOnly, u"Text", u"x"), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(RegDeleteValueW(readOnly, u"Text"), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(RegQueryValueExW(writeOnly, u"Text", nullptr, nullptr, nullptr, &size), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(setString(readOnly, QEL_W("Text"), QEL_W("x")), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteValueW(readOnly, QEL_W("Text")), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegQueryValueExW(writeOnly, QEL_W("Text"), nullptr, nullptr, nullptr, &size),
+            ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegEnumKeyExW(writeOnly, 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr),
             ERROR_ACCESS_DENIED);
-  EXPECT_EQ(RegDeleteValueW(writeOnly, u"text"), ERROR_SUCCESS);
-  EXPECT_EQ(RegDeleteValueW(writeOnly, u"Text"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteValueW(writeOnly, QEL_W("text")), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteValueW(writeOnly, QEL_W("Text")), ERROR_FILE_NOT_FOUND);
   for (HKEY k : {readOnly, writeOnly, key}) RegCloseKey(k);
 }
 
 TEST(Registry, HandlesOfDeletedKeys) {
-  HKEY stale = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Doomed");
-  ASSERT_EQ(setString(stale, u"v", u"1"), ERROR_SUCCESS);
-  ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\QelTest\\Doomed"), ERROR_SUCCESS);
-  HKEY again = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Doomed");  // a new key of the same name
+  HKEY stale = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Doomed"));
+  ASSERT_EQ(setString(stale, QEL_W("v"), QEL_W("1")), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Doomed")), ERROR_SUCCESS);
+  HKEY again = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Doomed"));  // a new key of the same name
   DWORD size = 0;
   WCHAR name[16];
   DWORD length = 16;
   HKEY child = nullptr;
-  EXPECT_EQ(RegQueryValueExW(stale, u"v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
-  EXPECT_EQ(setString(stale, u"v", u"2"), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegQueryValueExW(stale, QEL_W("v"), nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+  EXPECT_EQ(setString(stale, QEL_W("v"), QEL_W("2")), ERROR_KEY_DELETED);
   EXPECT_EQ(RegEnumKeyExW(stale, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegCreateKeyExW(stale, u"c", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+  EXPECT_EQ(RegCreateKeyExW(stale, QEL_W("c"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
             ERROR_KEY_DELETED);
-  EXPECT_EQ(open(stale, u"", child), ERROR_KEY_DELETED);
-  EXPECT_EQ(readString(again, u"v"), u"<missing>");  // the old values went with the old key
+  EXPECT_EQ(open(stale, QEL_W(""), child), ERROR_KEY_DELETED);
+  EXPECT_EQ(readString(again, QEL_W("v")), QEL_W("<missing>"));  // the old values went with the old key
   EXPECT_EQ(RegCloseKey(stale), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(stale), ERROR_INVALID_HANDLE);
   RegCloseKey(again);
@@ -206,17 +208,17 @@ TEST(Registry, HandlesOfDeletedKeys) {
 
 TEST(Registry, ProcessesShareTheStore) {
   constexpr int kWriters = 2, kValues = 150;
-  HKEY key = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Shared");
+  HKEY key = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Shared"));
   std::vector<pid_t> children;
   for (int w = 0; w < kWriters; ++w) {
     pid_t pid = fork();
     if (pid == 0) {
       HKEY mine = nullptr;
-      if (open(HKEY_CURRENT_USER, u"Software\\QelTest\\Shared", mine) != ERROR_SUCCESS) _exit(2);
+      if (open(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Shared"), mine) != ERROR_SUCCESS) _exit(2);
       for (int i = 0; i < kValues; ++i) {
-        WString name = qel::test::wprintf(u"w%d-%d", w, i);
-        if (setString(mine, name.c_str(), name + u"!") != ERROR_SUCCESS) _exit(3);
-        if (readString(mine, name.c_str()) != name + u"!") _exit(4);
+        WString name = qel::test::wprintf(QEL_W("w%d-%d"), w, i);
+        if (setString(mine, name.c_str(), name + QEL_W("!")) != ERROR_SUCCESS) _exit(3);
+        if (readString(mine, name.c_str()) != name + QEL_W("!")) _exit(4);
       }
       _exit(0);
     }
@@ -229,22 +231,22 @@ TEST(Registry, ProcessesShareTheStore) {
   }
   for (int w = 0; w < kWriters; ++w)
     for (int i = 0; i < kValues; ++i) {
-      WString name = qel::test::wprintf(u"w%d-%d", w, i);
-      ASSERT_EQ(readString(key, name.c_str()), name + u"!");
+      WString name = qel::test::wprintf(QEL_W("w%d-%d"), w, i);
+      ASSERT_EQ(readString(key, name.c_str()), name + QEL_W("!"));
     }
   RegCloseKey(key);
 }
 
 TEST(Registry, KilledWriterLeavesTheStoreConsistent) {
-  HKEY key = create(HKEY_CURRENT_USER, u"Software\\QelTest\\Killed");
+  HKEY key = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Killed"));
   constexpr size_t kSize = 64 * 1024;
   pid_t pid = fork();
   if (pid == 0) {
     std::vector<BYTE> block(kSize);
     for (unsigned round = 0;; ++round) {
       std::fill(block.begin(), block.end(), BYTE(round));
-      RegSetValueExW(key, u"Block", 0, REG_BINARY, block.data(), DWORD(kSize));
-      RegSetValueExW(key, u"Round", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&round), 4);
+      RegSetValueExW(key, QEL_W("Block"), 0, REG_BINARY, block.data(), DWORD(kSize));
+      RegSetValueExW(key, QEL_W("Round"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&round), 4);
     }
   }
   usleep(300 * 1000);
@@ -252,14 +254,15 @@ TEST(Registry, KilledWriterLeavesTheStoreConsistent) {
   waitpid(pid, nullptr, 0);
   std::vector<BYTE> block(kSize);
   DWORD size = DWORD(kSize), round = 0, roundSize = 4;
-  ASSERT_EQ(RegQueryValueExW(key, u"Block", nullptr, nullptr, block.data(), &size), ERROR_SUCCESS);
+  ASSERT_EQ(RegQueryValueExW(key, QEL_W("Block"), nullptr, nullptr, block.data(), &size), ERROR_SUCCESS);
   ASSERT_EQ(size, kSize);
   EXPECT_EQ(std::count(block.begin(), block.end(), block[0]), ptrdiff_t(kSize)) << "a torn value";
-  ASSERT_EQ(RegQueryValueExW(key, u"Round", nullptr, nullptr, reinterpret_cast<BYTE*>(&round), &roundSize),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegQueryValueExW(key, QEL_W("Round"), nullptr, nullptr, reinterpret_cast<BYTE*>(&round), &roundSize),
+      ERROR_SUCCESS);
   EXPECT_TRUE(block[0] == BYTE(round) || block[0] == BYTE(round + 1));
-  EXPECT_EQ(setString(key, u"After", u"ok"), ERROR_SUCCESS);
-  EXPECT_EQ(readString(key, u"After"), u"ok");
+  EXPECT_EQ(setString(key, QEL_W("After"), QEL_W("ok")), ERROR_SUCCESS);
+  EXPECT_EQ(readString(key, QEL_W("After")), QEL_W("ok"));
   RegCloseKey(key);
 }
 
@@ -268,7 +271,7 @@ LSTATUS openIn(const std::string& path) {
   return LSTATUS(qel::test::inChild([&] {
     setenv("QELBASE_REGISTRY", path.c_str(), 1);
     HKEY key = nullptr;
-    return int(open(HKEY_LOCAL_MACHINE, u"SOFTWARE", key));
+    return int(open(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE"), key));
   }));
 }
 
@@ -295,7 +298,7 @@ TEST(Registry, UnusableDatabasesAreReportedAndKept) {
 // The spooler's ports are the value names of one key, with the two-call
 // size protocol of EnumPortsW.
 TEST(Registry, PortsAreTheValueNamesOfThePortsKey) {
-  const WCHAR* kPorts = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+  const WCHAR* kPorts = QEL_W("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports");
   DWORD needed = 99, count = 99;
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPorts);
   EXPECT_TRUE(EnumPortsW(nullptr, 1, nullptr, 0, &needed, &count));
@@ -303,8 +306,8 @@ TEST(Registry, PortsAreTheValueNamesOfThePortsKey) {
   EXPECT_EQ(count, 0u);
 
   HKEY key = create(HKEY_LOCAL_MACHINE, kPorts);
-  for (const WCHAR* name : {u"LPT1:", u"COM1:", u"FILE:", u"\\\\server\\printer"})
-    EXPECT_EQ(setString(key, name, u""), ERROR_SUCCESS);
+  for (const WCHAR* name : {QEL_W("LPT1:"), QEL_W("COM1:"), QEL_W("FILE:"), QEL_W("\\\\server\\printer")})
+    EXPECT_EQ(setString(key, name, QEL_W("")), ERROR_SUCCESS);
   RegCloseKey(key);
   const DWORD expected = 4 * sizeof(PORT_INFO_1W) + (6 + 6 + 6 + 17) * sizeof(WCHAR);
   EXPECT_FALSE(EnumPortsW(nullptr, 1, nullptr, 0, &needed, &count));
@@ -313,7 +316,7 @@ TEST(Registry, PortsAreTheValueNamesOfThePortsKey) {
   std::vector<BYTE> buffer(needed);
   EXPECT_FALSE(EnumPortsW(nullptr, 1, buffer.data(), needed - 1, &needed, &count));
   EXPECT_EQ(count, 0u);
-  WCHAR local[] = u"";
+  WCHAR local[] = QEL_W("");
   ASSERT_TRUE(EnumPortsW(local, 1, buffer.data(), needed, &needed, &count));
   ASSERT_EQ(count, 4u);
   std::vector<WString> names;
@@ -324,11 +327,12 @@ TEST(Registry, PortsAreTheValueNamesOfThePortsKey) {
     names.emplace_back(name);
   }
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<WString>{u"COM1:", u"FILE:", u"LPT1:", u"\\\\server\\printer"}));
+  EXPECT_EQ(names, (std::vector<WString>{QEL_W("COM1:"), QEL_W("FILE:"), QEL_W("LPT1:"),
+                                         QEL_W("\\\\server\\printer")}));
 
   EXPECT_FALSE(EnumPortsW(nullptr, 2, buffer.data(), needed, &needed, &count));
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_LEVEL));
-  WCHAR remote[] = u"\\\\elsewhere";
+  WCHAR remote[] = QEL_W("\\\\elsewhere");
   EXPECT_FALSE(EnumPortsW(remote, 1, buffer.data(), needed, &needed, &count));
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_NAME));
 }

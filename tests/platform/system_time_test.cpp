@@ -78,10 +78,10 @@ TEST(SystemTime, ClockAndLocalConversion) {
   EXPECT_GE(sys.wYear, 2024);
 }
 
-std::u16string localeText(LCID lcid, LCTYPE item) {
+std::basic_string<WCHAR> localeText(LCID lcid, LCTYPE item) {
   WCHAR buffer[128];
   int n = GetLocaleInfoW(lcid, item, buffer, 128);
-  return n > 0 ? std::u16string(buffer, size_t(n - 1)) : u"<fail>";
+  return n > 0 ? std::basic_string<WCHAR>(buffer, size_t(n - 1)) : QEL_W("<fail>");
 }
 
 TEST(LocaleInfo, WindowsValuesForBothLocales) {
@@ -89,12 +89,15 @@ TEST(LocaleInfo, WindowsValuesForBothLocales) {
   // the date formatter's own tests.
   struct Case {
     LCTYPE item;
-    std::u16string en, de;
+    std::basic_string<WCHAR> en, de;
   };
   const Case cases[] = {
-      {LOCALE_IFIRSTWEEKOFYEAR, u"0", u"2"}, {LOCALE_IFIRSTDAYOFWEEK, u"6", u"0"},
-      {LOCALE_SDECIMAL, u".", u","},         {LOCALE_STHOUSAND, u",", u"."},
-      {LOCALE_SNAME, u"en-US", u"de-DE"},    {LOCALE_IFIRSTWEEKOFYEAR | LOCALE_NOUSEROVERRIDE, u"0", u"2"},
+      {LOCALE_IFIRSTWEEKOFYEAR, QEL_W("0"), QEL_W("2")},
+      {LOCALE_IFIRSTDAYOFWEEK, QEL_W("6"), QEL_W("0")},
+      {LOCALE_SDECIMAL, QEL_W("."), QEL_W(",")},
+      {LOCALE_STHOUSAND, QEL_W(","), QEL_W(".")},
+      {LOCALE_SNAME, QEL_W("en-US"), QEL_W("de-DE")},
+      {LOCALE_IFIRSTWEEKOFYEAR | LOCALE_NOUSEROVERRIDE, QEL_W("0"), QEL_W("2")},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(localeText(1033, c.item), c.en) << std::hex << c.item;
@@ -110,7 +113,7 @@ TEST(LocaleInfo, BufferProtocolAndErrors) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
   WCHAR exact[9];
   EXPECT_EQ(GetLocaleInfoW(1031, LOCALE_SDAYNAME3, exact, 9), 9);
-  EXPECT_EQ(std::u16string(exact), u"Mittwoch");
+  EXPECT_EQ(std::basic_string<WCHAR>(exact), QEL_W("Mittwoch"));
 
   SetLastError(0);
   EXPECT_EQ(GetLocaleInfoW(1036, LOCALE_SDAYNAME1, exact, 9), 0);  // French is not in the table

@@ -10,68 +10,73 @@ using qel::test::wprintf;
 using qel::test::WString;
 
 TEST(WidePrintf, IntegerConversions) {
-  EXPECT_EQ(wprintf(u"%d|%i|%u", -42, 7, 4000000000u), u"-42|7|4000000000");
-  EXPECT_EQ(wprintf(u"%5d|%-5d|%05d|%+d|% d", 42, 42, -42, 42, 42), u"   42|42   |-0042|+42| 42");
-  EXPECT_EQ(wprintf(u"%x|%X|%#x|%#X|%o|%#o", 255, 255, 255, 255, 8, 8), u"ff|FF|0xff|0XFF|10|010");
-  EXPECT_EQ(wprintf(u"%08lX", 0x2Au), u"0000002A");
-  EXPECT_EQ(wprintf(u"%ld|%lu", LONG(-1), ULONG(0xFFFFFFFFu)), u"-1|4294967295");
-  EXPECT_EQ(wprintf(u"%I64d|%lld|%I64X", LONGLONG(-9223372036854775807LL - 1), 1234567890123LL,
+  EXPECT_EQ(wprintf(QEL_W("%d|%i|%u"), -42, 7, 4000000000u), QEL_W("-42|7|4000000000"));
+  EXPECT_EQ(wprintf(QEL_W("%5d|%-5d|%05d|%+d|% d"), 42, 42, -42, 42, 42), QEL_W("   42|42   |-0042|+42| 42"));
+  EXPECT_EQ(wprintf(QEL_W("%x|%X|%#x|%#X|%o|%#o"), 255, 255, 255, 255, 8, 8),
+            QEL_W("ff|FF|0xff|0XFF|10|010"));
+  EXPECT_EQ(wprintf(QEL_W("%08lX"), 0x2Au), QEL_W("0000002A"));
+  EXPECT_EQ(wprintf(QEL_W("%ld|%lu"), LONG(-1), ULONG(0xFFFFFFFFu)), QEL_W("-1|4294967295"));
+  EXPECT_EQ(wprintf(QEL_W("%I64d|%lld|%I64X"), LONGLONG(-9223372036854775807LL - 1), 1234567890123LL,
                     ULONGLONG(0xFFFFFFFFFFFFFFFFull)),
-            u"-9223372036854775808|1234567890123|FFFFFFFFFFFFFFFF");
-  EXPECT_EQ(wprintf(u"%I32d|%hd|%hhu", INT_MIN, 70000, 300), u"-2147483648|4464|44");
-  EXPECT_EQ(wprintf(u"%.3d|%.0d|%5.3d", 7, 0, -7), u"007|| -007");
-  EXPECT_EQ(wprintf(u"%*d|%-*d|%.*d", 4, 1, 4, 2, 3, 3), u"   1|2   |003");
-  EXPECT_EQ(wprintf(u"%p", reinterpret_cast<void*>(0xABCDEF)),
-            sizeof(void*) == 8 ? u"0000000000ABCDEF" : u"00ABCDEF");
+            QEL_W("-9223372036854775808|1234567890123|FFFFFFFFFFFFFFFF"));
+  EXPECT_EQ(wprintf(QEL_W("%I32d|%hd|%hhu"), INT_MIN, 70000, 300), QEL_W("-2147483648|4464|44"));
+  EXPECT_EQ(wprintf(QEL_W("%.3d|%.0d|%5.3d"), 7, 0, -7), QEL_W("007|| -007"));
+  EXPECT_EQ(wprintf(QEL_W("%*d|%-*d|%.*d"), 4, 1, 4, 2, 3, 3), QEL_W("   1|2   |003"));
+  EXPECT_EQ(wprintf(QEL_W("%p"), reinterpret_cast<void*>(0xABCDEF)),
+            sizeof(void*) == 8 ? QEL_W("0000000000ABCDEF") : QEL_W("00ABCDEF"));
 }
 
 TEST(WidePrintf, FloatingConversions) {
-  EXPECT_EQ(wprintf(u"%f|%.2f|%.0f|%#.0f", 3.14159, 2.675, 2.5, 2.0), u"3.141590|2.67|2|2.");
-  EXPECT_EQ(wprintf(u"%lf|%10.3f|%-10.1f|%+.1f", 1.5, -1.5, 1.25, 0.0),
-            u"1.500000|    -1.500|1.2       |+0.0");
-  EXPECT_EQ(wprintf(u"%e|%E|%.2e", 12345.678, 0.000123, 0.0), u"1.234568e+04|1.230000E-04|0.00e+00");
-  EXPECT_EQ(wprintf(u"%g|%g|%g|%g|%G", 100000.0, 1000000.0, 0.0001, 0.00001, 1e-10),
-            u"100000|1e+06|0.0001|1e-05|1E-10");
-  EXPECT_EQ(wprintf(u"%g|%#g|%.3g", 1.5, 1.5, 3.14159), u"1.5|1.50000|3.14");
-  EXPECT_EQ(wprintf(u"%010.2f|%f", -3.5, -0.0), u"-000003.50|-0.000000");
-  EXPECT_EQ(wprintf(u"%f|%F|%5.1f", 1.0 / 0.0, -1.0 / 0.0, 0.0 / 0.0).substr(0, 8), u"inf|-INF");
-  EXPECT_EQ(wprintf(u"%.*f", 3, 1.0), u"1.000");
+  EXPECT_EQ(wprintf(QEL_W("%f|%.2f|%.0f|%#.0f"), 3.14159, 2.675, 2.5, 2.0), QEL_W("3.141590|2.67|2|2."));
+  EXPECT_EQ(wprintf(QEL_W("%lf|%10.3f|%-10.1f|%+.1f"), 1.5, -1.5, 1.25, 0.0),
+            QEL_W("1.500000|    -1.500|1.2       |+0.0"));
+  EXPECT_EQ(wprintf(QEL_W("%e|%E|%.2e"), 12345.678, 0.000123, 0.0),
+            QEL_W("1.234568e+04|1.230000E-04|0.00e+00"));
+  EXPECT_EQ(wprintf(QEL_W("%g|%g|%g|%g|%G"), 100000.0, 1000000.0, 0.0001, 0.00001, 1e-10),
+            QEL_W("100000|1e+06|0.0001|1e-05|1E-10"));
+  EXPECT_EQ(wprintf(QEL_W("%g|%#g|%.3g"), 1.5, 1.5, 3.14159), QEL_W("1.5|1.50000|3.14"));
+  EXPECT_EQ(wprintf(QEL_W("%010.2f|%f"), -3.5, -0.0), QEL_W("-000003.50|-0.000000"));
+  EXPECT_EQ(wprintf(QEL_W("%f|%F|%5.1f"), 1.0 / 0.0, -1.0 / 0.0, 0.0 / 0.0).substr(0, 8), QEL_W("inf|-INF"));
+  EXPECT_EQ(wprintf(QEL_W("%.*f"), 3, 1.0), QEL_W("1.000"));
 }
 
 TEST(WidePrintf, TextConversions) {
-  EXPECT_EQ(wprintf(u"[%s][%ls][%ws]", u"wide", u"ls", u"ws"), u"[wide][ls][ws]");
-  EXPECT_EQ(wprintf(u"[%S][%hs]", "narrow", "hs"), u"[narrow][hs]");
-  EXPECT_EQ(wprintf(u"[%hs]", "\xE4\x80"), u"[\u00E4\u20AC]");  // code page 1252
-  EXPECT_EQ(wprintf(u"[%c][%C][%hc][%lc]", u'\u00FC', 'n', 'h', u'w'), u"[\u00FC][n][h][w]");
-  EXPECT_EQ(wprintf(u"[%6s][%-6s][%.2s][%6.2s]", u"abc", u"abc", u"abc", u"abc"),
-            u"[   abc][abc   ][ab][    ab]");
-  EXPECT_EQ(wprintf(u"[%s][%hs]", static_cast<const WCHAR*>(nullptr), static_cast<const char*>(nullptr)),
-            u"[(null)][(null)]");
-  EXPECT_EQ(wprintf(u"100%% %y %"), u"100% %y %");
+  EXPECT_EQ(wprintf(QEL_W("[%s][%ls][%ws]"), QEL_W("wide"), QEL_W("ls"), QEL_W("ws")),
+            QEL_W("[wide][ls][ws]"));
+  EXPECT_EQ(wprintf(QEL_W("[%S][%hs]"), "narrow", "hs"), QEL_W("[narrow][hs]"));
+  EXPECT_EQ(wprintf(QEL_W("[%hs]"), "\xE4\x80"), QEL_W("[\u00E4\u20AC]"));  // code page 1252
+  EXPECT_EQ(wprintf(QEL_W("[%c][%C][%hc][%lc]"), u'\u00FC', 'n', 'h', u'w'), QEL_W("[\u00FC][n][h][w]"));
+  EXPECT_EQ(
+      wprintf(QEL_W("[%6s][%-6s][%.2s][%6.2s]"), QEL_W("abc"), QEL_W("abc"), QEL_W("abc"), QEL_W("abc")),
+      QEL_W("[   abc][abc   ][ab][    ab]"));
+  EXPECT_EQ(
+      wprintf(QEL_W("[%s][%hs]"), static_cast<const WCHAR*>(nullptr), static_cast<const char*>(nullptr)),
+      QEL_W("[(null)][(null)]"));
+  EXPECT_EQ(wprintf(QEL_W("100%% %y %")), QEL_W("100% %y %"));
 }
 
 TEST(WidePrintf, BufferProtocol) {
   WCHAR buf[8];
   std::fill(std::begin(buf), std::end(buf), u'#');
-  EXPECT_EQ(_snwprintf(buf, 8, u"%s", u"1234567"), 7);
-  EXPECT_EQ(WString(buf), u"1234567");
+  EXPECT_EQ(_snwprintf(buf, 8, QEL_W("%s"), QEL_W("1234567")), 7);
+  EXPECT_EQ(WString(buf), QEL_W("1234567"));
   std::fill(std::begin(buf), std::end(buf), u'#');
-  EXPECT_EQ(_snwprintf(buf, 4, u"%s", u"1234"), 4);  // exactly full: no terminator
+  EXPECT_EQ(_snwprintf(buf, 4, QEL_W("%s"), QEL_W("1234")), 4);  // exactly full: no terminator
   EXPECT_EQ(buf[4], u'#');
-  EXPECT_EQ(_snwprintf(buf, 4, u"%s", u"12345"), -1);
-  EXPECT_EQ(WString(buf, 4), u"1234");
-  EXPECT_EQ(_scwprintf(u"%d-%s", 12345, u"ab"), 8);
+  EXPECT_EQ(_snwprintf(buf, 4, QEL_W("%s"), QEL_W("12345")), -1);
+  EXPECT_EQ(WString(buf, 4), QEL_W("1234"));
+  EXPECT_EQ(_scwprintf(QEL_W("%d-%s"), 12345, QEL_W("ab")), 8);
 }
 
 TEST(WidePrintf, DecimalPointFollowsRuntimeLocale) {
-  ASSERT_NE(_wsetlocale(LC_NUMERIC, u"German"), nullptr);
-  EXPECT_EQ(WString(_wsetlocale(LC_NUMERIC, nullptr)), u"German_Germany.1252");
-  EXPECT_EQ(wprintf(u"%.2f|%e", 1.5, 1.5), u"1,50|1,500000e+00");
+  ASSERT_NE(_wsetlocale(LC_NUMERIC, QEL_W("German")), nullptr);
+  EXPECT_EQ(WString(_wsetlocale(LC_NUMERIC, nullptr)), QEL_W("German_Germany.1252"));
+  EXPECT_EQ(wprintf(QEL_W("%.2f|%e"), 1.5, 1.5), QEL_W("1,50|1,500000e+00"));
   EXPECT_EQ(WString(_wsetlocale(LC_ALL, nullptr)),
-            u"LC_COLLATE=C;LC_CTYPE=C;LC_MONETARY=C;LC_NUMERIC=German_Germany.1252;LC_TIME=C");
-  EXPECT_EQ(_wsetlocale(LC_ALL, u"Klingon"), nullptr);
-  EXPECT_EQ(WString(_wsetlocale(LC_ALL, u"en-US")), u"English_United States.1252");
-  EXPECT_EQ(wprintf(u"%.2f", 1.5), u"1.50");
-  EXPECT_EQ(WString(_wsetlocale(LC_ALL, u"C")), u"C");
-  EXPECT_EQ(wprintf(u"%.1f", 0.25), u"0.2");
+            QEL_W("LC_COLLATE=C;LC_CTYPE=C;LC_MONETARY=C;LC_NUMERIC=German_Germany.1252;LC_TIME=C"));
+  EXPECT_EQ(_wsetlocale(LC_ALL, QEL_W("Klingon")), nullptr);
+  EXPECT_EQ(WString(_wsetlocale(LC_ALL, QEL_W("en-US"))), QEL_W("English_United States.1252"));
+  EXPECT_EQ(wprintf(QEL_W("%.2f"), 1.5), QEL_W("1.50"));
+  EXPECT_EQ(WString(_wsetlocale(LC_ALL, QEL_W("C"))), QEL_W("C"));
+  EXPECT_EQ(wprintf(QEL_W("%.1f"), 0.25), QEL_W("0.2"));
 }

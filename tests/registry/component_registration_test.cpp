@@ -111,14 +111,14 @@ TEST_F(FakeTool, CommandLinesCarrySwitchesInOrderAndNamesUnquoted) {
 
 TEST_F(FakeTool, MissingToolStopsWithTheFileNotFoundCode) {
   SearchPath path(scratch.folder() + "/nowhere");
-  OcxRegisterParams params{FALSE, TRUE, {u"a.ocx", u"b.ocx"}};
+  OcxRegisterParams params{FALSE, TRUE, {QEL_W("a.ocx"), QEL_W("b.ocx")}};
   EXPECT_EQ(QEL_OCXRegister(&params), 0x80070002u);
   EXPECT_EQ(QEL_OCXRegister(nullptr), 0x80070057u);
 }
 
 bool componentRegistered() {
   HKEY key;
-  if (OpenRegKey(HKEY_CURRENT_USER, u"Software\\QELBaseTest\\Component", KEY_READ, &key)) return false;
+  if (OpenRegKey(HKEY_CURRENT_USER, QEL_W("Software\\QELBaseTest\\Component"), KEY_READ, &key)) return false;
   CloseRegKey(key);
   return true;
 }

@@ -12,7 +12,7 @@
 namespace {
 
 const qel::test::ScratchRegistry scratch;
-const WCHAR kPorts[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+const WCHAR kPorts[] = QEL_W("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports");
 
 // The spooler's ports become port0 .. port(n-1); n < 0 removes the key.
 void setPorts(int n) {
@@ -23,7 +23,7 @@ void setPorts(int n) {
     return;
   for (int i = 0; i < n; ++i) {
     std::string name = "port" + std::to_string(i);
-    RegSetValueExW(key, std::u16string(name.begin(), name.end()).c_str(), 0, REG_SZ, nullptr, 0);
+    RegSetValueExW(key, std::basic_string<WCHAR>(name.begin(), name.end()).c_str(), 0, REG_SZ, nullptr, 0);
   }
   RegCloseKey(key);
 }

@@ -17,18 +17,18 @@ const qel::test::ScratchRegistry scratch;
 class RegistryHelpers : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(CreateRegKey(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QelHelpers", QEL_REG_ALL_ACCESS, &key_), 0);
-    set(u"Text", REG_SZ, u"abc", 8);
-    set(u"One", REG_SZ, u"1", 4);  // two wide characters with the terminator
-    set(u"Twelve", REG_SZ, u"12", 6);
+    ASSERT_EQ(CreateRegKey(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\QelHelpers"), QEL_REG_ALL_ACCESS, &key_), 0);
+    set(QEL_W("Text"), REG_SZ, QEL_W("abc"), 8);
+    set(QEL_W("One"), REG_SZ, QEL_W("1"), 4);  // two wide characters with the terminator
+    set(QEL_W("Twelve"), REG_SZ, QEL_W("12"), 6);
     const DWORD number = 0xFFFFFFFB;  // -5
-    set(u"Number", REG_DWORD, &number, 4);
-    set(u"Short", REG_BINARY, "\x34\x12", 2);
-    set(u"Bare", REG_SZ, u"xy", 4);  // without its terminator
+    set(QEL_W("Number"), REG_DWORD, &number, 4);
+    set(QEL_W("Short"), REG_BINARY, "\x34\x12", 2);
+    set(QEL_W("Bare"), REG_SZ, QEL_W("xy"), 4);  // without its terminator
   }
   void TearDown() override {
     CloseRegKey(key_);
-    DeleteRegKey(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QelHelpers");
+    DeleteRegKey(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\QelHelpers"));
   }
   void set(const WCHAR* name, DWORD type, const void* data, DWORD size) {
     ASSERT_EQ(RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
@@ -40,26 +40,26 @@ TEST_F(RegistryHelpers, StringQueries) {
   const HKEY bogus = reinterpret_cast<HKEY>(this);
   // clang-format off
   const struct { HKEY key; const WCHAR* name; DWORD capacity; LONG status; WString text; DWORD size; } rows[] = {
-      {key_, u"Text", 16, ERROR_SUCCESS, u"abc", 4},          // the stored terminator counts
-      {key_, u"Text", 4, ERROR_SUCCESS, u"abc", 4},           // exactly enough
-      {key_, u"Text", 3, ERROR_MORE_DATA, u"df", 5},          // too long: the default (cut), its length plus one
-      {key_, u"Missing", 16, ERROR_FILE_NOT_FOUND, u"dflt", 5},
-      {bogus, u"Text", 16, ERROR_INVALID_HANDLE, u"dflt", 5},
-      {key_, u"Bare", 16, ERROR_SUCCESS, u"xy", 2},           // no terminator stored, none counted
-      {key_, u"Missing", 5, ERROR_FILE_NOT_FOUND, u"dflt", 5},  // the default just fits
+      {key_, QEL_W("Text"), 16, ERROR_SUCCESS, QEL_W("abc"), 4},          // the stored terminator counts
+      {key_, QEL_W("Text"), 4, ERROR_SUCCESS, QEL_W("abc"), 4},           // exactly enough
+      {key_, QEL_W("Text"), 3, ERROR_MORE_DATA, QEL_W("df"), 5},          // too long: the default (cut), its length plus one
+      {key_, QEL_W("Missing"), 16, ERROR_FILE_NOT_FOUND, QEL_W("dflt"), 5},
+      {bogus, QEL_W("Text"), 16, ERROR_INVALID_HANDLE, QEL_W("dflt"), 5},
+      {key_, QEL_W("Bare"), 16, ERROR_SUCCESS, QEL_W("xy"), 2},           // no terminator stored, none counted
+      {key_, QEL_W("Missing"), 5, ERROR_FILE_NOT_FOUND, QEL_W("dflt"), 5},  // the default just fits
   };
   // clang-format on
   for (const auto& row : rows) {
     WCHAR buffer[16];
     std::memset(buffer, 0, sizeof buffer);
     DWORD size = row.capacity;
-    EXPECT_EQ(QueryRegEntryString(row.key, row.name, buffer, &size, u"dflt"), row.status);
+    EXPECT_EQ(QueryRegEntryString(row.key, row.name, buffer, &size, QEL_W("dflt")), row.status);
     EXPECT_EQ(WString(buffer), row.text);
     EXPECT_EQ(size, row.size);
   }
   WCHAR buffer[4] = {u'~', u'~', u'~', u'~'};
   DWORD size = 4;
-  EXPECT_EQ(QueryRegEntryString(key_, u"Missing", buffer, &size, nullptr), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(QueryRegEntryString(key_, QEL_W("Missing"), buffer, &size, nullptr), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(buffer[0], 0);
   EXPECT_EQ(size, 1u);
 }
@@ -67,11 +67,11 @@ TEST_F(RegistryHelpers, StringQueries) {
 TEST_F(RegistryHelpers, NumberQueries) {
   // clang-format off
   const struct { const WCHAR* name; LONG status; DWORD value; } rows[] = {
-      {u"Number", ERROR_SUCCESS, 0xFFFFFFFB},
-      {u"One", ERROR_SUCCESS, 49},          // "1" and its terminator, read as four bytes
-      {u"Short", ERROR_SUCCESS, 0x1234},    // fewer bytes, little-endian
-      {u"Twelve", ERROR_MORE_DATA, 77},     // longer than four bytes: the default
-      {u"Missing", ERROR_FILE_NOT_FOUND, 77},
+      {QEL_W("Number"), ERROR_SUCCESS, 0xFFFFFFFB},
+      {QEL_W("One"), ERROR_SUCCESS, 49},          // "1" and its terminator, read as four bytes
+      {QEL_W("Short"), ERROR_SUCCESS, 0x1234},    // fewer bytes, little-endian
+      {QEL_W("Twelve"), ERROR_MORE_DATA, 77},     // longer than four bytes: the default
+      {QEL_W("Missing"), ERROR_FILE_NOT_FOUND, 77},
   };
   // clang-format on
   for (const auto& row : rows) {
@@ -85,23 +85,23 @@ TEST_F(RegistryHelpers, NumberQueries) {
     EXPECT_EQ(number, LONG(row.value));
     EXPECT_EQ(flag, BOOL(row.value));  // not reduced to 0 or 1
   }
-  EXPECT_EQ(QueryRegEntryDWord(key_, u"Number", nullptr, 0), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(QueryRegEntryDWord(key_, QEL_W("Number"), nullptr, 0), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(RegistryHelpers, EnumerationAndKeys) {
   HKEY child = nullptr;
-  ASSERT_EQ(CreateRegKey(key_, u"Sub", QEL_REG_WRITE, &child), 0);
+  ASSERT_EQ(CreateRegKey(key_, QEL_W("Sub"), QEL_REG_WRITE, &child), 0);
   EXPECT_EQ(CloseRegKey(child), 0);
-  EXPECT_EQ(OpenRegKey(key_, u"Sub", QEL_REG_READ, &child), 0);
+  EXPECT_EQ(OpenRegKey(key_, QEL_W("Sub"), QEL_REG_READ, &child), 0);
   EXPECT_EQ(CloseRegKey(child), 0);
-  EXPECT_EQ(OpenRegKey(key_, u"Nope", QEL_REG_READ, &child), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenRegKey(key_, QEL_W("Nope"), QEL_REG_READ, &child), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(CloseRegKey(child), ERROR_INVALID_HANDLE);  // left null by the failed open
 
   WCHAR name[8];
   std::memset(name, 0x7F, sizeof name);
   DWORD length = 8;
   EXPECT_EQ(EnumRegKey(key_, 0, name, &length), 0);
-  EXPECT_EQ(WString(name), u"Sub");
+  EXPECT_EQ(WString(name), QEL_W("Sub"));
   EXPECT_EQ(length, 3u);
   length = 8;
   EXPECT_EQ(EnumRegKey(key_, 1, name, &length), ERROR_NO_MORE_ITEMS);
@@ -111,7 +111,7 @@ TEST_F(RegistryHelpers, EnumerationAndKeys) {
   DWORD type = 0, dataLength = 15;  // one byte kept back for the zero
   length = 8;
   EXPECT_EQ(EnumRegValue(key_, 4, name, &length, &type, data, &dataLength), 0);
-  EXPECT_EQ(WString(name), u"Short");
+  EXPECT_EQ(WString(name), QEL_W("Short"));
   EXPECT_EQ(type, DWORD(REG_BINARY));
   EXPECT_EQ(dataLength, 2u);
   EXPECT_EQ(data[2], 0);  // the zero byte behind the data
@@ -119,9 +119,10 @@ TEST_F(RegistryHelpers, EnumerationAndKeys) {
   length = 8;
   EXPECT_EQ(EnumRegValue(key_, 6, name, &length, &type, data, &dataLength), ERROR_NO_MORE_ITEMS);
 
-  EXPECT_EQ(DeleteRegKey(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QelHelpers"), ERROR_ACCESS_DENIED);  // has a subkey
-  EXPECT_EQ(DeleteRegKey(key_, u"Sub"), 0);
-  EXPECT_EQ(DeleteRegKey(key_, u"Sub"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(DeleteRegKey(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\QelHelpers")),
+            ERROR_ACCESS_DENIED);  // has a subkey
+  EXPECT_EQ(DeleteRegKey(key_, QEL_W("Sub")), 0);
+  EXPECT_EQ(DeleteRegKey(key_, QEL_W("Sub")), ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace

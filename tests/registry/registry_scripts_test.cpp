@@ -22,7 +22,7 @@ std::map<WString, WString> dump(HKEY root, const WString& path) {
   std::map<WString, WString> out;
   HKEY key;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key)) return out;
-  out[path] = u"";
+  out[path] = QEL_W("");
   WCHAR name[600];
   BYTE data[2048];
   for (DWORD i = 0;; ++i) {
@@ -33,12 +33,12 @@ std::map<WString, WString> dump(HKEY root, const WString& path) {
       const std::string number = std::to_string(*reinterpret_cast<DWORD*>(data));
       text.assign(number.begin(), number.end());
     }
-    out[path + u"|" + name] = WString(1, WCHAR('0' + type)) + u"|" + text;
+    out[path + QEL_W("|") + name] = WString(1, WCHAR('0' + type)) + QEL_W("|") + text;
   }
   for (DWORD i = 0;; ++i) {
     DWORD n = 600;
     if (RegEnumKeyExW(key, i, name, &n, nullptr, nullptr, nullptr, nullptr)) break;
-    out.merge(dump(root, path + u"\\" + name));
+    out.merge(dump(root, path + QEL_W("\\") + name));
   }
   RegCloseKey(key);
   return out;
@@ -49,7 +49,7 @@ void deleteTree(HKEY root, const WString& path) {
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, &key)) return;
   WCHAR name[600];
   for (DWORD n = 600; RegEnumKeyExW(key, 0, name, &n, nullptr, nullptr, nullptr, nullptr) == 0; n = 600)
-    deleteTree(root, path + u"\\" + name);
+    deleteTree(root, path + QEL_W("\\") + name);
   RegCloseKey(key);
   RegDeleteKeyW(root, path.c_str());
 }
@@ -61,8 +61,8 @@ class RegistryScripts : public ::testing::Test {
     wfile_ = WString(file_.begin(), file_.end());
   }
   void TearDown() override {
-    deleteTree(HKEY_CURRENT_USER, u"Software\\Scripts");
-    deleteTree(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts");
+    deleteTree(HKEY_CURRENT_USER, QEL_W("Software\\Scripts"));
+    deleteTree(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts"));
     std::filesystem::remove(file_);
   }
   static HKEY make(HKEY root, const WCHAR* path) {
@@ -92,28 +92,28 @@ class RegistryScripts : public ::testing::Test {
 };
 
 TEST_F(RegistryScripts, ExportWritesTheExactLayout) {
-  HKEY app = make(HKEY_CURRENT_USER, u"Software\\Scripts\\App");
-  set(app, u"Path", REG_SZ, u"C:\\Data", 16);
+  HKEY app = make(HKEY_CURRENT_USER, QEL_W("Software\\Scripts\\App"));
+  set(app, QEL_W("Path"), REG_SZ, QEL_W("C:\\Data"), 16);
   const DWORD count = 42;
-  set(app, u"Count", REG_DWORD, &count, 4);
-  set(app, u"Empty", REG_SZ, u"", 2);
-  set(app, u"Nothing", REG_SZ, nullptr, 0);
-  set(app, u"Raw", REG_BINARY, "\1\2", 2);
-  set(app, u"Multi", REG_MULTI_SZ, u"a\0b\0", 10);
-  set(app, u"Expand", REG_EXPAND_SZ, u"%TEMP%\\\"q\"", 22);
-  set(app, u"Bare", REG_SZ, u"xy", 4);  // no terminator: the data's end bounds it
-  set(app, u"", REG_SZ, u"default", 16);
+  set(app, QEL_W("Count"), REG_DWORD, &count, 4);
+  set(app, QEL_W("Empty"), REG_SZ, QEL_W(""), 2);
+  set(app, QEL_W("Nothing"), REG_SZ, nullptr, 0);
+  set(app, QEL_W("Raw"), REG_BINARY, "\1\2", 2);
+  set(app, QEL_W("Multi"), REG_MULTI_SZ, QEL_W("a\0b\0"), 10);
+  set(app, QEL_W("Expand"), REG_EXPAND_SZ, QEL_W("%TEMP%\\\"q\""), 22);
+  set(app, QEL_W("Bare"), REG_SZ, QEL_W("xy"), 4);  // no terminator: the data's end bounds it
+  set(app, QEL_W(""), REG_SZ, QEL_W("default"), 16);
   const WString big(300, u'b');
-  set(app, u"Big", REG_SZ, big.c_str(), 602);  // beyond 512 bytes: ends the listing
-  set(app, u"After", REG_SZ, u"lost", 10);
+  set(app, QEL_W("Big"), REG_SZ, big.c_str(), 602);  // beyond 512 bytes: ends the listing
+  set(app, QEL_W("After"), REG_SZ, QEL_W("lost"), 10);
   RegCloseKey(app);
-  RegCloseKey(make(HKEY_CURRENT_USER, u"Software\\Scripts\\App\\Sub\\Deep"));
-  HKEY sub = make(HKEY_CURRENT_USER, u"Software\\Scripts\\App\\Sub");
+  RegCloseKey(make(HKEY_CURRENT_USER, QEL_W("Software\\Scripts\\App\\Sub\\Deep")));
+  HKEY sub = make(HKEY_CURRENT_USER, QEL_W("Software\\Scripts\\App\\Sub"));
   const DWORD max = 0xFFFFFFFF;
-  set(sub, u"Max", REG_DWORD, &max, 4);
+  set(sub, QEL_W("Max"), REG_DWORD, &max, 4);
   RegCloseKey(sub);
 
-  EXPECT_EQ(exportKey(u"hkey_current_user\\Software\\Scripts\\App", true), 0u);
+  EXPECT_EQ(exportKey(QEL_W("hkey_current_user\\Software\\Scripts\\App"), true), 0u);
   EXPECT_EQ(
       contents(),
       "REGEDIT4\r\n\r\n"
@@ -123,21 +123,22 @@ TEST_F(RegistryScripts, ExportWritesTheExactLayout) {
       "[hkey_current_user\\Software\\Scripts\\App\\Sub]\r\n\"Max\"=4294967295\r\n");  // Deep has no value
 
   // Into the same file, kept, without a header: new sections, equal names replaced.
-  HKEY other = make(HKEY_CURRENT_USER, u"Software\\Scripts\\Other");
-  set(other, u"K", REG_SZ, u"v", 4);
+  HKEY other = make(HKEY_CURRENT_USER, QEL_W("Software\\Scripts\\Other"));
+  set(other, QEL_W("K"), REG_SZ, QEL_W("v"), 4);
   RegCloseKey(other);
-  EXPECT_EQ(exportKey(u"HKEY_CURRENT_USER\\Software\\Scripts\\Other", false, true, true), 0u);
+  EXPECT_EQ(exportKey(QEL_W("HKEY_CURRENT_USER\\Software\\Scripts\\Other"), false, true, true), 0u);
   EXPECT_NE(contents().find("[HKEY_CURRENT_USER\\Software\\Scripts\\Other]\r\n\"K\"=\"v\"\r\n"),
             std::string::npos);
   EXPECT_EQ(contents().rfind("REGEDIT4", 0), 0u);
 
   // Bad key paths touch no file; a missing key is the platform's error.
   std::filesystem::remove(file_);
-  for (const WCHAR* bad : {u"HKEY_LOCAL_MACHINE", u"HKLM\\SOFTWARE", u"HKEY_LOCAL_MACHINEX\\a", u""})
+  for (const WCHAR* bad :
+       {QEL_W("HKEY_LOCAL_MACHINE"), QEL_W("HKLM\\SOFTWARE"), QEL_W("HKEY_LOCAL_MACHINEX\\a"), QEL_W("")})
     EXPECT_EQ(exportKey(bad, false), 0x80070057u) << std::string(bad, bad + 3);
   EXPECT_FALSE(std::filesystem::exists(file_));
   EXPECT_EQ(QEL_RegExport(nullptr), 0x80070057u);
-  EXPECT_EQ(exportKey(u"HKEY_CURRENT_USER\\Software\\Scripts\\Missing", false), 0x80070002u);
+  EXPECT_EQ(exportKey(QEL_W("HKEY_CURRENT_USER\\Software\\Scripts\\Missing"), false), 0x80070002u);
   EXPECT_EQ(contents(), "REGEDIT4\r\n\r\n");
 }
 
@@ -147,10 +148,10 @@ TEST_F(RegistryScripts, ExportThenImportReproducesGeneratedTrees) {
   // and 1252 letters; value names keep to what the line form can carry
   // (no '=' or '"'), key names to what a section line can (no blanks at
   // either end).  Only keys with values have a section.
-  const std::u16string keyChars = u"abcXYZ019 =.-_\"'{}()\u00e4\u00f6\u00df\u20ac";
-  const std::u16string nameChars = u"abcXYZ019 .-_\\'{}()\u00e4\u00df\u20ac";
-  const std::u16string dataChars = u"abc 019=\"\\;[]%\u00e4\u20ac";
-  auto text = [&](const std::u16string& chars, size_t most) {
+  const std::basic_string<WCHAR> keyChars = QEL_W("abcXYZ019 =.-_\"'{}()\u00e4\u00f6\u00df\u20ac");
+  const std::basic_string<WCHAR> nameChars = QEL_W("abcXYZ019 .-_\\'{}()\u00e4\u00df\u20ac");
+  const std::basic_string<WCHAR> dataChars = QEL_W("abc 019=\"\\;[]%\u00e4\u20ac");
+  auto text = [&](const std::basic_string<WCHAR>& chars, size_t most) {
     WString s;
     for (size_t n = 1 + random() % most; n--;) s += chars[random() % chars.size()];
     return s;
@@ -162,10 +163,10 @@ TEST_F(RegistryScripts, ExportThenImportReproducesGeneratedTrees) {
     return s;
   };
   for (int round = 0; round < 5; ++round) {
-    std::vector<WString> keys{u"Software\\Scripts\\Tree"};
+    std::vector<WString> keys{QEL_W("Software\\Scripts\\Tree")};
     for (int k = 0; k < 12; ++k) {
       const WString parent = keys[random() % keys.size()];
-      keys.push_back(parent + u"\\" + keyName());
+      keys.push_back(parent + QEL_W("\\") + keyName());
     }
     for (const WString& path : keys) {
       HKEY key = make(HKEY_CURRENT_USER, path.c_str());
@@ -180,12 +181,12 @@ TEST_F(RegistryScripts, ExportThenImportReproducesGeneratedTrees) {
       }
       RegCloseKey(key);
     }
-    const auto before = dump(HKEY_CURRENT_USER, u"Software\\Scripts\\Tree");
-    ASSERT_EQ(exportKey(u"HKEY_CURRENT_USER\\Software\\Scripts\\Tree", true), 0u);
-    deleteTree(HKEY_CURRENT_USER, u"Software\\Scripts\\Tree");
+    const auto before = dump(HKEY_CURRENT_USER, QEL_W("Software\\Scripts\\Tree"));
+    ASSERT_EQ(exportKey(QEL_W("HKEY_CURRENT_USER\\Software\\Scripts\\Tree"), true), 0u);
+    deleteTree(HKEY_CURRENT_USER, QEL_W("Software\\Scripts\\Tree"));
     ASSERT_EQ(importFile(), 0u) << contents();
-    EXPECT_EQ(dump(HKEY_CURRENT_USER, u"Software\\Scripts\\Tree"), before) << contents();
-    deleteTree(HKEY_CURRENT_USER, u"Software\\Scripts\\Tree");
+    EXPECT_EQ(dump(HKEY_CURRENT_USER, QEL_W("Software\\Scripts\\Tree")), before) << contents();
+    deleteTree(HKEY_CURRENT_USER, QEL_W("Software\\Scripts\\Tree"));
   }
 }
 
@@ -195,28 +196,29 @@ TEST_F(RegistryScripts, ImportReadsHandWrittenFilesAsTheLineRulesSay) {
       "\"three\"=\"a\"b\"\nbare name = \"x\"\n\"open=\"v\"\n"
       "[hkey_local_machine\\SOFTWARE\\Scripts\\Hand\\Sub]\n\"\"=\"default\"\n");
   ASSERT_EQ(importFile(), 0u);
-  const auto got = dump(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts\\Hand");
-  const WString k = u"SOFTWARE\\Scripts\\Hand|";
-  EXPECT_EQ(got.at(k + u"hex"), u"4|0");
-  EXPECT_EQ(got.at(k + u"minus"), u"4|4294967295");
-  EXPECT_EQ(got.at(k + u"big"), u"4|1215752191");  // the low 32 bits
-  EXPECT_EQ(got.at(k + u"none"), u"4|0");
-  EXPECT_EQ(got.at(k + u"three"), WString(u"1|a\"b") + WCHAR(0));
-  EXPECT_EQ(got.at(k + u"bare name"), WString(u"1|x") + WCHAR(0));
-  EXPECT_EQ(got.at(k + u"open"), WString(u"1|v") + WCHAR(0));  // the name's part ends at the first '='
-  EXPECT_EQ(got.at(u"SOFTWARE\\Scripts\\Hand\\Sub|"), WString(u"1|default") + WCHAR(0));
+  const auto got = dump(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts\\Hand"));
+  const WString k = QEL_W("SOFTWARE\\Scripts\\Hand|");
+  EXPECT_EQ(got.at(k + QEL_W("hex")), QEL_W("4|0"));
+  EXPECT_EQ(got.at(k + QEL_W("minus")), QEL_W("4|4294967295"));
+  EXPECT_EQ(got.at(k + QEL_W("big")), QEL_W("4|1215752191"));  // the low 32 bits
+  EXPECT_EQ(got.at(k + QEL_W("none")), QEL_W("4|0"));
+  EXPECT_EQ(got.at(k + QEL_W("three")), WString(QEL_W("1|a\"b")) + WCHAR(0));
+  EXPECT_EQ(got.at(k + QEL_W("bare name")), WString(QEL_W("1|x")) + WCHAR(0));
+  EXPECT_EQ(got.at(k + QEL_W("open")),
+            WString(QEL_W("1|v")) + WCHAR(0));  // the name's part ends at the first '='
+  EXPECT_EQ(got.at(QEL_W("SOFTWARE\\Scripts\\Hand\\Sub|")), WString(QEL_W("1|default")) + WCHAR(0));
 
   // A section with one huge value is read whole, however long.
   const std::string huge(100000, 'h');
   put("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\Huge]\n\"v\"=\"" + huge + "\"\n");
   ASSERT_EQ(importFile(), 0u);
   HKEY key;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts\\Huge", 0, KEY_READ, &key), 0);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts\\Huge"), 0, KEY_READ, &key), 0);
   DWORD size = 0;
-  EXPECT_EQ(RegQueryValueExW(key, u"v", nullptr, nullptr, nullptr, &size), 0);
+  EXPECT_EQ(RegQueryValueExW(key, QEL_W("v"), nullptr, nullptr, nullptr, &size), 0);
   EXPECT_EQ(size, (huge.size() + 1) * 2);
   RegCloseKey(key);
-  deleteTree(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts\\Huge");
+  deleteTree(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts\\Huge"));
 }
 
 TEST_F(RegistryScripts, MalformedImportsStopWithTheirCodeKeepingEarlierWork) {
@@ -226,37 +228,39 @@ TEST_F(RegistryScripts, MalformedImportsStopWithTheirCodeKeepingEarlierWork) {
     const char16_t* present;  // a value written before the failure, or null
   } cases[] = {
       {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\n\"b\"=\"unterminated\n\"c\"=\"3\"\n",
-       0x80070057u, u"SOFTWARE\\Scripts\\M|a"},
+       0x80070057u, QEL_W("SOFTWARE\\Scripts\\M|a")},
       {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\nno equals sign\n", 0x80070057u,
-       u"SOFTWARE\\Scripts\\M|a"},
+       QEL_W("SOFTWARE\\Scripts\\M|a")},
       {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\n[HKLM\\SOFTWARE\\Scripts\\N]\n\"b\"=\"2\"\n",
-       0x80070057u, u"SOFTWARE\\Scripts\\M|a"},
+       0x80070057u, QEL_W("SOFTWARE\\Scripts\\M|a")},
       {"[NOROOT]\n\"a\"=\"1\"\n", 0x80070057u, nullptr},
       {"REGEDIT4\n\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\n", 0u,
        nullptr},  // no section at all
       {"", 0u, nullptr},
-      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M\n\"a\"=\"1\"\n", 0u, u"SOFTWARE\\Scripts\\M|a"},  // no ']'
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M\n\"a\"=\"1\"\n", 0u,
+       QEL_W("SOFTWARE\\Scripts\\M|a")},  // no ']'
   };
   for (const Case& c : cases) {
     put(c.text);
     EXPECT_EQ(importFile(), c.result) << c.text;
-    const auto got = dump(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts\\M");
+    const auto got = dump(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts\\M"));
     if (c.present) {
       EXPECT_EQ(got.count(c.present), 1u) << c.text;
     }
-    EXPECT_EQ(got.count(u"SOFTWARE\\Scripts\\M|c"), 0u) << c.text;
-    deleteTree(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts");
+    EXPECT_EQ(got.count(QEL_W("SOFTWARE\\Scripts\\M|c")), 0u) << c.text;
+    deleteTree(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts"));
   }
   QELFileNameList none;
   EXPECT_EQ(QEL_RegImport(&none), 0u);
   EXPECT_EQ(QEL_RegImport(nullptr), 0x80070057u);
-  QELFileNameList missing{u"/nonexistent/file.reg"};
+  QELFileNameList missing{QEL_W("/nonexistent/file.reg")};
   EXPECT_EQ(QEL_RegImport(&missing), 0u);
 }
 
 TEST_F(RegistryScripts, UpdateRegistryWithFileAppliesTheSimpleForm) {
-  EXPECT_EQ(UpdateRegistryWithFile(u"/nonexistent/update.reg"), 0);
-  EXPECT_EQ(UpdateRegistry(u"SOFTWARE\\Scripts\\Missing", u"v", u"x"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(UpdateRegistryWithFile(QEL_W("/nonexistent/update.reg")), 0);
+  EXPECT_EQ(UpdateRegistry(QEL_W("SOFTWARE\\Scripts\\Missing"), QEL_W("v"), QEL_W("x")),
+            ERROR_FILE_NOT_FOUND);
   put("REGEDIT4\r\n\r\n\"early\"=\"not applied\"\r\n"
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\Up\\Deeper]\r\n"
       "\"Name\"=\"C:\\Path\\\"x\"\r\n; \"comment\"=\"skipped\"\r\n\"no equals\"\r\n"
@@ -265,23 +269,23 @@ TEST_F(RegistryScripts, UpdateRegistryWithFileAppliesTheSimpleForm) {
       "\"\r\n"
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\Up]\r\n\"Top\"=\"\xE4\"\r\n\"Last\"=\"end\"");
   EXPECT_EQ(UpdateRegistryWithFile(wfile_.c_str()), 0);
-  const auto got = dump(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts");
+  const auto got = dump(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts"));
   std::map<WString, WString> expected{
-      {u"SOFTWARE\\Scripts", u""},
-      {u"SOFTWARE\\Scripts\\Up", u""},
-      {u"SOFTWARE\\Scripts\\Up|Top", WString(u"1|\u00e4") + WCHAR(0)},
-      {u"SOFTWARE\\Scripts\\Up|Last", WString(u"1|end") + WCHAR(0)},
-      {u"SOFTWARE\\Scripts\\Up\\Deeper", u""},
-      {u"SOFTWARE\\Scripts\\Up\\Deeper|Name", WString(u"1|C:\\Path\\\"x") + WCHAR(0)},
+      {QEL_W("SOFTWARE\\Scripts"), QEL_W("")},
+      {QEL_W("SOFTWARE\\Scripts\\Up"), QEL_W("")},
+      {QEL_W("SOFTWARE\\Scripts\\Up|Top"), WString(QEL_W("1|\u00e4")) + WCHAR(0)},
+      {QEL_W("SOFTWARE\\Scripts\\Up|Last"), WString(QEL_W("1|end")) + WCHAR(0)},
+      {QEL_W("SOFTWARE\\Scripts\\Up\\Deeper"), QEL_W("")},
+      {QEL_W("SOFTWARE\\Scripts\\Up\\Deeper|Name"), WString(QEL_W("1|C:\\Path\\\"x")) + WCHAR(0)},
   };
   EXPECT_EQ(got, expected);
 
   // A key outside SOFTWARE: the value's key does not exist, its code comes back.
   put("[HKEY_LOCAL_MACHINE\\SYSTEM\\Scripts\\X]\n\"v\"=\"1\"\n");
   EXPECT_EQ(UpdateRegistryWithFile(wfile_.c_str()), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(UpdateRegistry(u"SOFTWARE\\Scripts\\X", u"v", nullptr), 0);  // created below SOFTWARE
-  EXPECT_EQ(dump(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Scripts\\X").at(u"SOFTWARE\\Scripts\\X|v"),
-            WString(u"1|") + WCHAR(0));
+  EXPECT_EQ(UpdateRegistry(QEL_W("SOFTWARE\\Scripts\\X"), QEL_W("v"), nullptr), 0);  // created below SOFTWARE
+  EXPECT_EQ(dump(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts\\X")).at(QEL_W("SOFTWARE\\Scripts\\X|v")),
+            WString(QEL_W("1|")) + WCHAR(0));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace qel::test {
 
 struct Symbol {
   LONG code;
-  std::u16string text;
+  std::basic_string<WCHAR> text;
   ULONG column;  // just past the symbol
   bool operator==(const Symbol&) const = default;
 };
@@ -34,7 +34,7 @@ class Scanner {
   Scanner(const Scanner&) = delete;
   Scanner& operator=(const Scanner&) = delete;
 
-  void newLine(std::u16string text) {
+  void newLine(std::basic_string<WCHAR> text) {
     lines_.push_back(std::move(text));
     SymNewLine(&ctx, lines_.back().c_str());
   }
@@ -44,12 +44,12 @@ class Scanner {
     EXPECT_EQ(code, SymGetSym(&ctx));
     EXPECT_EQ(SymGetAlpha(&ctx)[SymGetAlphaLen(&ctx)], 0);  // terminated at its length
     EXPECT_EQ(ctx.pszAlphaUnTranslated[ctx.nAlphaLenUnTranslated], 0);
-    return {code, std::u16string(SymGetAlpha(&ctx), SymGetAlphaLen(&ctx)), SymGetColumnNo(&ctx)};
+    return {code, std::basic_string<WCHAR>(SymGetAlpha(&ctx), SymGetAlphaLen(&ctx)), SymGetColumnNo(&ctx)};
   }
 
   // Every symbol of the line up to and including the end of line; an open
   // literal at the end of the line ends the list too.
-  std::vector<Symbol> scan(std::u16string text, bool all = false) {
+  std::vector<Symbol> scan(std::basic_string<WCHAR> text, bool all = false) {
     newLine(std::move(text));
     std::vector<Symbol> out;
     for (int guard = 0; guard < 100000; ++guard) {
@@ -60,7 +60,7 @@ class Scanner {
     return out;
   }
 
-  std::vector<LONG> codes(std::u16string text, bool all = false) {
+  std::vector<LONG> codes(std::basic_string<WCHAR> text, bool all = false) {
     std::vector<LONG> out;
     for (const Symbol& s : scan(std::move(text), all)) out.push_back(s.code);
     return out;
@@ -69,7 +69,7 @@ class Scanner {
   SymContext ctx{};
 
  private:
-  std::vector<std::u16string> lines_;  // the scanner only points at them
+  std::vector<std::basic_string<WCHAR>> lines_;  // the scanner only points at them
 };
 
 }  // namespace qel::test

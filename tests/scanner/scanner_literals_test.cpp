@@ -11,7 +11,7 @@ using qel::test::Scanner;
 using qel::test::Symbol;
 
 struct IntegerCase {
-  std::u16string line;
+  std::basic_string<WCHAR> line;
   LONG code;
   ULONG value;  // ulULong, and the field of the code
 };
@@ -19,11 +19,11 @@ struct IntegerCase {
 TEST(ScannerNumbers, IntegerRangesAndPrefixes) {
   // clang-format off
   const std::vector<IntegerCase> cases{
-      {u"0", -1, 0}, {u"32767", -1, 32767}, {u"32768", -2, 32768}, {u"65535", -2, 65535},
-      {u"65536", -3, 65536}, {u"2147483647", -3, 2147483647u}, {u"2147483648", -4, 2147483648u},
-      {u"4294967295", -4, 4294967295u}, {u"0x1F", -1, 31}, {u"0X7fff", -1, 32767}, {u"0xFFFF", -2, 65535},
-      {u"0x10000", -3, 65536}, {u"0xFFFFFFFF", -4, 4294967295u}, {u"0x00000000000000001", -1, 1},
-      {u"0b101", -1, 5}, {u"0B11111111111111111111111111111111", -4, 4294967295u},
+      {QEL_W("0"), -1, 0}, {QEL_W("32767"), -1, 32767}, {QEL_W("32768"), -2, 32768}, {QEL_W("65535"), -2, 65535},
+      {QEL_W("65536"), -3, 65536}, {QEL_W("2147483647"), -3, 2147483647u}, {QEL_W("2147483648"), -4, 2147483648u},
+      {QEL_W("4294967295"), -4, 4294967295u}, {QEL_W("0x1F"), -1, 31}, {QEL_W("0X7fff"), -1, 32767}, {QEL_W("0xFFFF"), -2, 65535},
+      {QEL_W("0x10000"), -3, 65536}, {QEL_W("0xFFFFFFFF"), -4, 4294967295u}, {QEL_W("0x00000000000000001"), -1, 1},
+      {QEL_W("0b101"), -1, 5}, {QEL_W("0B11111111111111111111111111111111"), -4, 4294967295u},
   };
   // clang-format on
   for (const IntegerCase& c : cases) {
@@ -42,7 +42,7 @@ TEST(ScannerNumbers, IntegerRangesAndPrefixes) {
 
 TEST(ScannerNumbers, OnlyTheMatchingFieldIsWritten) {
   Scanner s(0);
-  s.newLine(u"70000 1.5 7");
+  s.newLine(QEL_W("70000 1.5 7"));
   EXPECT_EQ(s.next().code, -3);
   EXPECT_EQ(s.next().code, -5);
   EXPECT_EQ(SymGetLong(&s.ctx), 70000);  // kept from the number before
@@ -53,7 +53,7 @@ TEST(ScannerNumbers, OnlyTheMatchingFieldIsWritten) {
 }
 
 struct DoubleCase {
-  std::u16string line;
+  std::basic_string<WCHAR> line;
   double value;
 };
 
@@ -63,9 +63,9 @@ TEST(ScannerNumbers, Doubles) {
   const double pi = 3.0 + 1 / 10.0 + 4 / 100.0 + 1 / 1000.0 + 5 / 10000.0 + 9 / 100000.0;
   // clang-format off
   const std::vector<DoubleCase> cases{
-      {u"1.5", 1.5}, {u"12.", 12.0}, {u"0.0000000001", tenDigits}, {u"3.14159", pi}, {u"0.", 0.0},
-      {u"4294967296.5", 4294967296.5}, {u"4294967295.25", 4294967295.0 + 2 / 10.0 + 5 / 100.0},
-      {u"12345678901234.0", 12345678901234.0},
+      {QEL_W("1.5"), 1.5}, {QEL_W("12."), 12.0}, {QEL_W("0.0000000001"), tenDigits}, {QEL_W("3.14159"), pi}, {QEL_W("0."), 0.0},
+      {QEL_W("4294967296.5"), 4294967296.5}, {QEL_W("4294967295.25"), 4294967295.0 + 2 / 10.0 + 5 / 100.0},
+      {QEL_W("12345678901234.0"), 12345678901234.0},
   };
   // clang-format on
   for (const DoubleCase& c : cases) {
@@ -78,24 +78,28 @@ TEST(ScannerNumbers, Doubles) {
 
 TEST(ScannerNumbers, SplitsAndErrors) {
   struct Case {
-    std::u16string line;
+    std::basic_string<WCHAR> line;
     std::vector<Symbol> expected;
   };
   const std::vector<Case> cases{
-      {u"012", {{-1, u"0", 1}, {-1, u"12", 3}, {-98, u"", 3}}},
-      {u"1.2.3", {{-5, u"1.2", 3}, {46, u".", 4}, {-1, u"3", 5}, {-98, u"", 5}}},
-      {u"1e5", {{-1, u"1", 1}, {-8, u"e5", 3}, {-98, u"", 3}}},
-      {u"-5", {{45, u"-", 1}, {-1, u"5", 2}, {-98, u"", 2}}},
-      {u"0b102", {{-1, u"0b10", 4}, {-1, u"2", 5}, {-98, u"", 5}}},
-      {u"4294967296", {{-200, u"4294967296", 10}, {-98, u"", 10}}},
-      {u"99999999999 x", {{-200, u"99999999999", 11}, {-8, u"x", 13}, {-98, u"", 13}}},
-      {u"0x1FFFFFFFF", {{-200, u"0x1FFFFFFFF", 11}, {-98, u"", 11}}},
-      {u"0x100000000", {{-200, u"0x100000000", 11}, {-98, u"", 11}}},
-      {u"0x", {{-200, u"0x", 2}, {-98, u"", 2}}},
-      {u"0xg", {{-200, u"0x", 2}, {-8, u"g", 3}, {-98, u"", 3}}},
-      {u"0b", {{-200, u"0b", 2}, {-98, u"", 2}}},
-      {u"0b1000000000000000000000000000000001",
-       {{-200, u"0b100000000000000000000000000000000", 35}, {-1, u"1", 36}, {-98, u"", 36}}},
+      {QEL_W("012"), {{-1, QEL_W("0"), 1}, {-1, QEL_W("12"), 3}, {-98, QEL_W(""), 3}}},
+      {QEL_W("1.2.3"),
+       {{-5, QEL_W("1.2"), 3}, {46, QEL_W("."), 4}, {-1, QEL_W("3"), 5}, {-98, QEL_W(""), 5}}},
+      {QEL_W("1e5"), {{-1, QEL_W("1"), 1}, {-8, QEL_W("e5"), 3}, {-98, QEL_W(""), 3}}},
+      {QEL_W("-5"), {{45, QEL_W("-"), 1}, {-1, QEL_W("5"), 2}, {-98, QEL_W(""), 2}}},
+      {QEL_W("0b102"), {{-1, QEL_W("0b10"), 4}, {-1, QEL_W("2"), 5}, {-98, QEL_W(""), 5}}},
+      {QEL_W("4294967296"), {{-200, QEL_W("4294967296"), 10}, {-98, QEL_W(""), 10}}},
+      {QEL_W("99999999999 x"),
+       {{-200, QEL_W("99999999999"), 11}, {-8, QEL_W("x"), 13}, {-98, QEL_W(""), 13}}},
+      {QEL_W("0x1FFFFFFFF"), {{-200, QEL_W("0x1FFFFFFFF"), 11}, {-98, QEL_W(""), 11}}},
+      {QEL_W("0x100000000"), {{-200, QEL_W("0x100000000"), 11}, {-98, QEL_W(""), 11}}},
+      {QEL_W("0x"), {{-200, QEL_W("0x"), 2}, {-98, QEL_W(""), 2}}},
+      {QEL_W("0xg"), {{-200, QEL_W("0x"), 2}, {-8, QEL_W("g"), 3}, {-98, QEL_W(""), 3}}},
+      {QEL_W("0b"), {{-200, QEL_W("0b"), 2}, {-98, QEL_W(""), 2}}},
+      {QEL_W("0b1000000000000000000000000000000001"),
+       {{-200, QEL_W("0b100000000000000000000000000000000"), 35},
+        {-1, QEL_W("1"), 36},
+        {-98, QEL_W(""), 36}}},
   };
   for (const Case& c : cases) {
     Scanner s(0);
@@ -106,21 +110,25 @@ TEST(ScannerNumbers, SplitsAndErrors) {
 TEST(ScannerNumbers, LongerThanTheBuffer) {
   // The digit that no longer fits is read and lost; the rest follows.
   Scanner s(0, 8, 4);
-  EXPECT_EQ(s.scan(u"1234567"), (std::vector<Symbol>{{-200, u"1234", 5}, {-1, u"67", 7}, {-98, u"", 7}}));
-  EXPECT_EQ(s.scan(u"12.5"), (std::vector<Symbol>{{-5, u"12.5", 4}, {-98, u"", 4}}));
-  EXPECT_EQ(s.scan(u"1234.5"),
-            (std::vector<Symbol>{{-200, u"1234", 4}, {46, u".", 5}, {-1, u"5", 6}, {-98, u"", 6}}));
-  EXPECT_EQ(s.scan(u"0xABCDE"), (std::vector<Symbol>{{-200, u"0xAB", 5}, {-8, u"DE", 7}, {-98, u"", 7}}));
-  EXPECT_EQ(s.scan(u"1.2345"), (std::vector<Symbol>{{-200, u"1.23", 5}, {-1, u"5", 6}, {-98, u"", 6}}));
+  EXPECT_EQ(s.scan(QEL_W("1234567")),
+            (std::vector<Symbol>{{-200, QEL_W("1234"), 5}, {-1, QEL_W("67"), 7}, {-98, QEL_W(""), 7}}));
+  EXPECT_EQ(s.scan(QEL_W("12.5")), (std::vector<Symbol>{{-5, QEL_W("12.5"), 4}, {-98, QEL_W(""), 4}}));
+  EXPECT_EQ(s.scan(QEL_W("1234.5")),
+            (std::vector<Symbol>{
+                {-200, QEL_W("1234"), 4}, {46, QEL_W("."), 5}, {-1, QEL_W("5"), 6}, {-98, QEL_W(""), 6}}));
+  EXPECT_EQ(s.scan(QEL_W("0xABCDE")),
+            (std::vector<Symbol>{{-200, QEL_W("0xAB"), 5}, {-8, QEL_W("DE"), 7}, {-98, QEL_W(""), 7}}));
+  EXPECT_EQ(s.scan(QEL_W("1.2345")),
+            (std::vector<Symbol>{{-200, QEL_W("1.23"), 5}, {-1, QEL_W("5"), 6}, {-98, QEL_W(""), 6}}));
 }
 
 struct LiteralCase {
   LONG mode;
   ULONG escapeMode;
-  std::u16string line;
+  std::basic_string<WCHAR> line;
   LONG code;
-  std::u16string text;
-  std::u16string raw;
+  std::basic_string<WCHAR> text;
+  std::basic_string<WCHAR> raw;
 };
 
 void expectLiterals(const std::vector<LiteralCase>& cases) {
@@ -132,7 +140,8 @@ void expectLiterals(const std::vector<LiteralCase>& cases) {
     const std::string shown(c.line.begin(), c.line.end());
     EXPECT_EQ(got.code, c.code) << shown;
     EXPECT_EQ(got.text, c.text) << shown;
-    EXPECT_EQ(std::u16string(SymGetAlphaUnTranslated(&s.ctx), SymGetAlphaLenUnTranslated(&s.ctx)), c.raw)
+    EXPECT_EQ(std::basic_string<WCHAR>(SymGetAlphaUnTranslated(&s.ctx), SymGetAlphaLenUnTranslated(&s.ctx)),
+              c.raw)
         << shown;
   }
 }
@@ -140,24 +149,24 @@ void expectLiterals(const std::vector<LiteralCase>& cases) {
 TEST(ScannerStrings, StandardEscapes) {
   // clang-format off
   expectLiterals({
-      {0, 0, u"\"a\\tb\"", -6, u"a\tb", u"a\\tb"}, {0, 0, u"\"\"", -6, u"", u""},
-      {0, 0, u"\"\\101\"", -6, u"e", u"\\101"}, {0, 0, u"\"\\0101\"", -6, u"A", u"\\0101"},
-      {0, 0, u"\"\\x41\"", -6, u"A", u"\\x41"}, {0, 0, u"\"\\q\"", -6, u"q", u"\\q"},
-      {0, 0, u"\"\\65\"", -6, u"A", u"\\65"}, {0, 0, u"\"\\999\"", -6, u"\u03E7", u"\\999"},
-      {0, 0, u"\"\\1234\"", -6, u"{4", u"\\1234"},
-      {0, 0, u"\"\\0\"", -6, std::u16string(1, u'\0'), u"\\0"},
-      {0, 0, u"\"\\08\"", -6,
-       std::u16string(u"\0"
+      {0, 0, QEL_W("\"a\\tb\""), -6, QEL_W("a\tb"), QEL_W("a\\tb")}, {0, 0, QEL_W("\"\""), -6, QEL_W(""), QEL_W("")},
+      {0, 0, QEL_W("\"\\101\""), -6, QEL_W("e"), QEL_W("\\101")}, {0, 0, QEL_W("\"\\0101\""), -6, QEL_W("A"), QEL_W("\\0101")},
+      {0, 0, QEL_W("\"\\x41\""), -6, QEL_W("A"), QEL_W("\\x41")}, {0, 0, QEL_W("\"\\q\""), -6, QEL_W("q"), QEL_W("\\q")},
+      {0, 0, QEL_W("\"\\65\""), -6, QEL_W("A"), QEL_W("\\65")}, {0, 0, QEL_W("\"\\999\""), -6, QEL_W("\u03E7"), QEL_W("\\999")},
+      {0, 0, QEL_W("\"\\1234\""), -6, QEL_W("{4"), QEL_W("\\1234")},
+      {0, 0, QEL_W("\"\\0\""), -6, std::basic_string<WCHAR>(1, u'\0'), QEL_W("\\0")},
+      {0, 0, QEL_W("\"\\08\""), -6,
+       std::basic_string<WCHAR>(QEL_W("\0")
                       "8",
                       2),
-       u"\\08"},
-      {0, 0, u"\"\\01234\"", -6, u"S4", u"\\01234"},
-      {0, 0, u"\"\\a\\b\\f\\n\\r\\t\\v\"", -6, u"\a\b\f\n\r\t\v", u"\\a\\b\\f\\n\\r\\t\\v"},
-      {0, 0, u"\"\\N\\\\\\\"\\'\\?\"", -6, u"N\\\"'?", u"\\N\\\\\\\"\\'\\?"},
-      {0, 0, u"\"\\x\"", -6, std::u16string(1, u'\0'), u"\\x"}, {0, 0, u"\"\\x4g\"", -6, u"\x04g", u"\\x4g"},
-      {0, 0, u"\"\\x414\"", -6, u"A4", u"\\x414"}, {0, 0, u"\"\\y\\z\\~\"", -6, u"yz~", u"\\y\\z\\~"},
-      {1, 0, u"\"\\x61\"", -6, u"a", u"\\x61"},  // the same in every mode
-      {3, 0, u"'\\t'", -7, u"\t", u"\\t"},
+       QEL_W("\\08")},
+      {0, 0, QEL_W("\"\\01234\""), -6, QEL_W("S4"), QEL_W("\\01234")},
+      {0, 0, QEL_W("\"\\a\\b\\f\\n\\r\\t\\v\""), -6, QEL_W("\a\b\f\n\r\t\v"), QEL_W("\\a\\b\\f\\n\\r\\t\\v")},
+      {0, 0, QEL_W("\"\\N\\\\\\\"\\'\\?\""), -6, QEL_W("N\\\"'?"), QEL_W("\\N\\\\\\\"\\'\\?")},
+      {0, 0, QEL_W("\"\\x\""), -6, std::basic_string<WCHAR>(1, u'\0'), QEL_W("\\x")}, {0, 0, QEL_W("\"\\x4g\""), -6, QEL_W("\x04g"), QEL_W("\\x4g")},
+      {0, 0, QEL_W("\"\\x414\""), -6, QEL_W("A4"), QEL_W("\\x414")}, {0, 0, QEL_W("\"\\y\\z\\~\""), -6, QEL_W("yz~"), QEL_W("\\y\\z\\~")},
+      {1, 0, QEL_W("\"\\x61\""), -6, QEL_W("a"), QEL_W("\\x61")},  // the same in every mode
+      {3, 0, QEL_W("'\\t'"), -7, QEL_W("\t"), QEL_W("\\t")},
   });
   // clang-format on
 }
@@ -165,17 +174,17 @@ TEST(ScannerStrings, StandardEscapes) {
 TEST(ScannerStrings, StrictEscapes) {
   // clang-format off
   expectLiterals({
-      {0, 1, u"\"\\101\"", -6, u"A", u"\\101"},
-      {0, 1, u"\"\\0101\"", -6,
-       u"\x08"
-       u"1",
-       u"\\0101"},
-      {0, 1, u"\"\\377\"", -6, u"\u00FF", u"\\377"}, {0, 1, u"\"\\400\"", -6, u"400", u"\\400"},
-      {0, 1, u"\"\\7\"", -6, u"\x07", u"\\7"}, {0, 1, u"\"\\8\\9\"", -6, u"89", u"\\8\\9"},
-      {0, 1, u"\"\\x41\"", -6, u"A", u"\\x41"}, {0, 1, u"\"\\x4\"", -6, u"x4", u"\\x4"},
-      {0, 1, u"\"\\x\"", -6, u"x", u"\\x"}, {0, 1, u"\"\\x414\"", -6, u"A4", u"\\x414"},
-      {0, 1, u"\"\\n\\q\\\\\"", -6, u"\nq\\", u"\\n\\q\\\\"},
-      {0, 2, u"\"\\101\"", -6, u"e", u"\\101"},  // any value but 1 is the standard dialect
+      {0, 1, QEL_W("\"\\101\""), -6, QEL_W("A"), QEL_W("\\101")},
+      {0, 1, QEL_W("\"\\0101\""), -6,
+       QEL_W("\x08")
+       QEL_W("1"),
+       QEL_W("\\0101")},
+      {0, 1, QEL_W("\"\\377\""), -6, QEL_W("\u00FF"), QEL_W("\\377")}, {0, 1, QEL_W("\"\\400\""), -6, QEL_W("400"), QEL_W("\\400")},
+      {0, 1, QEL_W("\"\\7\""), -6, QEL_W("\x07"), QEL_W("\\7")}, {0, 1, QEL_W("\"\\8\\9\""), -6, QEL_W("89"), QEL_W("\\8\\9")},
+      {0, 1, QEL_W("\"\\x41\""), -6, QEL_W("A"), QEL_W("\\x41")}, {0, 1, QEL_W("\"\\x4\""), -6, QEL_W("x4"), QEL_W("\\x4")},
+      {0, 1, QEL_W("\"\\x\""), -6, QEL_W("x"), QEL_W("\\x")}, {0, 1, QEL_W("\"\\x414\""), -6, QEL_W("A4"), QEL_W("\\x414")},
+      {0, 1, QEL_W("\"\\n\\q\\\\\""), -6, QEL_W("\nq\\"), QEL_W("\\n\\q\\\\")},
+      {0, 2, QEL_W("\"\\101\""), -6, QEL_W("e"), QEL_W("\\101")},  // any value but 1 is the standard dialect
   });
   // clang-format on
 }
@@ -183,65 +192,65 @@ TEST(ScannerStrings, StrictEscapes) {
 TEST(ScannerStrings, CharactersAndErrors) {
   // clang-format off
   expectLiterals({
-      {0, 0, u"'a'", -7, u"a", u"a"}, {0, 0, u"'\\n'", -7, u"\n", u"\\n"}, {0, 0, u"'\"'", -7, u"\"", u"\""},
-      {0, 0, u"\"'\"", -6, u"'", u"'"}, {0, 0, u"''", -202, u"", u""}, {0, 0, u"'ab'", -202, u"ab", u"ab"},
-      {0, 0, u"'a", -202, u"a", u"a"}, {0, 0, u"\"abc", -201, u"abc", u"abc"},
-      {0, 0, u"\"ab\\\"", -201, u"ab\"", u"ab\\\""}, {0, 0, u"\"ab\\", -201, u"ab\\", u"ab\\"},
-      {0, 0, u"'\\", -202, u"\\", u"\\"}, {0, 0, u"'\U0001F600'", -202, u"\U0001F600", u"\U0001F600"},
+      {0, 0, QEL_W("'a'"), -7, QEL_W("a"), QEL_W("a")}, {0, 0, QEL_W("'\\n'"), -7, QEL_W("\n"), QEL_W("\\n")}, {0, 0, QEL_W("'\"'"), -7, QEL_W("\""), QEL_W("\"")},
+      {0, 0, QEL_W("\"'\""), -6, QEL_W("'"), QEL_W("'")}, {0, 0, QEL_W("''"), -202, QEL_W(""), QEL_W("")}, {0, 0, QEL_W("'ab'"), -202, QEL_W("ab"), QEL_W("ab")},
+      {0, 0, QEL_W("'a"), -202, QEL_W("a"), QEL_W("a")}, {0, 0, QEL_W("\"abc"), -201, QEL_W("abc"), QEL_W("abc")},
+      {0, 0, QEL_W("\"ab\\\""), -201, QEL_W("ab\""), QEL_W("ab\\\"")}, {0, 0, QEL_W("\"ab\\"), -201, QEL_W("ab\\"), QEL_W("ab\\")},
+      {0, 0, QEL_W("'\\"), -202, QEL_W("\\"), QEL_W("\\")}, {0, 0, QEL_W("'\U0001F600'"), -202, QEL_W("\U0001F600"), QEL_W("\U0001F600")},
   });
   // clang-format on
 }
 
 TEST(ScannerStrings, ContinuationOverLines) {
   Scanner s(0);
-  s.newLine(u"x \"abc");
-  EXPECT_EQ(s.next(), (Symbol{-8, u"x", 1}));
-  EXPECT_EQ(s.next(), (Symbol{-201, u"abc", 6}));
-  EXPECT_EQ(s.next(), (Symbol{-201, u"abc", 6}));  // stays open on the same line
+  s.newLine(QEL_W("x \"abc"));
+  EXPECT_EQ(s.next(), (Symbol{-8, QEL_W("x"), 1}));
+  EXPECT_EQ(s.next(), (Symbol{-201, QEL_W("abc"), 6}));
+  EXPECT_EQ(s.next(), (Symbol{-201, QEL_W("abc"), 6}));  // stays open on the same line
   EXPECT_EQ(s.ctx.chPendingQuote, u'"');
-  s.newLine(u"def\" x");
-  EXPECT_EQ(s.next(), (Symbol{-6, u"abcdef", 4}));
-  EXPECT_EQ(std::u16string(SymGetAlphaUnTranslated(&s.ctx)), u"abcdef");
-  EXPECT_EQ(s.next(), (Symbol{-8, u"x", 6}));
+  s.newLine(QEL_W("def\" x"));
+  EXPECT_EQ(s.next(), (Symbol{-6, QEL_W("abcdef"), 4}));
+  EXPECT_EQ(std::basic_string<WCHAR>(SymGetAlphaUnTranslated(&s.ctx)), QEL_W("abcdef"));
+  EXPECT_EQ(s.next(), (Symbol{-8, QEL_W("x"), 6}));
   EXPECT_EQ(s.ctx.chPendingQuote, 0);
 
   // After -202 the literal goes on from where it stood.
   Scanner c(0);
-  c.newLine(u"'ab' x'");
-  EXPECT_EQ(c.next(), (Symbol{-202, u"ab", 4}));
-  EXPECT_EQ(c.next(), (Symbol{-202, u"ab x", 7}));
-  EXPECT_EQ(c.next(), (Symbol{-202, u"ab x", 7}));
+  c.newLine(QEL_W("'ab' x'"));
+  EXPECT_EQ(c.next(), (Symbol{-202, QEL_W("ab"), 4}));
+  EXPECT_EQ(c.next(), (Symbol{-202, QEL_W("ab x"), 7}));
+  EXPECT_EQ(c.next(), (Symbol{-202, QEL_W("ab x"), 7}));
 
   // SymReset abandons an open literal.
   Scanner r(0);
-  r.newLine(u"\"open");
+  r.newLine(QEL_W("\"open"));
   EXPECT_EQ(r.next().code, -201);
   SymReset(&r.ctx);
-  EXPECT_EQ(r.codes(u"a"), (std::vector<LONG>{-8, -98}));
+  EXPECT_EQ(r.codes(QEL_W("a")), (std::vector<LONG>{-8, -98}));
 }
 
 TEST(ScannerStrings, OverlongLiteralsAreTruncated) {
   Scanner s(0, 4, 4);
-  s.newLine(u"\"abcdefgh\" 'xyzzy' z");
-  EXPECT_EQ(s.next(), (Symbol{-6, u"abcd", 10}));
-  EXPECT_EQ(std::u16string(SymGetAlphaUnTranslated(&s.ctx)), u"abcd");
-  EXPECT_EQ(s.next(), (Symbol{-202, u"xyzz", 18}));
+  s.newLine(QEL_W("\"abcdefgh\" 'xyzzy' z"));
+  EXPECT_EQ(s.next(), (Symbol{-6, QEL_W("abcd"), 10}));
+  EXPECT_EQ(std::basic_string<WCHAR>(SymGetAlphaUnTranslated(&s.ctx)), QEL_W("abcd"));
+  EXPECT_EQ(s.next(), (Symbol{-202, QEL_W("xyzz"), 18}));
   // A very long string in a big buffer keeps every character.
   Scanner big(0, 64, 100000);
-  std::u16string content(70000, u'\u00E9');
-  big.newLine(u"\"" + content + u"\"");
+  std::basic_string<WCHAR> content(70000, u'\u00E9');
+  big.newLine(QEL_W("\"") + content + QEL_W("\""));
   EXPECT_EQ(big.next(), (Symbol{-6, content, 70002}));
 }
 
 TEST(ScannerWorkers, DrivenDirectly) {
   Scanner s(0);
-  s.newLine(u"\\x41rest");
+  s.newLine(QEL_W("\\x41rest"));
   EXPECT_EQ(SymEscapeSeq(&s.ctx), u'A');
   EXPECT_EQ(SymGetColumnNo(&s.ctx), 3u);  // on the sequence's last character
-  EXPECT_EQ(std::u16string(s.ctx.pszAlphaUnTranslated, s.ctx.nAlphaLenUnTranslated), u"x41");
+  EXPECT_EQ(std::basic_string<WCHAR>(s.ctx.pszAlphaUnTranslated, s.ctx.nAlphaLenUnTranslated), QEL_W("x41"));
 
   Scanner n(0);
-  n.newLine(u"ab 0x10;");
+  n.newLine(QEL_W("ab 0x10;"));
   n.ctx.nColumnNo = 3;
   SymScanNumber(&n.ctx);
   EXPECT_EQ(SymGetSym(&n.ctx), -1);
@@ -249,11 +258,11 @@ TEST(ScannerWorkers, DrivenDirectly) {
   EXPECT_EQ(SymGetColumnNo(&n.ctx), 7u);
 
   Scanner q(0);
-  q.newLine(u"<a\\tb> c");
+  q.newLine(QEL_W("<a\\tb> c"));
   q.ctx.chPendingQuote = u'>';
   SymScanString(&q.ctx);
-  EXPECT_EQ(std::u16string(SymGetAlpha(&q.ctx)), u"a\tb");
-  EXPECT_EQ(std::u16string(SymGetAlphaUnTranslated(&q.ctx)), u"a\\tb");
+  EXPECT_EQ(std::basic_string<WCHAR>(SymGetAlpha(&q.ctx)), QEL_W("a\tb"));
+  EXPECT_EQ(std::basic_string<WCHAR>(SymGetAlphaUnTranslated(&q.ctx)), QEL_W("a\\tb"));
   EXPECT_EQ(SymGetColumnNo(&q.ctx), 6u);
   EXPECT_EQ(SymGetSym(&q.ctx), -98);  // no symbol is set
 }

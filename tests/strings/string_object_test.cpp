@@ -14,11 +14,11 @@ namespace {
 // A string object that frees itself, with its text as a value.
 struct Str {
   TSString ts{};
-  explicit Str(const std::u16string& s = u"") { TSSetStrN(&ts, s.data(), ULONG(s.size())); }
+  explicit Str(const std::basic_string<WCHAR>& s = QEL_W("")) { TSSetStrN(&ts, s.data(), ULONG(s.size())); }
   ~Str() { TSInit(&ts); }
-  std::u16string text() const {
+  std::basic_string<WCHAR> text() const {
     EXPECT_TRUE(ts.nSize == 0 ? ts.pText == nullptr : ts.pText[ts.nSize - 1] == 0);  // exact size, terminated
-    return ts.nSize ? std::u16string(ts.pText, ts.nSize - 1) : u"";
+    return ts.nSize ? std::basic_string<WCHAR>(ts.pText, ts.nSize - 1) : QEL_W("");
   }
 };
 
@@ -27,7 +27,7 @@ TEST(StringObject, EmptyObjectsAndExactSizes) {
   ASSERT_NE(ts, nullptr);
   EXPECT_EQ(TSGetLen(ts), 0);
   EXPECT_TRUE(TSEmpty(ts));
-  EXPECT_EQ(std::u16string(TSGetStr(ts)), u"");
+  EXPECT_EQ(std::basic_string<WCHAR>(TSGetStr(ts)), QEL_W(""));
   EXPECT_EQ(TSGetChar(ts, 0), 0);
   TSFromCh(ts, 0);
   EXPECT_EQ(TSGetLen(ts), 1);
@@ -40,30 +40,30 @@ TEST(StringObject, EmptyObjectsAndExactSizes) {
   EXPECT_EQ(TSGetChar(ts, -1), 0);
   EXPECT_EQ(TSGetChar(ts, 4), 0);
   TSSetLen(ts, 1);
-  EXPECT_EQ(std::u16string(TSGetStr(ts)), u"a");
+  EXPECT_EQ(std::basic_string<WCHAR>(TSGetStr(ts)), QEL_W("a"));
   TSSetLen(ts, 0);
   EXPECT_EQ(ts->pText, nullptr);
   TSFree(ts);
   TSFree(nullptr);
 
   TS clone = TSCloneN(QEL_W("abcdef"), 3);
-  EXPECT_EQ(std::u16string(TSGetStr(clone)), u"abc");
+  EXPECT_EQ(std::basic_string<WCHAR>(TSGetStr(clone)), QEL_W("abc"));
   TSFree(clone);
 }
 
 TEST(StringObject, SettingAndAppending) {
-  Str s(u"x");
+  Str s(QEL_W("x"));
   TSAddStrN(&s.ts, QEL_W("abcdef"), 3);
-  EXPECT_EQ(s.text(), u"xabc");
+  EXPECT_EQ(s.text(), QEL_W("xabc"));
   TSAdd(&s.ts, &s.ts);  // to itself: the text doubles
-  EXPECT_EQ(s.text(), u"xabcxabc");
+  EXPECT_EQ(s.text(), QEL_W("xabcxabc"));
   Str empty;
   TSAdd(&empty.ts, &empty.ts);
   EXPECT_EQ(empty.ts.pText, nullptr);
   TSAddStr(&empty.ts, QEL_W(""));
   EXPECT_EQ(empty.ts.pText, nullptr);
   TSCopy(&empty.ts, &s.ts);
-  EXPECT_EQ(empty.text(), u"xabcxabc");
+  EXPECT_EQ(empty.text(), QEL_W("xabcxabc"));
   Str none;
   TSCopy(&empty.ts, &none.ts);
   EXPECT_EQ(empty.ts.nSize, 0u);
@@ -72,22 +72,23 @@ TEST(StringObject, SettingAndAppending) {
     TS (*op)(TS, const WCHAR*, LONG);
     const WCHAR* s;
     LONG n;
-    std::u16string expected;
+    std::basic_string<WCHAR> expected;
   };
-  const Case cases[] = {{TSRep, QEL_W("ab"), 3, u"ababab"},
-                        {TSRep, QEL_W("ab"), 0, u""},
-                        {TSRep, QEL_W("ab"), -2, u""},
-                        {TSRep, QEL_W(""), 5, u""}};
+  const Case cases[] = {{TSRep, QEL_W("ab"), 3, QEL_W("ababab")},
+                        {TSRep, QEL_W("ab"), 0, QEL_W("")},
+                        {TSRep, QEL_W("ab"), -2, QEL_W("")},
+                        {TSRep, QEL_W(""), 5, QEL_W("")}};
   for (const Case& c : cases) {
-    Str t(u"old");
+    Str t(QEL_W("old"));
     EXPECT_EQ(c.op(&t.ts, c.s, c.n), &t.ts);
     EXPECT_EQ(t.text(), c.expected);
   }
-  for (auto [in, out] : {std::pair<std::u16string, std::u16string>{u"abc", u"cba"},
-                         {u"ab", u"ba"},
-                         {u"a", u"a"},
-                         {u"", u""},
-                         {u"\U0001F600x", u"x\xDE00\xD83D"}}) {
+  for (auto [in, out] :
+       {std::pair<std::basic_string<WCHAR>, std::basic_string<WCHAR>>{QEL_W("abc"), QEL_W("cba")},
+        {QEL_W("ab"), QEL_W("ba")},
+        {QEL_W("a"), QEL_W("a")},
+        {QEL_W(""), QEL_W("")},
+        {QEL_W("\U0001F600x"), QEL_W("x\xDE00\xD83D")}}) {
     Str t;
     TSInvert(&t.ts, reinterpret_cast<const WCHAR*>(in.c_str()));
     EXPECT_EQ(t.text(), out);
@@ -97,22 +98,25 @@ TEST(StringObject, SettingAndAppending) {
 TEST(StringObject, Cutting) {
   struct Case {
     char op;  // S sub, L left, R right, M mid
-    std::u16string src;
+    std::basic_string<WCHAR> src;
     LONG a, b;
-    std::u16string expected;
+    std::basic_string<WCHAR> expected;
   };
   const Case cases[] = {
-      {'S', u"abc", 1, 2, u"bc"},        {'S', u"abc", 1, 3, u""},    {'S', u"abc", -1, 1, u""},
-      {'S', u"abc", 0, -1, u""},         {'S', u"abc", 3, 0, u""},    {'S', u"", 0, 0, u""},
-      {'S', u"abc", 0, 3, u"abc"},       {'L', u"abc", 5, 0, u"abc"}, {'L', u"abc", 2, 0, u"ab"},
-      {'L', u"abc", -1, 0, u""},         {'L', u"abc", 0, 0, u""},    {'R', u"abc", 2, 0, u"bc"},
-      {'R', u"abc", 9, 0, u"abc"},       {'R', u"abc", -1, 0, u""},   {'M', u"abcde", -1, 1, u"d"},
-      {'M', u"abcde", -2, 2, u"cd"},     {'M', u"abcde", -5, 1, u""}, {'M', u"abcde", 1, 3, u"bcd"},
-      {'M', u"abcde", 3, 5, u"abcde"},   {'M', u"abcde", 1, -1, u""}, {'M', u"", 0, 0, u""},
-      {'S', u"abc", 0x7FFFFFFF, 1, u""},
+      {'S', QEL_W("abc"), 1, 2, QEL_W("bc")},      {'S', QEL_W("abc"), 1, 3, QEL_W("")},
+      {'S', QEL_W("abc"), -1, 1, QEL_W("")},       {'S', QEL_W("abc"), 0, -1, QEL_W("")},
+      {'S', QEL_W("abc"), 3, 0, QEL_W("")},        {'S', QEL_W(""), 0, 0, QEL_W("")},
+      {'S', QEL_W("abc"), 0, 3, QEL_W("abc")},     {'L', QEL_W("abc"), 5, 0, QEL_W("abc")},
+      {'L', QEL_W("abc"), 2, 0, QEL_W("ab")},      {'L', QEL_W("abc"), -1, 0, QEL_W("")},
+      {'L', QEL_W("abc"), 0, 0, QEL_W("")},        {'R', QEL_W("abc"), 2, 0, QEL_W("bc")},
+      {'R', QEL_W("abc"), 9, 0, QEL_W("abc")},     {'R', QEL_W("abc"), -1, 0, QEL_W("")},
+      {'M', QEL_W("abcde"), -1, 1, QEL_W("d")},    {'M', QEL_W("abcde"), -2, 2, QEL_W("cd")},
+      {'M', QEL_W("abcde"), -5, 1, QEL_W("")},     {'M', QEL_W("abcde"), 1, 3, QEL_W("bcd")},
+      {'M', QEL_W("abcde"), 3, 5, QEL_W("abcde")}, {'M', QEL_W("abcde"), 1, -1, QEL_W("")},
+      {'M', QEL_W(""), 0, 0, QEL_W("")},           {'S', QEL_W("abc"), 0x7FFFFFFF, 1, QEL_W("")},
   };
   for (const Case& c : cases) {
-    Str src(c.src), out(u"previous");
+    Str src(c.src), out(QEL_W("previous"));
     TS r = c.op == 'S'   ? TSSubStr(&out.ts, &src.ts, c.a, c.b)
            : c.op == 'L' ? TSLeft(&out.ts, &src.ts, c.a)
            : c.op == 'R' ? TSRight(&out.ts, &src.ts, c.a)
@@ -120,28 +124,28 @@ TEST(StringObject, Cutting) {
     EXPECT_EQ(r, &out.ts);
     EXPECT_EQ(out.text(), c.expected) << c.op << " " << c.a << " " << c.b;
   }
-  Str self(u"abc");
+  Str self(QEL_W("abc"));
   TSSubStr(&self.ts, &self.ts, 0, 2);  // the same object as source and target
-  EXPECT_EQ(self.text(), u"");
+  EXPECT_EQ(self.text(), QEL_W(""));
 }
 
 TEST(StringObject, TrimCaseAndSubstitution) {
   struct Case {
     TS (*op)(TS);
-    std::u16string in, out;
+    std::basic_string<WCHAR> in, out;
   };
   const Case cases[] = {
-      {TSLTrim, u"  a b  ", u"a b  "},
-      {TSLTrim, u"\ta", u"\ta"},
-      {TSLTrim, u"   ", u""},
-      {TSRTrim, u"  a b  ", u"  a b"},
-      {TSRTrim, u"a\t", u"a\t"},
-      {TSRTrim, u" ", u""},
-      {TSATrim, u"  a b  ", u"a b"},
-      {TSATrim, u"", u""},
-      {TSUpper, u"abc-xyz", u"ABC-XYZ"},
-      {TSLower, u"ABC-XYZ", u"abc-xyz"},
-      {TSUpper, u"\u00E4", u"\u00E4"},  // the "C" locale maps ASCII only
+      {TSLTrim, QEL_W("  a b  "), QEL_W("a b  ")},
+      {TSLTrim, QEL_W("\ta"), QEL_W("\ta")},
+      {TSLTrim, QEL_W("   "), QEL_W("")},
+      {TSRTrim, QEL_W("  a b  "), QEL_W("  a b")},
+      {TSRTrim, QEL_W("a\t"), QEL_W("a\t")},
+      {TSRTrim, QEL_W(" "), QEL_W("")},
+      {TSATrim, QEL_W("  a b  "), QEL_W("a b")},
+      {TSATrim, QEL_W(""), QEL_W("")},
+      {TSUpper, QEL_W("abc-xyz"), QEL_W("ABC-XYZ")},
+      {TSLower, QEL_W("ABC-XYZ"), QEL_W("abc-xyz")},
+      {TSUpper, QEL_W("\u00E4"), QEL_W("\u00E4")},  // the "C" locale maps ASCII only
   };
   for (const Case& c : cases) {
     Str s(c.in);
@@ -149,31 +153,31 @@ TEST(StringObject, TrimCaseAndSubstitution) {
     EXPECT_EQ(s.text(), c.out);
   }
   ASSERT_NE(TSSetLocale(LC_ALL, QEL_W("German")), nullptr);
-  Str umlaut(u"\u00E4\u00F6\u00FC");
+  Str umlaut(QEL_W("\u00E4\u00F6\u00FC"));
   TSUpper(&umlaut.ts);
-  EXPECT_EQ(umlaut.text(), u"\u00C4\u00D6\u00DC");
+  EXPECT_EQ(umlaut.text(), QEL_W("\u00C4\u00D6\u00DC"));
   TSSetLocale(LC_ALL, QEL_W("C"));
 
   struct Subst {
     bool chars;
-    std::u16string in;
+    std::basic_string<WCHAR> in;
     const WCHAR* what;
     const WCHAR* with;
-    std::u16string out;
+    std::basic_string<WCHAR> out;
   };
   const Subst substs[] = {
-      {false, u"aaaa", QEL_W("aa"), QEL_W("b"), u"bb"},
-      {false, u"aaaa", QEL_W("aa"), nullptr, u""},
-      {false, u"aaa", QEL_W("aa"), QEL_W("aa"), u"aaa"},
-      {false, u"abcabc", QEL_W("bc"), QEL_W("XYZ"), u"aXYZaXYZ"},
-      {false, u"abc", QEL_W(""), QEL_W("x"), u"abc"},
-      {false, u"", QEL_W("a"), QEL_W("x"), u""},
-      {false, u"abc", QEL_W("abcd"), QEL_W("x"), u"abc"},
-      {true, u"a,b;c", QEL_W(",;"), QEL_W(" - "), u"a - b - c"},
-      {true, u",,,", QEL_W(","), QEL_W("x"), u"xxx"},
-      {true, u"a,b", QEL_W(","), nullptr, u"ab"},
-      {true, u"abc", QEL_W(""), QEL_W("x"), u"abc"},
-      {true, u",", QEL_W(","), nullptr, u""},
+      {false, QEL_W("aaaa"), QEL_W("aa"), QEL_W("b"), QEL_W("bb")},
+      {false, QEL_W("aaaa"), QEL_W("aa"), nullptr, QEL_W("")},
+      {false, QEL_W("aaa"), QEL_W("aa"), QEL_W("aa"), QEL_W("aaa")},
+      {false, QEL_W("abcabc"), QEL_W("bc"), QEL_W("XYZ"), QEL_W("aXYZaXYZ")},
+      {false, QEL_W("abc"), QEL_W(""), QEL_W("x"), QEL_W("abc")},
+      {false, QEL_W(""), QEL_W("a"), QEL_W("x"), QEL_W("")},
+      {false, QEL_W("abc"), QEL_W("abcd"), QEL_W("x"), QEL_W("abc")},
+      {true, QEL_W("a,b;c"), QEL_W(",;"), QEL_W(" - "), QEL_W("a - b - c")},
+      {true, QEL_W(",,,"), QEL_W(","), QEL_W("x"), QEL_W("xxx")},
+      {true, QEL_W("a,b"), QEL_W(","), nullptr, QEL_W("ab")},
+      {true, QEL_W("abc"), QEL_W(""), QEL_W("x"), QEL_W("abc")},
+      {true, QEL_W(","), QEL_W(","), nullptr, QEL_W("")},
   };
   for (const Subst& c : substs) {
     Str s(c.in);
@@ -183,7 +187,7 @@ TEST(StringObject, TrimCaseAndSubstitution) {
 }
 
 TEST(StringObject, SearchAndCompare) {
-  Str s(u"abcabc");
+  Str s(QEL_W("abcabc"));
   struct Case {
     bool reverse;
     const WCHAR* pattern;
@@ -201,37 +205,37 @@ TEST(StringObject, SearchAndCompare) {
     EXPECT_EQ(c.reverse ? TSStrRPos(&s.ts, c.pattern, c.from) : TSStrPos(&s.ts, c.pattern, c.from),
               c.expected)
         << c.reverse << " " << c.from;
-  Str empty, zeroFirst(std::u16string(u"\0a", 2));
+  Str empty, zeroFirst(std::basic_string<WCHAR>(QEL_W("\0a"), 2));
   EXPECT_EQ(TSStrPos(&empty.ts, QEL_W("a"), 0), -1);
   EXPECT_EQ(TSStrPos(&zeroFirst.ts, QEL_W("a"), 0), -1);
   EXPECT_EQ(TSStrRPos(&empty.ts, QEL_W(""), 0), 0);
 
-  Str a(u"a"), b(u"b"), ab(u"ab"), empty2;
+  Str a(QEL_W("a")), b(QEL_W("b")), ab(QEL_W("ab")), empty2;
   const std::tuple<const TSString*, const TSString*, LONG> order[] = {
       {&empty.ts, &a.ts, -1}, {&a.ts, &empty.ts, 1}, {&empty.ts, &empty2.ts, 0},
       {&b.ts, &a.ts, 1},      {&a.ts, &ab.ts, -1},   {&ab.ts, &ab.ts, 0}};
   for (auto [x, y, expected] : order) EXPECT_EQ(TSCmp(x, y), expected);
-  Str high(u"\uFFFF"), low(u"\u00E4");
+  Str high(QEL_W("\uFFFF")), low(QEL_W("\u00E4"));
   EXPECT_EQ(TSCmp(&high.ts, &low.ts), 1);  // by code unit, not by locale
 }
 
 TEST(StringObject, Conversions) {
   struct Case {
-    std::u16string actual, expected;
+    std::basic_string<WCHAR> actual, expected;
   };
   Str s;
-  auto text = [&](TS r) { return r ? s.text() : std::u16string(u"<null>"); };
+  auto text = [&](TS r) { return r ? s.text() : std::basic_string<WCHAR>(QEL_W("<null>")); };
   const Case cases[] = {
-      {text(TSFromInt(&s.ts, -42)), u"-42"},
-      {text(TSFromLong(&s.ts, -2147483647 - 1)), u"-2147483648"},
-      {text(TSFromULong(&s.ts, 4294967295u)), u"4294967295"},
-      {text(TSFromDouble(&s.ts, 2.5)), u"2.500000"},
-      {text(TSFromDoubleFmt(&s.ts, 2.345, 2)), u"2.35"},
-      {text(TSFromDoubleFmt(&s.ts, 2.5, 0)), u"2"},
-      {text(TSStr(&s.ts, 3.14159, 8, 2)), u"    3.14"},
-      {text(TSStr(&s.ts, 3.14159, 8, -2)), u"3.14e+00"},
-      {text(TSStr(&s.ts, -1.5, 0, 1)), u"-1.5"},
-      {text(TSCStr(&s.ts, 7.25, QEL_W("[%6.1f]"))), u"[   7.2]"},
+      {text(TSFromInt(&s.ts, -42)), QEL_W("-42")},
+      {text(TSFromLong(&s.ts, -2147483647 - 1)), QEL_W("-2147483648")},
+      {text(TSFromULong(&s.ts, 4294967295u)), QEL_W("4294967295")},
+      {text(TSFromDouble(&s.ts, 2.5)), QEL_W("2.500000")},
+      {text(TSFromDoubleFmt(&s.ts, 2.345, 2)), QEL_W("2.35")},
+      {text(TSFromDoubleFmt(&s.ts, 2.5, 0)), QEL_W("2")},
+      {text(TSStr(&s.ts, 3.14159, 8, 2)), QEL_W("    3.14")},
+      {text(TSStr(&s.ts, 3.14159, 8, -2)), QEL_W("3.14e+00")},
+      {text(TSStr(&s.ts, -1.5, 0, 1)), QEL_W("-1.5")},
+      {text(TSCStr(&s.ts, 7.25, QEL_W("[%6.1f]"))), QEL_W("[   7.2]")},
   };
   for (const Case& c : cases) EXPECT_EQ(c.actual, c.expected);
 
@@ -244,16 +248,16 @@ TEST(StringObject, Conversions) {
   EXPECT_EQ(TSGetLen(&s.ts), 512);
 
   ASSERT_NE(TSSetLocale(LC_NUMERIC, QEL_W("German")), nullptr);
-  EXPECT_EQ(text(TSFromDouble(&s.ts, 2.5)), u"2,500000");
+  EXPECT_EQ(text(TSFromDouble(&s.ts, 2.5)), QEL_W("2,500000"));
   TSSetStr(&s.ts, QEL_W("  2,75xyz"));
   EXPECT_EQ(TSVal(&s.ts), 2.75);
   TSSetLocale(LC_NUMERIC, QEL_W("C"));
-  for (auto [in, value] : {std::pair<std::u16string, double>{u" -12.5e2z", -1250.0},
-                           {u"abc", 0.0},
-                           {u"", 0.0},
-                           {u"+.5", 0.5},
-                           {u"1e", 1.0},
-                           {u"2,5", 2.0}}) {
+  for (auto [in, value] : {std::pair<std::basic_string<WCHAR>, double>{QEL_W(" -12.5e2z"), -1250.0},
+                           {QEL_W("abc"), 0.0},
+                           {QEL_W(""), 0.0},
+                           {QEL_W("+.5"), 0.5},
+                           {QEL_W("1e"), 1.0},
+                           {QEL_W("2,5"), 2.0}}) {
     Str v(in);
     EXPECT_EQ(TSVal(&v.ts), value);
   }
@@ -261,33 +265,33 @@ TEST(StringObject, Conversions) {
   const SYSTEMTIME date{2026, 12, 0, 6, 17, 5, 9, 0};
   WCHAR expected[100];
   ASSERT_GT(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &date, nullptr, expected, 100), 0);
-  EXPECT_EQ(text(TSFromDate(&s.ts, &date)), std::u16string(expected));
+  EXPECT_EQ(text(TSFromDate(&s.ts, &date)), std::basic_string<WCHAR>(expected));
 }
 
 TEST(StringObject, FailedAllocationEmptiesOrKeeps) {
-  Str s(u"keep me");
+  Str s(QEL_W("keep me"));
   qel::heapFailAt(1);
   EXPECT_EQ(TSAddStr(&s.ts, QEL_W("more")), nullptr);  // a failed reallocation empties
   qel::heapFailAt(0);
   EXPECT_EQ(s.ts.nSize, 0u);
 
   for (TS (*op)(TS) : {TSLTrim, TSRTrim}) {
-    Str t(u"  both  ");
+    Str t(QEL_W("  both  "));
     qel::heapFailAt(1);  // the scratch copy
     EXPECT_EQ(op(&t.ts), nullptr);
     qel::heapFailAt(0);
-    EXPECT_EQ(t.text(), u"  both  ");
+    EXPECT_EQ(t.text(), QEL_W("  both  "));
   }
-  Str sub(u"a,b");
+  Str sub(QEL_W("a,b"));
   qel::heapFailAt(1);
   EXPECT_EQ(TSChrSubst(&sub.ts, QEL_W(","), QEL_W("-")), nullptr);
-  EXPECT_EQ(sub.text(), u"a,b");
+  EXPECT_EQ(sub.text(), QEL_W("a,b"));
   qel::heapFailAt(1);
   EXPECT_EQ(TSRep(&sub.ts, QEL_W("x"), 3), nullptr);
-  EXPECT_EQ(sub.text(), u"a,b");
+  EXPECT_EQ(sub.text(), QEL_W("a,b"));
   qel::heapFailAt(1);
   EXPECT_EQ(TSCStr(&sub.ts, 1.0, QEL_W("%f")), nullptr);
-  EXPECT_EQ(sub.text(), u"a,b");
+  EXPECT_EQ(sub.text(), QEL_W("a,b"));
   qel::heapFailAt(2);  // the text of the clone
   EXPECT_EQ(TSClone(QEL_W("abc")), nullptr);
   qel::heapFailAt(1);

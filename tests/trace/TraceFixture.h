@@ -33,7 +33,7 @@ class TraceTest : public ::testing::Test {
     folder_ =
         traceRegistry().folder() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::create_directories(folder_);
-    keyPath_ = WString(u"SOFTWARE\\QelTraceTest\\") +
+    keyPath_ = WString(QEL_W("SOFTWARE\\QelTraceTest\\")) +
                widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
 
@@ -46,9 +46,9 @@ class TraceTest : public ::testing::Test {
                               &key, nullptr),
               ERROR_SUCCESS);
     bool pathGiven = false;
-    for (const auto& [name, value] : settings) pathGiven |= WString(name) == u"TRACEPATH";
+    for (const auto& [name, value] : settings) pathGiven |= WString(name) == QEL_W("TRACEPATH");
     const WString path = widen(folder_ + "/");
-    if (!pathGiven) settings.emplace_back(u"TRACEPATH", path.c_str());
+    if (!pathGiven) settings.emplace_back(QEL_W("TRACEPATH"), path.c_str());
     for (const auto& [name, value] : settings) {
       if (const DWORD* number = std::get_if<DWORD>(&value)) {
         RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(number), 4);
@@ -61,7 +61,7 @@ class TraceTest : public ::testing::Test {
     RegCloseKey(key);
   }
 
-  void init(TraceObject& t, const WCHAR* name = u"app", LONG appendPid = 0) {
+  void init(TraceObject& t, const WCHAR* name = QEL_W("app"), LONG appendPid = 0) {
     TraceInit(&t, keyPath_.c_str(), name, appendPid);
   }
 

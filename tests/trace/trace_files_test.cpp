@@ -39,7 +39,8 @@ long long millisecondsToMidnight() {
 }
 
 TEST_F(TraceTest, DayRollAndRetention) {
-  configure({{u"TRACEFILE", DWORD(1)}, {u"TRACELEVEL", DWORD(0x3F)}, {u"TRACEDAYS", DWORD(3)}});
+  configure(
+      {{QEL_W("TRACEFILE"), DWORD(1)}, {QEL_W("TRACELEVEL"), DWORD(0x3F)}, {QEL_W("TRACEDAYS"), DWORD(3)}});
   const std::string base = folder_ + "/app";
   // Yesterday's and older daily files, and files that only look alike.
   for (int d = -6; d <= -1; ++d) std::ofstream(base + dateIn(d) + ".log") << "old\r\n";
@@ -53,8 +54,8 @@ TEST_F(TraceTest, DayRollAndRetention) {
   for (int d = -6; d <= -1; ++d) EXPECT_EQ(std::filesystem::exists(base + dateIn(d) + ".log"), d > -3) << d;
   const std::string today = base + dateIn(0) + ".log";
   qel::posix::setClockShift(midnight + 1000);  // one second after midnight
-  Trace(&t, 2, u"first after midnight", nullptr);
-  Trace(&t, 2, u"second after midnight", nullptr);
+  Trace(&t, 2, QEL_W("first after midnight"), nullptr);
+  Trace(&t, 2, QEL_W("second after midnight"), nullptr);
   qel::posix::setClockShift(0);
   const std::string tomorrow = base + dateIn(1) + ".log";
   const auto before = lines(today), after = lines(tomorrow);
@@ -70,7 +71,8 @@ TEST_F(TraceTest, DayRollAndRetention) {
 }
 
 TEST_F(TraceTest, SizeLimitKeepsTheLastThird) {
-  configure({{u"TRACEFILE", DWORD(1)}, {u"TRACELEVEL", DWORD(0x3F)}, {u"TRACESIZE", DWORD(1)}});
+  configure(
+      {{QEL_W("TRACEFILE"), DWORD(1)}, {QEL_W("TRACELEVEL"), DWORD(0x3F)}, {QEL_W("TRACESIZE"), DWORD(1)}});
   const auto cwd = std::filesystem::current_path();
   std::filesystem::current_path(folder_);  // the shrink's temporary file is made here
   TraceObject t{};
@@ -78,10 +80,10 @@ TEST_F(TraceTest, SizeLimitKeepsTheLastThird) {
   const std::string file = narrowName(t.szFileName);
   std::string content = read(file);
   for (int i = 0; content.size() + 60 <= 1024; ++i) {
-    TraceVA(&t, 2, u"record %04d of the size test", i);
+    TraceVA(&t, 2, QEL_W("record %04d of the size test"), i);
     content = read(file);
   }
-  TraceVA(&t, 2, u"%s", u"the record that crosses the limit, written in full before the cut");
+  TraceVA(&t, 2, QEL_W("%s"), QEL_W("the record that crosses the limit, written in full before the cut"));
   std::filesystem::current_path(cwd);
   const std::string kept = read(file);
   const auto keptLines = lines(file);
@@ -111,23 +113,23 @@ void expectAllRecords(const std::vector<std::string>& got, int writers, int reco
   EXPECT_EQ(seen, writers * records);
 }
 
-const WCHAR* kPadding = u"0123456789012345678901234567890123456789";
+const WCHAR* kPadding = QEL_W("0123456789012345678901234567890123456789");
 
 TEST_F(TraceTest, ThreadsShareOneObject) {
-  configure({{u"TRACEFILE", DWORD(1)}, {u"TRACELEVEL", DWORD(0x3F)}});
+  configure({{QEL_W("TRACEFILE"), DWORD(1)}, {QEL_W("TRACELEVEL"), DWORD(0x3F)}});
   TraceObject t{};
   init(t);
   std::vector<std::thread> threads;
   for (int w = 0; w < 4; ++w)
     threads.emplace_back([&t, w] {
-      for (int i = 0; i < 10000; ++i) TraceVA(&t, 2, u"writer %d record %d %s", w, i, kPadding);
+      for (int i = 0; i < 10000; ++i) TraceVA(&t, 2, QEL_W("writer %d record %d %s"), w, i, kPadding);
     });
   for (auto& th : threads) th.join();
   expectAllRecords(lines(narrowName(t.szFileName)), 4, 10000);
 }
 
 TEST_F(TraceTest, ProcessesShareOneFile) {
-  configure({{u"TRACEFILE", DWORD(1)}, {u"TRACELEVEL", DWORD(0x3F)}});
+  configure({{QEL_W("TRACEFILE"), DWORD(1)}, {QEL_W("TRACELEVEL"), DWORD(0x3F)}});
   int ready[2], go[2];
   ASSERT_EQ(pipe(ready), 0);
   ASSERT_EQ(pipe(go), 0);
@@ -139,7 +141,7 @@ TEST_F(TraceTest, ProcessesShareOneFile) {
       init(t);  // opens the file exclusively once, while the others wait
       char c = 'r';
       if (write(ready[1], &c, 1) != 1 || ::read(go[0], &c, 1) != 1) _exit(2);
-      for (int i = 0; i < 2500; ++i) TraceVA(&t, 2, u"writer %d record %d %s", w, i, kPadding);
+      for (int i = 0; i < 2500; ++i) TraceVA(&t, 2, QEL_W("writer %d record %d %s"), w, i, kPadding);
       _exit(t.bFile ? 0 : 3);
     }
     char c;
@@ -159,14 +161,16 @@ TEST_F(TraceTest, ProcessesShareOneFile) {
 }
 
 TEST_F(TraceTest, MailslotDeliveryAndSilence) {
-  const WString name = qel::test::wprintf(u"qeltest-%d", int(getpid()));
-  const WString server = u"\\\\.\\mailslot\\" + name;
+  const WString name = qel::test::wprintf(QEL_W("qeltest-%d"), int(getpid()));
+  const WString server = QEL_W("\\\\.\\mailslot\\") + name;
   HANDLE slot = CreateMailslotW(server.c_str(), 0, 2000, nullptr);
   ASSERT_NE(slot, INVALID_HANDLE_VALUE);
-  configure({{u"TRACEMAILSLOT", DWORD(1)}, {u"TRACELEVEL", DWORD(0x3F)}, {u"MAILSLOT", name.c_str()}});
+  configure({{QEL_W("TRACEMAILSLOT"), DWORD(1)},
+             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
+             {QEL_W("MAILSLOT"), name.c_str()}});
   TraceObject t{};
   init(t);
-  Trace(&t, 4, u"to the listener", u"now");
+  Trace(&t, 4, QEL_W("to the listener"), QEL_W("now"));
   std::vector<WString> messages;
   for (int i = 0; i < 3; ++i) {
     WCHAR buffer[2048];
@@ -176,16 +180,16 @@ TEST_F(TraceTest, MailslotDeliveryAndSilence) {
     ASSERT_EQ(buffer[size / 2 - 1], 0) << "the terminator travels with the line";
     messages.emplace_back(buffer, size / 2 - 1);
   }
-  EXPECT_NE(messages[0].find(u" *** T R A C E   S T A R T E D"), WString::npos);
+  EXPECT_NE(messages[0].find(QEL_W(" *** T R A C E   S T A R T E D")), WString::npos);
   EXPECT_EQ(messages[2].size(), 18 + 19u);
-  EXPECT_EQ(messages[2].substr(0, 1), u"E");
-  EXPECT_EQ(messages[2].substr(18), u"to the listener now");
+  EXPECT_EQ(messages[2].substr(0, 1), QEL_W("E"));
+  EXPECT_EQ(messages[2].substr(18), QEL_W("to the listener now"));
   DWORD size = 0;
   WCHAR buffer[16];
   EXPECT_FALSE(ReadFile(slot, buffer, sizeof buffer, &size, nullptr));  // nothing more, the wait ends
   EXPECT_EQ(GetLastError(), DWORD(ERROR_SEM_TIMEOUT));
   CloseHandle(slot);
-  for (int i = 0; i < 5; ++i) Trace(&t, 2, u"nobody listens", nullptr);  // lost, without a fault
+  for (int i = 0; i < 5; ++i) Trace(&t, 2, QEL_W("nobody listens"), nullptr);  // lost, without a fault
   EXPECT_EQ(t.bMailslot, 1);
 }
 

@@ -11,29 +11,29 @@ using qel::test::WString;
 
 TEST_F(TraceTest, SettingsDefaultsAndGates) {
   TraceObject t{};
-  TraceInit(&t, u"SOFTWARE\\QelTraceTest\\NoSuchKey", u"app", 0);
+  TraceInit(&t, QEL_W("SOFTWARE\\QelTraceTest\\NoSuchKey"), QEL_W("app"), 0);
   EXPECT_EQ(t.nSizeKB, 10000);
   EXPECT_EQ(t.bFile | t.bDebug | t.bEventLog | t.bMailslot | LONG(t.dwLevelMask), 0);
   EXPECT_EQ(t.szFileName[0], 0);
   const WORD types[6] = {4, 0, 4, 2, 1, 4};
   EXPECT_EQ(std::memcmp(t.awEventType, types, sizeof types), 0);
 
-  configure({{u"TRACESIZE", DWORD(0)},
-             {u"TRACEDAYS", DWORD(7)},
-             {u"TRACELEVEL", DWORD(0x10)},
-             {u"TRACEMAILSLOT", DWORD(9)},  // any nonzero value is on, kept as it is
-             {u"DISABLED_FACILITIES", u"1, 5;300 x7"},
-             {u"EVENTSOURCE", u"a source name of thirty characters"},
-             {u"MAILSLOT", u"watch"},
-             {u"DEFAULT_TRACEFILE", u"fallback"}});
+  configure({{QEL_W("TRACESIZE"), DWORD(0)},
+             {QEL_W("TRACEDAYS"), DWORD(7)},
+             {QEL_W("TRACELEVEL"), DWORD(0x10)},
+             {QEL_W("TRACEMAILSLOT"), DWORD(9)},  // any nonzero value is on, kept as it is
+             {QEL_W("DISABLED_FACILITIES"), QEL_W("1, 5;300 x7")},
+             {QEL_W("EVENTSOURCE"), QEL_W("a source name of thirty characters")},
+             {QEL_W("MAILSLOT"), QEL_W("watch")},
+             {QEL_W("DEFAULT_TRACEFILE"), QEL_W("fallback")}});
   init(t, nullptr);
   EXPECT_EQ(t.nSizeKB, 0);
   EXPECT_EQ(t.nDays, 7);
   EXPECT_EQ(t.bMailslot, 9);
   EXPECT_EQ(t.bWinNT, 1);
-  EXPECT_EQ(WString(t.szEventSource), u"QELORA-STDTrace");  // too long for its field
-  EXPECT_EQ(WString(t.szMailslot), u"\\\\*\\mailslot\\watch");
-  EXPECT_EQ(WString(t.szBaseName), widen(folder_ + "/") + u"fallback");
+  EXPECT_EQ(WString(t.szEventSource), QEL_W("QELORA-STDTrace"));  // too long for its field
+  EXPECT_EQ(WString(t.szMailslot), QEL_W("\\\\*\\mailslot\\watch"));
+  EXPECT_EQ(WString(t.szBaseName), widen(folder_ + "/") + QEL_W("fallback"));
   // clang-format off
   const struct { ULONG facility; LONG enabled; } facilities[] = {{0, 1}, {1, 0}, {5, 0}, {7, 0}, {255, 1}, {256, 1}, {300, 1}};
   const struct { ULONG level; LONG enabled; } levels[] = {{5, 1}, {4, 0}, {6, 0}, {0, 0}, {37, 1}};
@@ -50,32 +50,34 @@ TEST_F(TraceTest, SettingsDefaultsAndGates) {
   EXPECT_EQ(TraceFacilityEnabled(&t, 0, 7), 5);
 
   // The default object takes its first initialisation only.
-  TraceInit(&TraceObj, keyPath_.c_str(), u"first", 0);
+  TraceInit(&TraceObj, keyPath_.c_str(), QEL_W("first"), 0);
   EXPECT_EQ(bTraceObjInitialized, 1);
   EXPECT_EQ(pTraceObj, &TraceObj);
   TraceObj.nDays = 99;
-  TraceInit(&TraceObj, u"SOFTWARE\\QelTraceTest\\NoSuchKey", u"second", 0);
+  TraceInit(&TraceObj, QEL_W("SOFTWARE\\QelTraceTest\\NoSuchKey"), QEL_W("second"), 0);
   EXPECT_EQ(TraceObj.nDays, 99);
-  EXPECT_EQ(WString(TraceObj.szBaseName), widen(folder_ + "/") + u"first");
+  EXPECT_EQ(WString(TraceObj.szBaseName), widen(folder_ + "/") + QEL_W("first"));
 }
 
 TEST_F(TraceTest, RecordsInTheFile) {
-  configure({{u"TRACEFILE", DWORD(1)}, {u"TRACELEVEL", DWORD(0x3F)}, {u"DISABLED_FACILITIES", u"17 3"}});
+  configure({{QEL_W("TRACEFILE"), DWORD(1)},
+             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
+             {QEL_W("DISABLED_FACILITIES"), QEL_W("17 3")}});
   TraceObject t{};
   init(t);
   const std::string file = narrowName(t.szFileName);
   ASSERT_EQ(file, folder_ + "/app" + narrowName(t.szFileName).substr(folder_.size() + 4, 8) + ".log");
-  Trace(&t, 2, u"Connection opened", nullptr);
+  Trace(&t, 2, QEL_W("Connection opened"), nullptr);
   Trace(&t, 3, nullptr, nullptr);
-  Trace(&t, 4, u"text", u"");
-  Trace(&t, 9, u"high", u"extra");
-  Trace(&t, 1, u"\u00e4\u03a9", nullptr);  // a byte in the "C" locale, else '?'
-  TraceVA(&t, 2, u"%s=%d", u"x", 42);
-  TraceVAF(&t, 2, 17, u"filtered");
-  TraceVAF(&t, 2, 16, u"facility %c", u'G');
+  Trace(&t, 4, QEL_W("text"), QEL_W(""));
+  Trace(&t, 9, QEL_W("high"), QEL_W("extra"));
+  Trace(&t, 1, QEL_W("\u00e4\u03a9"), nullptr);  // a byte in the "C" locale, else '?'
+  TraceVA(&t, 2, QEL_W("%s=%d"), QEL_W("x"), 42);
+  TraceVAF(&t, 2, 17, QEL_W("filtered"));
+  TraceVAF(&t, 2, 16, QEL_W("facility %c"), u'G');
   t.dwLevelMask = 0;
-  TraceVA(&t, 2, u"gated");
-  Trace(&t, 2, u"ungated", nullptr);
+  TraceVA(&t, 2, QEL_W("gated"));
+  Trace(&t, 2, QEL_W("ungated"), nullptr);
   const std::vector<std::pair<char, std::string>> expected{{'A', "\\*\\*\\* T R A C E   S T A R T E D"},
                                                            {'A', "\\*\\*\\* Disabled Facilities: 3, 17"},
                                                            {'I', "Connection opened"},
@@ -94,19 +96,21 @@ TEST_F(TraceTest, RecordsInTheFile) {
 }
 
 TEST_F(TraceTest, Dumps) {
-  configure({{u"TRACEFILE", DWORD(1)}, {u"TRACELEVEL", DWORD(0x3F)}, {u"DISABLED_FACILITIES", u"4"}});
+  configure({{QEL_W("TRACEFILE"), DWORD(1)},
+             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
+             {QEL_W("DISABLED_FACILITIES"), QEL_W("4")}});
   TraceObject t{};
   init(t);
   WString text;
   for (int i = 0; i < 130; ++i) text += WCHAR('a' + i % 26);
   text[125] = 0;
-  TraceAscii(&t, 2, u"text", text.data(), 130);
-  TraceAscii(&t, 2, u"none", text.data(), 0);
+  TraceAscii(&t, 2, QEL_W("text"), text.data(), 130);
+  TraceAscii(&t, 2, QEL_W("none"), text.data(), 0);
   const BYTE bytes[33] = {0x41, 0x42, 0x01};
-  TraceHex(&t, 3, u"three", bytes, 3);
-  TraceHex(&t, 3, u"more", bytes, 33);
-  TraceHexF(&t, 3, 4, u"filtered", bytes, 3);
-  TraceAsciiF(&t, 3, 4, u"filtered", text.data(), 3);
+  TraceHex(&t, 3, QEL_W("three"), bytes, 3);
+  TraceHex(&t, 3, QEL_W("more"), bytes, 33);
+  TraceHexF(&t, 3, 4, QEL_W("filtered"), bytes, 3);
+  TraceAsciiF(&t, 3, 4, QEL_W("filtered"), text.data(), 3);
   const auto got = lines(narrowName(t.szFileName));
   const std::string fillers = [] {
     std::string s;
@@ -131,47 +135,48 @@ TEST_F(TraceTest, Dumps) {
 TEST_F(TraceTest, FileThatCannotBeOpenedSwitchesTheFileChannelOff) {
   std::vector<std::pair<WORD, std::vector<WString>>> events;
   qel::posix::setEventSink([&](const WString& source, WORD type, const std::vector<WString>& strings) {
-    EXPECT_EQ(source, u"QelTest");
+    EXPECT_EQ(source, QEL_W("QelTest"));
     events.emplace_back(type, strings);
     return true;
   });
-  configure({{u"TRACEFILE", DWORD(1)},
-             {u"TRACEDEBUG", DWORD(1)},
-             {u"TRACEEVENTLOG", DWORD(1)},
-             {u"TRACELEVEL", DWORD(0x3F)},
-             {u"EVENTSOURCE", u"QelTest"},
-             {u"TRACEPATH", u"/nonexistent/folder/"}});
+  configure({{QEL_W("TRACEFILE"), DWORD(1)},
+             {QEL_W("TRACEDEBUG"), DWORD(1)},
+             {QEL_W("TRACEEVENTLOG"), DWORD(1)},
+             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
+             {QEL_W("EVENTSOURCE"), QEL_W("QelTest")},
+             {QEL_W("TRACEPATH"), QEL_W("/nonexistent/folder/")}});
   TraceObject t{};
   init(t);
   EXPECT_EQ(t.bFile | t.bDebug | LONG(t.dwLevelMask), 0);
   EXPECT_EQ(t.szFileName[0], 0);
-  TraceVA(&t, 2, u"gated");           // the level mask is 0 now
-  Trace(&t, 3, u"warning", nullptr);  // still reaches the event log
-  TraceHex(&t, 3, u"gated", nullptr, 0);
+  TraceVA(&t, 2, QEL_W("gated"));           // the level mask is 0 now
+  Trace(&t, 3, QEL_W("warning"), nullptr);  // still reaches the event log
+  TraceHex(&t, 3, QEL_W("gated"), nullptr, 0);
   ASSERT_EQ(events.size(), 3u);
   EXPECT_EQ(events[2].first, EVENTLOG_WARNING_TYPE);
-  EXPECT_NE(events[0].second[0].find(u"*** T R A C E   S T A R T E D"), WString::npos);
+  EXPECT_NE(events[0].second[0].find(QEL_W("*** T R A C E   S T A R T E D")), WString::npos);
 
   // The source's registration, and a failing report switching the channel off.
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE,
-                          u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\QelTest", 0, KEY_READ,
-                          &key),
+                          QEL_W("SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\QelTest"), 0,
+                          KEY_READ, &key),
             ERROR_SUCCESS);
   WCHAR file[64];
   DWORD size = sizeof file, type = 0, types = 0, typesSize = 4;
-  EXPECT_EQ(RegQueryValueExW(key, u"EventMessageFile", nullptr, &type, reinterpret_cast<BYTE*>(file), &size),
-            0);
-  EXPECT_EQ(type, DWORD(REG_EXPAND_SZ));
-  EXPECT_EQ(WString(file), u"%SystemRoot%\\System\\QelTest.msg");
-  EXPECT_EQ(size, sizeof(u"%SystemRoot%\\System\\QelTest.msg"));
   EXPECT_EQ(
-      RegQueryValueExW(key, u"TypesSupported", nullptr, nullptr, reinterpret_cast<BYTE*>(&types), &typesSize),
+      RegQueryValueExW(key, QEL_W("EventMessageFile"), nullptr, &type, reinterpret_cast<BYTE*>(file), &size),
       0);
+  EXPECT_EQ(type, DWORD(REG_EXPAND_SZ));
+  EXPECT_EQ(WString(file), QEL_W("%SystemRoot%\\System\\QelTest.msg"));
+  EXPECT_EQ(size, sizeof(QEL_W("%SystemRoot%\\System\\QelTest.msg")));
+  EXPECT_EQ(RegQueryValueExW(key, QEL_W("TypesSupported"), nullptr, nullptr, reinterpret_cast<BYTE*>(&types),
+                             &typesSize),
+            0);
   EXPECT_EQ(types, 7u);
   RegCloseKey(key);
   qel::posix::setEventSink([](const WString&, WORD, const std::vector<WString>&) { return false; });
-  Trace(&t, 2, u"lost", nullptr);
+  Trace(&t, 2, QEL_W("lost"), nullptr);
   EXPECT_EQ(t.bEventLog, 0);
   qel::posix::setEventSink(nullptr);
 }
@@ -184,16 +189,18 @@ TEST_F(TraceTest, DumpIsOneEventOfAtMostAHundredStrings) {
   });
   const std::string debug = folder_ + "/debug.txt";
   setenv("QELBASE_DEBUG_OUTPUT", debug.c_str(), 1);
-  configure({{u"TRACEEVENTLOG", DWORD(1)}, {u"TRACEDEBUG", DWORD(1)}, {u"TRACELEVEL", DWORD(0x3F)}});
+  configure({{QEL_W("TRACEEVENTLOG"), DWORD(1)},
+             {QEL_W("TRACEDEBUG"), DWORD(1)},
+             {QEL_W("TRACELEVEL"), DWORD(0x3F)}});
   TraceObject t{};
   init(t);
   std::vector<BYTE> data(32 * 120, 0x61);
-  TraceHex(&t, 1, u"big", data.data(), LONG(data.size()));
+  TraceHex(&t, 1, QEL_W("big"), data.data(), LONG(data.size()));
   unsetenv("QELBASE_DEBUG_OUTPUT");
   qel::posix::setEventSink(nullptr);
   ASSERT_EQ(events.size(), 3u);  // the two start records, then the dump
   ASSERT_EQ(events[2].size(), 100u);
-  EXPECT_NE(events[2][0].find(u"HEX Dump: big (3840 Bytes)\n"), WString::npos);
+  EXPECT_NE(events[2][0].find(QEL_W("HEX Dump: big (3840 Bytes)\n")), WString::npos);
   EXPECT_EQ(events[2][99].back(), u'\n');
   // The debugger gets every line, each followed by a line feed of its own.
   const std::string text = read(debug);
