@@ -142,7 +142,7 @@ TEST(DateFromString, NamesOfTheSystemLocale) {
     for (LCTYPE first : {LOCALE_SDAYNAME1, LOCALE_SABBREVDAYNAME1}) {
       std::basic_string<WCHAR> name = localeItem(first + LCTYPE(k - 1));
       std::basic_string<WCHAR> upper;
-      for (char16_t c : name) upper += c < 0x80 && c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+      for (WCHAR c : name) upper += c < 0x80 && c >= u'a' && c <= u'z' ? WCHAR(c - 32) : c;
       SYSTEMTIME v{};
       const WCHAR* picture = first == LOCALE_SDAYNAME1 ? QEL_W("dddd") : QEL_W("ddd");
       ASSERT_NE(TDFromString((QEL_W("  ") + upper).c_str(), picture, &v), nullptr);

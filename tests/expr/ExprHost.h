@@ -123,8 +123,10 @@ struct ExprHost {
     char out[64];
     switch (op.nType) {
       case EXT_Char: return "'" + narrow(std::basic_string<WCHAR>(1, *static_cast<WCHAR*>(op.pValue))) + "'";
-      case EXT_Long: std::snprintf(out, sizeof out, "%d", *static_cast<LONG*>(op.pValue)); return out;
-      case EXT_ULong: std::snprintf(out, sizeof out, "%uu", *static_cast<ULONG*>(op.pValue)); return out;
+      case EXT_Long: std::snprintf(out, sizeof out, "%d", int(*static_cast<LONG*>(op.pValue))); return out;
+      case EXT_ULong:
+        std::snprintf(out, sizeof out, "%uu", unsigned(*static_cast<ULONG*>(op.pValue)));
+        return out;
       case EXT_Double: std::snprintf(out, sizeof out, "%g", *static_cast<double*>(op.pValue)); return out;
       case EXT_String: return "\"" + narrow(TSGetStr(static_cast<TS>(op.pValue))) + "\"";
       default: return "?";

@@ -12,7 +12,7 @@ using qel::test::ExprHost;
 using qel::test::narrow;
 
 struct CodeCase {
-  const char16_t* text;
+  const WCHAR* text;
   const char* code;
   LONG type;
   LONG required = 0;
@@ -100,11 +100,11 @@ TEST(ExprCompile, CodeAndResultTypeOfEachConstruct) {
 }
 
 struct ErrorCase {
-  const char16_t* text;
+  const WCHAR* text;
   DWORD code;
-  const char16_t* errText;  // null: left as it was
-  ULONG column;             // ExprGetColNo
-  ULONG length;             // ExprGetErrLen
+  const WCHAR* errText;  // null: left as it was
+  ULONG column;          // ExprGetColNo
+  ULONG length;          // ExprGetErrLen
   LONG required = 0;
 };
 
@@ -246,7 +246,7 @@ TEST(ExprCompile, PoolGrowsBeforeItIsFull) {
 }
 
 TEST(ExprCompile, FailedAllocationsLeaveAUsableContext) {
-  const std::pair<const char16_t*, const char*> kWorkloads[] = {
+  const std::pair<const WCHAR*, const char*> kWorkloads[] = {
       {QEL_W("s = \"abc\" + c + s"), "s \"abc\" c TO_STRING:Char ADD:String s ADD:String ASS:String@s END"},
       {QEL_W("d = f(n, 1) + c * bf[2]"),
        "d n 1 TO_DOUBLE:Long f PAR:Double c TO_LONG:Char bf 2 IDX:Bit MUL:Long TO_DOUBLE:Long ADD:Double "

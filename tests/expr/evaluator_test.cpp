@@ -35,7 +35,7 @@ struct Evaluation : ExprHost {
 };
 
 struct RunCase {
-  const char16_t* text;
+  const WCHAR* text;
   const char* result;
 };
 
@@ -229,22 +229,22 @@ class Reference {
   // A random expression of `depth` levels and its value, or no value when
   // a division by zero happens on the way.
   std::basic_string<WCHAR> make(int depth, std::optional<LONG>& value) {
-    static const char16_t* const kBinary[] = {QEL_W("+"),  QEL_W("-"),  QEL_W("*"), QEL_W("/"),  QEL_W("%"),
-                                              QEL_W("&"),  QEL_W("|"),  QEL_W("^"), QEL_W("<<"), QEL_W(">>"),
-                                              QEL_W("=="), QEL_W("!="), QEL_W("<"), QEL_W(">"),  QEL_W("<="),
-                                              QEL_W(">="), QEL_W("&&"), QEL_W("||")};
+    static const WCHAR* const kBinary[] = {QEL_W("+"),  QEL_W("-"),  QEL_W("*"), QEL_W("/"),  QEL_W("%"),
+                                           QEL_W("&"),  QEL_W("|"),  QEL_W("^"), QEL_W("<<"), QEL_W(">>"),
+                                           QEL_W("=="), QEL_W("!="), QEL_W("<"), QEL_W(">"),  QEL_W("<="),
+                                           QEL_W(">="), QEL_W("&&"), QEL_W("||")};
     if (depth == 0 || pick(4) == 0) {
       if (pick(2)) {
         int v = pick(3);
         value = vars_[v];
-        return std::basic_string<WCHAR>(1, char16_t(u'a' + v));
+        return std::basic_string<WCHAR>(1, WCHAR(u'a' + v));
       }
       LONG literal = LONG(pick(30000));
       value = literal;
       return std::basic_string<WCHAR>(qel::test::wprintf(QEL_W("%d"), literal));
     }
     if (pick(5) == 0) {
-      static const char16_t* const kUnary[] = {QEL_W("-"), QEL_W("~"), QEL_W("!")};
+      static const WCHAR* const kUnary[] = {QEL_W("-"), QEL_W("~"), QEL_W("!")};
       int op = pick(3);
       std::basic_string<WCHAR> inner = make(depth - 1, value);
       if (value) value = op == 0 ? LONG(0u - ULONG(*value)) : op == 1 ? ~*value : LONG(*value == 0);

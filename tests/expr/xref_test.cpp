@@ -24,10 +24,10 @@ struct XRefHost : ExprHost {
     EXPECT_EQ(ExprDefineFn(&ctx, (void*)&tick, QEL_W("tick"), EXT_Long, 0), 0u);
   }
   // Compiles the set with recording on and builds the lists.
-  std::vector<LONG> compileSet(std::initializer_list<const char16_t*> texts) {
+  std::vector<LONG> compileSet(std::initializer_list<const WCHAR*> texts) {
     std::vector<LONG> starts;
     EXPECT_EQ(ExprXRefOn(&ctx), 0u);
-    for (const char16_t* text : texts) {
+    for (const WCHAR* text : texts) {
       EXPECT_EQ(compile(text), 0u) << narrow(text);
       starts.push_back(start);
     }

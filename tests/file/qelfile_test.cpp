@@ -66,13 +66,13 @@ class QELFileTest : public ::testing::Test {
 
 Bytes utf16(const std::basic_string<WCHAR>& text) {
   Bytes out;
-  for (char16_t c : text) out += char(c & 0xFF), out += char(c >> 8);
+  for (WCHAR c : text) out += char(c & 0xFF), out += char(c >> 8);
   return out;
 }
 
-std::vector<WString> wideLines(std::initializer_list<const char16_t*> texts) {
+std::vector<WString> wideLines(std::initializer_list<const WCHAR*> texts) {
   std::vector<WString> out;
-  for (const char16_t* t : texts) out.emplace_back(t, t + std::char_traits<char16_t>::length(t));
+  for (const WCHAR* t : texts) out.emplace_back(t, t + std::char_traits<WCHAR>::length(t));
   return out;
 }
 
@@ -102,7 +102,7 @@ TEST_F(QELFileTest, LinesAcrossBufferSizesEndingsAndBothTextForms) {
         for (const Bytes& mark : marks) {
           if (mode == 1 && !mark.empty()) continue;
           Bytes ansi;
-          for (char16_t ch : c.text) ansi += ch == u'\u20ac' ? '\x80' : char(ch);
+          for (WCHAR ch : c.text) ansi += ch == u'\u20ac' ? '\x80' : char(ch);
           put(mode == 1 ? ansi : mark + utf16(c.text));
           QELFileObject f;
           ASSERT_EQ(open(f, bufSize, mode), 0u);

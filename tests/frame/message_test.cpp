@@ -27,8 +27,8 @@ WString messageVA(DWORD code, DWORD lang, DWORD size, ...) {
 
 struct CatalogueRow {
   DWORD code;
-  const char16_t* english;
-  const char16_t* german;
+  const WCHAR* english;
+  const WCHAR* german;
 };
 
 const CatalogueRow kCatalogue[] = {

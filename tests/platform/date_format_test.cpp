@@ -13,17 +13,17 @@ const SYSTEMTIME kMorning{2024, 2, 0, 29, 0, 7, 3, 0};
 using Formatter = int(WINAPI*)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
 
 std::basic_string<WCHAR> formatted(Formatter f, LCID lcid, DWORD flags, const SYSTEMTIME& st,
-                                   const char16_t* picture) {
+                                   const WCHAR* picture) {
   WCHAR buffer[200];
   int n = f(lcid, flags, &st, picture, buffer, 200);
   return n > 0 ? std::basic_string<WCHAR>(buffer, size_t(n - 1)) : QEL_W("<fail>");
 }
 
-std::basic_string<WCHAR> dateText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
+std::basic_string<WCHAR> dateText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const WCHAR* picture) {
   return formatted(GetDateFormatW, lcid, flags, st, picture);
 }
 
-std::basic_string<WCHAR> timeText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char16_t* picture) {
+std::basic_string<WCHAR> timeText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const WCHAR* picture) {
   return formatted(GetTimeFormatW, lcid, flags, st, picture);
 }
 
@@ -32,7 +32,7 @@ TEST(DateFormat, LocaleDefaultsAndPictures) {
     LCID lcid;
     DWORD flags;
     SYSTEMTIME st;
-    const char16_t* picture;
+    const WCHAR* picture;
     std::basic_string<WCHAR> expected;
   };
   // clang-format off
@@ -63,7 +63,7 @@ TEST(TimeFormat, PicturesAndFlags) {
     LCID lcid;
     DWORD flags;
     SYSTEMTIME st;
-    const char16_t* picture;
+    const WCHAR* picture;
     std::basic_string<WCHAR> expected;
   };
   // clang-format off

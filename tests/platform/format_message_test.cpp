@@ -79,8 +79,8 @@ TEST(FormatMessage, LineWidth) {
 TEST(FormatMessage, SystemMessagesInBothLanguages) {
   struct Row {
     DWORD id;
-    const char16_t* english;
-    const char16_t* german;
+    const WCHAR* english;
+    const WCHAR* german;
   };
   const Row rows[] = {
       {2, QEL_W("The system cannot find the file specified."),

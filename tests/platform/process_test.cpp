@@ -21,7 +21,7 @@ WString wide(const std::string& s) { return WString(s.begin(), s.end()); }
 
 TEST(CommandLine, SplitsAsWindowsDoes) {
   struct Case {
-    const char16_t* line;
+    const WCHAR* line;
     std::vector<std::basic_string<WCHAR>> words;
   } cases[] = {
       {QEL_W(""), {}},

@@ -225,7 +225,7 @@ TEST_F(RegistryScripts, MalformedImportsStopWithTheirCodeKeepingEarlierWork) {
   struct Case {
     const char* text;
     DWORD result;
-    const char16_t* present;  // a value written before the failure, or null
+    const WCHAR* present;  // a value written before the failure, or null
   } cases[] = {
       {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\n\"b\"=\"unterminated\n\"c\"=\"3\"\n",
        0x80070057u, QEL_W("SOFTWARE\\Scripts\\M|a")},

@@ -20,7 +20,7 @@ struct Symbol {
 
 inline std::ostream& operator<<(std::ostream& os, const Symbol& s) {
   os << "{" << s.code << ", \"";
-  for (char16_t c : s.text)
+  for (WCHAR c : s.text)
     c < 0x80 && c >= 0x20 ? os << char(c) : os << "\\u" << std::hex << int(c) << std::dec;
   return os << "\", " << s.column << "}";
 }

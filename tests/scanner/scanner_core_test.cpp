@@ -189,14 +189,14 @@ TEST(ScannerIdentifiers, LengthLimits) {
 TEST(ScannerIdentifiers, VeryLongLine) {
   std::basic_string<WCHAR> line;
   for (int i = 0; i < 20000; ++i)
-    line += QEL_W("name_") + std::basic_string<WCHAR>(1, char16_t(u'a' + i % 26)) + QEL_W(" + ");
+    line += QEL_W("name_") + std::basic_string<WCHAR>(1, WCHAR(u'a' + i % 26)) + QEL_W(" + ");
   line += QEL_W("x");
   Scanner s(0, 64, 64);
   std::vector<Symbol> symbols = s.scan(line);
   ASSERT_EQ(symbols.size(), 40002u);
   EXPECT_EQ(
       symbols[2 * 19999],
-      (Symbol{-8, QEL_W("name_") + std::basic_string<WCHAR>(1, char16_t(u'a' + 19999 % 26)), 19999 * 9 + 6}));
+      (Symbol{-8, QEL_W("name_") + std::basic_string<WCHAR>(1, WCHAR(u'a' + 19999 % 26)), 19999 * 9 + 6}));
   EXPECT_EQ(symbols[40000], (Symbol{-8, QEL_W("x"), ULONG(line.size())}));
 
   // One token far longer than the buffers: cut into buffer-sized names.

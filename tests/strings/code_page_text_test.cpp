@@ -16,12 +16,12 @@ TEST(CodePageText, CreationAndConversion) {
   EXPECT_EQ(WideText(static_cast<const WCHAR*>(nullptr)).text()[0], 0);
   EXPECT_EQ(WideText(QEL_W("abc"), 0).length(), 0u);
   const WideText two(QEL_W("abc"), 2);
-  EXPECT_EQ(std::basic_string<WCHAR>(reinterpret_cast<const char16_t*>(two.text())), QEL_W("ab"));
+  EXPECT_EQ(std::basic_string<WCHAR>(reinterpret_cast<const WCHAR*>(two.text())), QEL_W("ab"));
   const WCHAR inner[] = {'x', 0, 'y'};
   EXPECT_EQ(WideText(inner, 3).length(), 3u);  // exactly count characters, zeros included
 
   const WideText fromAnsi("K\xF6ln \x80");
-  EXPECT_EQ(std::basic_string<WCHAR>(reinterpret_cast<const char16_t*>(fromAnsi.text())),
+  EXPECT_EQ(std::basic_string<WCHAR>(reinterpret_cast<const WCHAR*>(fromAnsi.text())),
             QEL_W("K\u00f6ln \u20ac"));
   EXPECT_EQ(WideText(static_cast<const char*>(nullptr)).length(), 0u);
   EXPECT_EQ(WideText("").length(), 0u);
