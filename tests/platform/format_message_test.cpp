@@ -66,11 +66,12 @@ TEST(FormatMessage, IgnoreInsertsAndArgumentArrays) {
 }
 
 TEST(FormatMessage, LineWidth) {
-  // Width 0 keeps the text's line breaks; the mask drops them.
+  // Width 0 keeps the text's line breaks; the mask makes them blanks.
   EXPECT_EQ(system(5, 1033, 0), QEL_W("Access is denied.\r\n"));
-  EXPECT_EQ(system(5, 1033), QEL_W("Access is denied."));
-  EXPECT_EQ(system(34, 1033, FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK),
-            QEL_W("The wrong diskette is in the drive. Insert %2 (Volume Serial Number: %3) into drive %1."));
+  EXPECT_EQ(system(5, 1033), QEL_W("Access is denied. "));
+  EXPECT_EQ(
+      system(34, 1033, FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK),
+      QEL_W("The wrong diskette is in the drive. Insert %2 (Volume Serial Number: %3) into drive %1. "));
   WCHAR buffer[128];
   DWORD n = format(FORMAT_MESSAGE_FROM_STRING | 12, QEL_W("one two three four five%nsix"), 0, 0, buffer, 128);
   EXPECT_EQ(WString(buffer, n), QEL_W("one two\r\nthree four\r\nfive\r\nsix"));
@@ -92,8 +93,8 @@ TEST(FormatMessage, SystemMessagesInBothLanguages) {
       {0x8000FFFF, QEL_W("Catastrophic failure"), QEL_W("Schwerwiegender Fehler")},
   };
   for (const Row& r : rows) {
-    EXPECT_EQ(system(r.id, 1033), r.english) << r.id;
-    EXPECT_EQ(system(r.id, 1031), r.german) << r.id;
+    EXPECT_EQ(system(r.id, 1033), WString(r.english) + QEL_W(" ")) << r.id;
+    EXPECT_EQ(system(r.id, 1031), WString(r.german) + QEL_W(" ")) << r.id;
   }
   WCHAR buffer[128];
   EXPECT_EQ(format(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 193, 1031, buffer, 128, QEL_W("X.EXE")), 44u);
@@ -133,7 +134,7 @@ TEST(FormatMessage, AllocateBuffer) {
       format(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_MAX_WIDTH_MASK,
              nullptr, 6, 1033, reinterpret_cast<LPWSTR>(&text), 0);
   ASSERT_NE(text, nullptr);
-  EXPECT_EQ(WString(text, n), QEL_W("The handle is invalid."));
+  EXPECT_EQ(WString(text, n), QEL_W("The handle is invalid. "));
   EXPECT_EQ(text[n], 0);
   EXPECT_EQ(LocalFree(text), nullptr);
 }
