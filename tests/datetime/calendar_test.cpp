@@ -7,6 +7,7 @@
 
 #include "datetime/CalendarRules.h"
 #include "frame/Heap.h"
+#include "support/Platform.h"
 
 namespace {
 
@@ -59,6 +60,8 @@ TEST(Calendar, DayOfWeekRejectsWhatThePlatformCannotConvert) {
   for (SYSTEMTIME bad :
        {at(2023, 2, 29), at(2023, 0, 1), at(2023, 13, 1), at(1600, 12, 31), at(2023, 1, 1, 24),
         at(2023, 1, 1, 0, 60), at(2023, 1, 1, 0, 0, 60), at(2023, 1, 1, 0, 0, 0, 1000)}) {
+    // Wine takes 29 February of a common year as 1 March; Windows refuses it.
+    if (qel::test::underWine() && bad.wMonth == 2 && bad.wDay == 29) continue;
     bad.wDayOfWeek = 4;
     const SYSTEMTIME before = bad;
     EXPECT_EQ(TDGetDayOfWeek(&bad), 0);

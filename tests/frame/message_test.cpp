@@ -5,6 +5,7 @@
 #include <string>
 
 #include "QELBase.h"
+#include "support/Platform.h"
 
 namespace {
 
@@ -79,6 +80,7 @@ TEST(QELBaseFormatMessage, CatalogueCodesMatchTheirNames) {
 }
 
 TEST(QELBaseFormatMessage, SystemTextsAndInserts) {
+  if (qel::test::underWine()) GTEST_SKIP() << "Wine words the system's messages its own way";
   EXPECT_EQ(message(5, 1033), QEL_W("Access is denied. "));
   EXPECT_EQ(message(5, 1031), QEL_W("Zugriff verweigert "));
   EXPECT_EQ(message(QEL_DISP_E_TYPEMISMATCH, 1033), QEL_W("Type mismatch. "));
@@ -97,7 +99,10 @@ TEST(QELBaseFormatMessage, SystemTextsAndInserts) {
 TEST(QELBaseFormatMessage, FallbackTextIsCutToTheBuffer) {
   EXPECT_EQ(message(0x2A, 1033), QEL_W("Unknown Error Code: 0000002A"));
   EXPECT_EQ(message(0xC0040418, 1031), QEL_W("Unknown Error Code: C0040418"));
-  EXPECT_EQ(message(5, 1036), QEL_W("Unknown Error Code: 00000005"));  // no French texts anywhere
+  // No French texts anywhere (Wine has French system texts of its own).
+  if (!qel::test::underWine()) {
+    EXPECT_EQ(message(5, 1036), QEL_W("Unknown Error Code: 00000005"));
+  }
 
   WCHAR buffer[16];
   std::fill(std::begin(buffer), std::end(buffer), u'#');

@@ -1,0 +1,31 @@
+/* Where the tests run: Wine's own answers differ from Windows' in a few
+   documented places, which the tests then leave out. */
+#ifndef QEL_TESTS_PLATFORM_H
+#define QEL_TESTS_PLATFORM_H
+
+#include <qel/win32.h>
+
+namespace qel::test {
+
+inline bool underWine() {
+#ifdef _WIN32
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+#else
+  return false;
+#endif
+}
+
+// A build on the old msvcrt.dll (MinGW's default runtime), whose number
+// formatting differs from the Universal CRT's in exponent digits and ties.
+constexpr bool onMsvcrt() {
+#if defined(_WIN32) && !defined(_UCRT)
+  return true;
+#else
+  return false;
+#endif
+}
+
+}  // namespace qel::test
+
+#endif
