@@ -1,21 +1,39 @@
-# Reads frame/exports.txt and writes the linker version script that limits
-# the shared library's dynamic symbols to exactly those names.
-function(qelbase_read_exports list_file out_names)
+# Reads frame/exports.txt, the one list of the module's exports, for the
+# linker version script (ELF), the module-definition file (PE) and the
+# check of the DLL's export table.
+
+# One module-definition entry per export: "Name", "Name DATA", or on 32-bit
+# Windows (decorate ON) "_Name@bytes=Name@bytes" for a standard-call
+# function, whose MinGW symbol is Name@bytes.
+function(qelbase_def_entries list_file decorate out_entries)
   file(STRINGS "${list_file}" lines)
-  set(names "")
+  set(entries "")
   foreach(line IN LISTS lines)
     string(STRIP "${line}" line)
     if(line STREQUAL "" OR line MATCHES "^#")
       continue()
     endif()
-    string(REGEX MATCH "^[^ \t]+" name "${line}")
-    list(APPEND names "${name}")
+    string(REGEX MATCH "^([^ \t]+)[ \t]+([a-z]+)[ \t]*([0-9]*)" _ "${line}")
+    if(CMAKE_MATCH_2 STREQUAL "data")
+      list(APPEND entries "${CMAKE_MATCH_1} DATA")
+    elseif(CMAKE_MATCH_2 STREQUAL "stdcall" AND decorate)
+      list(APPEND entries "_${CMAKE_MATCH_1}@${CMAKE_MATCH_3}=${CMAKE_MATCH_1}@${CMAKE_MATCH_3}")
+    else()
+      list(APPEND entries "${CMAKE_MATCH_1}")
+    endif()
   endforeach()
-  set(${out_names} "${names}" PARENT_SCOPE)
+  set(${out_entries} "${entries}" PARENT_SCOPE)
+endfunction()
+
+# The names the module exports, as its export table shows them.
+function(qelbase_export_names list_file decorate out_names)
+  qelbase_def_entries("${list_file}" ${decorate} entries)
+  list(TRANSFORM entries REPLACE "[ =].*" "")
+  set(${out_names} "${entries}" PARENT_SCOPE)
 endfunction()
 
 function(qelbase_write_version_script list_file script)
-  qelbase_read_exports("${list_file}" names)
+  qelbase_export_names("${list_file}" OFF names)
   set(body "{\n  global:\n")
   foreach(name IN LISTS names)
     string(APPEND body "    ${name};\n")
@@ -24,26 +42,8 @@ function(qelbase_write_version_script list_file script)
   file(CONFIGURE OUTPUT "${script}" CONTENT "${body}" @ONLY)
 endfunction()
 
-# Writes the module-definition file of the DLL.  On 32-bit Windows a
-# standard-call function is exported under its decorated name
-# (_Name@bytes), which MinGW's own symbol for it (Name@bytes) stands behind.
 function(qelbase_write_def_file list_file def_file decorate)
-  file(STRINGS "${list_file}" lines)
-  set(body "LIBRARY QELBaseU.dll\nEXPORTS\n")
-  foreach(line IN LISTS lines)
-    string(STRIP "${line}" line)
-    if(line STREQUAL "" OR line MATCHES "^#")
-      continue()
-    endif()
-    string(REGEX MATCH "^([^ \t]+)[ \t]+([a-z]+)[ \t]*([0-9]*)" _ "${line}")
-    set(name "${CMAKE_MATCH_1}")
-    if(CMAKE_MATCH_2 STREQUAL "data")
-      string(APPEND body "  ${name} DATA\n")
-    elseif(CMAKE_MATCH_2 STREQUAL "stdcall" AND decorate)
-      string(APPEND body "  _${name}@${CMAKE_MATCH_3}=${name}@${CMAKE_MATCH_3}\n")
-    else()
-      string(APPEND body "  ${name}\n")
-    endif()
-  endforeach()
-  file(CONFIGURE OUTPUT "${def_file}" CONTENT "${body}" @ONLY)
+  qelbase_def_entries("${list_file}" ${decorate} entries)
+  list(JOIN entries "\n  " body)
+  file(CONFIGURE OUTPUT "${def_file}" CONTENT "LIBRARY QELBaseU.dll\nEXPORTS\n  ${body}\n" @ONLY)
 endfunction()

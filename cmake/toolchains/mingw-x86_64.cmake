@@ -1,16 +1,7 @@
-# Cross build for Windows with MinGW-w64 (x86_64-w64-mingw32); the tests run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 64-bit Windows with MinGW-w64 (x86_64-w64-mingw32).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(QELBASE_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${QELBASE_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${QELBASE_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${QELBASE_MINGW_PREFIX}-windres)
-set(CMAKE_MC_COMPILER ${QELBASE_MINGW_PREFIX}-windmc)
-set(CMAKE_FIND_ROOT_PATH /usr/${QELBASE_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
+
 # Test programs run under Wine's 64-bit loader (WINEPREFIX and WINEDEBUG
 # come from the environment).
 find_program(QELBASE_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)

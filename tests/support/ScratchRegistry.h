@@ -20,7 +20,8 @@ class ScratchRegistry {
  public:
   ScratchRegistry() {
 #ifdef _WIN32
-    folder_ = (std::filesystem::temp_directory_path() / ("qelbase-registry-" + std::to_string(owner_))).string();
+    folder_ =
+        (std::filesystem::temp_directory_path() / ("qelbase-registry-" + std::to_string(owner_))).string();
     std::filesystem::create_directories(folder_);
     path_ = folder_ + "/registry.db";
 #else

@@ -2,20 +2,8 @@
 # export list, name for name: decorated _Name@bytes for standard-call
 # functions of a 32-bit DLL, plain names otherwise.
 # cmake -DOBJDUMP=... -DDLL=... -DEXPORTS=frame/exports.txt -DDECORATE=ON|OFF -P check_exports.cmake
-file(STRINGS "${EXPORTS}" lines)
-set(expected "")
-foreach(line IN LISTS lines)
-  string(STRIP "${line}" line)
-  if(line STREQUAL "" OR line MATCHES "^#")
-    continue()
-  endif()
-  string(REGEX MATCH "^([^ \t]+)[ \t]+([a-z]+)[ \t]*([0-9]*)" _ "${line}")
-  if(CMAKE_MATCH_2 STREQUAL "stdcall" AND DECORATE)
-    list(APPEND expected "_${CMAKE_MATCH_1}@${CMAKE_MATCH_3}")
-  else()
-    list(APPEND expected "${CMAKE_MATCH_1}")
-  endif()
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/../../cmake/Exports.cmake")
+qelbase_export_names("${EXPORTS}" ${DECORATE} expected)
 
 execute_process(COMMAND "${OBJDUMP}" -p "${DLL}" OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
