@@ -36,13 +36,6 @@ int priorityOf(WORD type) {
   }
 }
 
-std::string utf8(const std::u16string& text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(size_t(n), 0);
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 }  // namespace
 
 void setEventSink(EventSink sink) {

@@ -63,14 +63,17 @@ bool removeHandle(HANDLE handle) {
   return true;
 }
 
-std::string hostPath(LPCWSTR path) {
+std::string utf8(std::u16string_view text) {
   std::string out;
-  if (!path) return out;
-  int n = WideCharToMultiByte(CP_UTF8, 0, path, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return out;
+  if (text.empty()) return out;
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
   out.resize(size_t(n));
-  WideCharToMultiByte(CP_UTF8, 0, path, -1, out.data(), n, nullptr, nullptr);
-  out.pop_back();
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::string hostPath(LPCWSTR path) {
+  std::string out = path ? utf8(path) : std::string();
   for (char& c : out)
     if (c == '\\') c = '/';
   return out;

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace qel::posix {
 
@@ -33,6 +34,8 @@ std::shared_ptr<T> handleOf(HANDLE handle) {
 }
 bool removeHandle(HANDLE handle);
 
+// UTF-16 text as UTF-8.
+std::string utf8(std::u16string_view text);
 // The host's form of a Windows path: UTF-8, every backslash a slash.
 std::string hostPath(LPCWSTR path);
 // The Windows error of an errno value.

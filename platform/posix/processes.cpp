@@ -25,15 +25,6 @@ extern char** environ;
 namespace qel::posix {
 namespace {
 
-std::string utf8(std::u16string_view text) {
-  std::string out;
-  if (text.empty()) return out;
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-  out.resize(size_t(n));
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 // Children whose handles are gone but which had not ended yet.
 struct Orphans {
   std::mutex mutex;
