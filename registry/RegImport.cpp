@@ -21,7 +21,10 @@ DWORD readList(Read&& read, WCHAR*& list) {
     list = static_cast<WCHAR*>(heapAlloc(size_t(capacity) * sizeof(WCHAR)));
     if (!list) return QEL_E_OUTOFMEMORY;
     const DWORD length = read(list, capacity);
-    if (length < capacity - 2) return 0;
+    if (length < capacity - 2) {
+      list[length] = 0;  // the list's end even where the service wrote nothing
+      return 0;
+    }
     heapFree(list);
     list = nullptr;
     if (capacity > 0x3FFFFFFF) return QEL_E_OUTOFMEMORY;

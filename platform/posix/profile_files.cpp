@@ -40,12 +40,13 @@ bool sameName(const Text& a, const Text& b) {
   return true;
 }
 
-// The name of a section line ("[name]", to the last bracket), else false.
+// The name of a section line ("[name]", to the first closing bracket), else
+// false: a line with an opening bracket only is an ordinary line, as in Wine.
 bool sectionOf(const Text& line, Text& name) {
   const Text t = trim(line);
-  if (t.empty() || t[0] != u'[') return false;
-  const size_t close = t.rfind(u']');
-  name = trim(t.substr(1, close == Text::npos || close == 0 ? Text::npos : close - 1));
+  const size_t close = t.find(u']');
+  if (t.empty() || t[0] != u'[' || close == Text::npos) return false;
+  name = trim(t.substr(1, close - 1));
   return true;
 }
 
