@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <string>
 #include <variant>
@@ -98,6 +99,24 @@ class TraceTest : public ::testing::Test {
   std::string folder_;
   WString keyPath_;
 };
+
+// Every record of every writer once, whole, in the writer's order.
+inline void expectAllRecords(const std::vector<std::string>& got, int writers, int records) {
+  std::map<int, int> next;
+  const std::regex record("I[0-9]{6} [0-9]{9} writer ([0-9]+) record ([0-9]+) .{40}");
+  std::smatch m;
+  int seen = 0;
+  for (const std::string& line : got) {
+    if (line.find("*** ") != std::string::npos) continue;  // start records
+    ASSERT_TRUE(std::regex_match(line, m, record)) << line;
+    int writer = std::stoi(m[1]), number = std::stoi(m[2]);
+    EXPECT_EQ(number, next[writer]++) << line;
+    ++seen;
+  }
+  EXPECT_EQ(seen, writers * records);
+}
+
+inline const WCHAR* const kPadding = QEL_W("0123456789012345678901234567890123456789");
 
 }  // namespace qel::test
 

@@ -2,7 +2,6 @@
 #include <cstring>
 
 #include "TraceFixture.h"
-#include "platform/posix/event_log.h"
 
 namespace {
 
@@ -130,81 +129,6 @@ TEST_F(TraceTest, Dumps) {
   for (int i = 0; i < 29; ++i) zeros += "00 ";
   EXPECT_EQ(got[10], "41 42 01 " + zeros + "     AB_" + std::string(29, '_'));
   EXPECT_EQ(got[11], "00 " + fillers + "-- -- " + "     _");
-}
-
-TEST_F(TraceTest, FileThatCannotBeOpenedSwitchesTheFileChannelOff) {
-  std::vector<std::pair<WORD, std::vector<WString>>> events;
-  qel::posix::setEventSink([&](const WString& source, WORD type, const std::vector<WString>& strings) {
-    EXPECT_EQ(source, QEL_W("QelTest"));
-    events.emplace_back(type, strings);
-    return true;
-  });
-  configure({{QEL_W("TRACEFILE"), DWORD(1)},
-             {QEL_W("TRACEDEBUG"), DWORD(1)},
-             {QEL_W("TRACEEVENTLOG"), DWORD(1)},
-             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
-             {QEL_W("EVENTSOURCE"), QEL_W("QelTest")},
-             {QEL_W("TRACEPATH"), QEL_W("/nonexistent/folder/")}});
-  TraceObject t{};
-  init(t);
-  EXPECT_EQ(t.bFile | t.bDebug | LONG(t.dwLevelMask), 0);
-  EXPECT_EQ(t.szFileName[0], 0);
-  TraceVA(&t, 2, QEL_W("gated"));           // the level mask is 0 now
-  Trace(&t, 3, QEL_W("warning"), nullptr);  // still reaches the event log
-  TraceHex(&t, 3, QEL_W("gated"), nullptr, 0);
-  ASSERT_EQ(events.size(), 3u);
-  EXPECT_EQ(events[2].first, EVENTLOG_WARNING_TYPE);
-  EXPECT_NE(events[0].second[0].find(QEL_W("*** T R A C E   S T A R T E D")), WString::npos);
-
-  // The source's registration, and a failing report switching the channel off.
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE,
-                          QEL_W("SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\QelTest"), 0,
-                          KEY_READ, &key),
-            ERROR_SUCCESS);
-  WCHAR file[64];
-  DWORD size = sizeof file, type = 0, types = 0, typesSize = 4;
-  EXPECT_EQ(
-      RegQueryValueExW(key, QEL_W("EventMessageFile"), nullptr, &type, reinterpret_cast<BYTE*>(file), &size),
-      0);
-  EXPECT_EQ(type, DWORD(REG_EXPAND_SZ));
-  EXPECT_EQ(WString(file), QEL_W("%SystemRoot%\\System\\QelTest.msg"));
-  EXPECT_EQ(size, sizeof(QEL_W("%SystemRoot%\\System\\QelTest.msg")));
-  EXPECT_EQ(RegQueryValueExW(key, QEL_W("TypesSupported"), nullptr, nullptr, reinterpret_cast<BYTE*>(&types),
-                             &typesSize),
-            0);
-  EXPECT_EQ(types, 7u);
-  RegCloseKey(key);
-  qel::posix::setEventSink([](const WString&, WORD, const std::vector<WString>&) { return false; });
-  Trace(&t, 2, QEL_W("lost"), nullptr);
-  EXPECT_EQ(t.bEventLog, 0);
-  qel::posix::setEventSink(nullptr);
-}
-
-TEST_F(TraceTest, DumpIsOneEventOfAtMostAHundredStrings) {
-  std::vector<std::vector<WString>> events;
-  qel::posix::setEventSink([&](const WString&, WORD, const std::vector<WString>& strings) {
-    events.push_back(strings);
-    return true;
-  });
-  const std::string debug = folder_ + "/debug.txt";
-  setenv("QELBASE_DEBUG_OUTPUT", debug.c_str(), 1);
-  configure({{QEL_W("TRACEEVENTLOG"), DWORD(1)},
-             {QEL_W("TRACEDEBUG"), DWORD(1)},
-             {QEL_W("TRACELEVEL"), DWORD(0x3F)}});
-  TraceObject t{};
-  init(t);
-  std::vector<BYTE> data(32 * 120, 0x61);
-  TraceHex(&t, 1, QEL_W("big"), data.data(), LONG(data.size()));
-  unsetenv("QELBASE_DEBUG_OUTPUT");
-  qel::posix::setEventSink(nullptr);
-  ASSERT_EQ(events.size(), 3u);  // the two start records, then the dump
-  ASSERT_EQ(events[2].size(), 100u);
-  EXPECT_NE(events[2][0].find(QEL_W("HEX Dump: big (3840 Bytes)\n")), WString::npos);
-  EXPECT_EQ(events[2][99].back(), u'\n');
-  // The debugger gets every line, each followed by a line feed of its own.
-  const std::string text = read(debug);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 1 + 120);
 }
 
 }  // namespace

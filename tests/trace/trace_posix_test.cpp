@@ -1,0 +1,182 @@
+/* The trace facility against our POSIX layer's own hooks: a shifted clock
+   for the day roll, forked writers, the event-log sink and the debugger's
+   output file. */
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "TraceFixture.h"
+#include "datetime/DateTime.h"
+#include "platform/posix/event_log.h"
+#include "platform/posix/system_clock.h"
+
+namespace {
+
+using qel::test::expectAllRecords;
+using qel::test::kPadding;
+using qel::test::TraceTest;
+using qel::test::WString;
+
+// YYYYMMDD of today shifted by `days`.
+std::string dateIn(int days) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  TD d = TDNew();
+  TDSetTime(d, now.wYear, now.wMonth, WORD(now.wDay + days + 400), 12, 0, 0, 0);
+  TD back = TDNew();
+  TDSetInterval(back, 0, 0, 400, 0, 0, 0, 0);
+  TDSubst(d, back);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d%02d%02d", TDGetYears(d), TDGetMonths(d), TDGetDays(d));
+  TDFree(d);
+  TDFree(back);
+  return text;
+}
+
+long long millisecondsToMidnight() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return ((24LL - now.wHour) * 3600 - now.wMinute * 60LL - now.wSecond) * 1000 - now.wMilliseconds;
+}
+
+TEST_F(TraceTest, DayRollAndRetention) {
+  configure(
+      {{QEL_W("TRACEFILE"), DWORD(1)}, {QEL_W("TRACELEVEL"), DWORD(0x3F)}, {QEL_W("TRACEDAYS"), DWORD(3)}});
+  const std::string base = folder_ + "/app";
+  // Yesterday's and older daily files, and files that only look alike.
+  for (int d = -6; d <= -1; ++d) std::ofstream(base + dateIn(d) + ".log") << "old\r\n";
+  for (const char* other : {"/app.old", "/appendix20000101.log", "/app20000101.txt", "/APP20000101.LOG.bak"})
+    std::ofstream(folder_ + other) << "keep\r\n";
+  const long long midnight = millisecondsToMidnight();
+  qel::posix::setClockShift(midnight - 2000);  // two seconds before midnight
+  TraceObject t{};
+  init(t);
+  // Today (the shifted clock's) minus three days is the cut-off: -3 and older go.
+  for (int d = -6; d <= -1; ++d) EXPECT_EQ(std::filesystem::exists(base + dateIn(d) + ".log"), d > -3) << d;
+  const std::string today = base + dateIn(0) + ".log";
+  qel::posix::setClockShift(midnight + 1000);  // one second after midnight
+  Trace(&t, 2, QEL_W("first after midnight"), nullptr);
+  Trace(&t, 2, QEL_W("second after midnight"), nullptr);
+  qel::posix::setClockShift(0);
+  const std::string tomorrow = base + dateIn(1) + ".log";
+  const auto before = lines(today), after = lines(tomorrow);
+  ASSERT_EQ(before.size(), 3u);
+  EXPECT_NE(before[2].find("first after midnight"), std::string::npos);  // still in the old day's file
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_NE(after[0].find("second after midnight"), std::string::npos);
+  EXPECT_EQ(narrowName(t.szLastFileName), tomorrow);
+  EXPECT_FALSE(std::filesystem::exists(base + dateIn(-2) + ".log"));  // the new day moved the cut-off
+  EXPECT_TRUE(std::filesystem::exists(base + dateIn(-1) + ".log"));
+  for (const char* other : {"/app.old", "/appendix20000101.log", "/app20000101.txt", "/APP20000101.LOG.bak"})
+    EXPECT_TRUE(std::filesystem::exists(folder_ + other)) << other;
+}
+
+TEST_F(TraceTest, ProcessesShareOneFile) {
+  configure({{QEL_W("TRACEFILE"), DWORD(1)}, {QEL_W("TRACELEVEL"), DWORD(0x3F)}});
+  int ready[2], go[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(go), 0);
+  std::vector<pid_t> children;
+  for (int w = 0; w < 4; ++w) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      TraceObject t{};
+      init(t);  // opens the file exclusively once, while the others wait
+      char c = 'r';
+      if (write(ready[1], &c, 1) != 1 || ::read(go[0], &c, 1) != 1) _exit(2);
+      for (int i = 0; i < 2500; ++i) TraceVA(&t, 2, QEL_W("writer %d record %d %s"), w, i, kPadding);
+      _exit(t.bFile ? 0 : 3);
+    }
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);  // one initialisation at a time
+    children.push_back(pid);
+  }
+  ASSERT_EQ(write(go[1], "gggg", 4), 4);
+  for (pid_t pid : children) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const std::string file = folder_ + "/app" + dateIn(0) + ".log";
+  const auto got = lines(file);
+  EXPECT_EQ(got.size(), 4u * 2 + 4 * 2500);
+  expectAllRecords(got, 4, 2500);
+}
+
+TEST_F(TraceTest, FileThatCannotBeOpenedSwitchesTheFileChannelOff) {
+  std::vector<std::pair<WORD, std::vector<WString>>> events;
+  qel::posix::setEventSink([&](const WString& source, WORD type, const std::vector<WString>& strings) {
+    EXPECT_EQ(source, QEL_W("QelTest"));
+    events.emplace_back(type, strings);
+    return true;
+  });
+  configure({{QEL_W("TRACEFILE"), DWORD(1)},
+             {QEL_W("TRACEDEBUG"), DWORD(1)},
+             {QEL_W("TRACEEVENTLOG"), DWORD(1)},
+             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
+             {QEL_W("EVENTSOURCE"), QEL_W("QelTest")},
+             {QEL_W("TRACEPATH"), QEL_W("/nonexistent/folder/")}});
+  TraceObject t{};
+  init(t);
+  EXPECT_EQ(t.bFile | t.bDebug | LONG(t.dwLevelMask), 0);
+  EXPECT_EQ(t.szFileName[0], 0);
+  TraceVA(&t, 2, QEL_W("gated"));           // the level mask is 0 now
+  Trace(&t, 3, QEL_W("warning"), nullptr);  // still reaches the event log
+  TraceHex(&t, 3, QEL_W("gated"), nullptr, 0);
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[2].first, EVENTLOG_WARNING_TYPE);
+  EXPECT_NE(events[0].second[0].find(QEL_W("*** T R A C E   S T A R T E D")), WString::npos);
+
+  // The source's registration, and a failing report switching the channel off.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                          QEL_W("SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\QelTest"), 0,
+                          KEY_READ, &key),
+            ERROR_SUCCESS);
+  WCHAR file[64];
+  DWORD size = sizeof file, type = 0, types = 0, typesSize = 4;
+  EXPECT_EQ(
+      RegQueryValueExW(key, QEL_W("EventMessageFile"), nullptr, &type, reinterpret_cast<BYTE*>(file), &size),
+      0);
+  EXPECT_EQ(type, DWORD(REG_EXPAND_SZ));
+  EXPECT_EQ(WString(file), QEL_W("%SystemRoot%\\System\\QelTest.msg"));
+  EXPECT_EQ(size, sizeof(QEL_W("%SystemRoot%\\System\\QelTest.msg")));
+  EXPECT_EQ(RegQueryValueExW(key, QEL_W("TypesSupported"), nullptr, nullptr, reinterpret_cast<BYTE*>(&types),
+                             &typesSize),
+            0);
+  EXPECT_EQ(types, 7u);
+  RegCloseKey(key);
+  qel::posix::setEventSink([](const WString&, WORD, const std::vector<WString>&) { return false; });
+  Trace(&t, 2, QEL_W("lost"), nullptr);
+  EXPECT_EQ(t.bEventLog, 0);
+  qel::posix::setEventSink(nullptr);
+}
+
+TEST_F(TraceTest, DumpIsOneEventOfAtMostAHundredStrings) {
+  std::vector<std::vector<WString>> events;
+  qel::posix::setEventSink([&](const WString&, WORD, const std::vector<WString>& strings) {
+    events.push_back(strings);
+    return true;
+  });
+  const std::string debug = folder_ + "/debug.txt";
+  setenv("QELBASE_DEBUG_OUTPUT", debug.c_str(), 1);
+  configure({{QEL_W("TRACEEVENTLOG"), DWORD(1)},
+             {QEL_W("TRACEDEBUG"), DWORD(1)},
+             {QEL_W("TRACELEVEL"), DWORD(0x3F)}});
+  TraceObject t{};
+  init(t);
+  std::vector<BYTE> data(32 * 120, 0x61);
+  TraceHex(&t, 1, QEL_W("big"), data.data(), LONG(data.size()));
+  unsetenv("QELBASE_DEBUG_OUTPUT");
+  qel::posix::setEventSink(nullptr);
+  ASSERT_EQ(events.size(), 3u);  // the two start records, then the dump
+  ASSERT_EQ(events[2].size(), 100u);
+  EXPECT_NE(events[2][0].find(QEL_W("HEX Dump: big (3840 Bytes)\n")), WString::npos);
+  EXPECT_EQ(events[2][99].back(), u'\n');
+  // The debugger gets every line, each followed by a line feed of its own.
+  const std::string text = read(debug);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 1 + 120);
+}
+
+}  // namespace
