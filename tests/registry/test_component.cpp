@@ -14,11 +14,11 @@ const WCHAR kKey[] = QEL_W("Software\\QELBaseTest\\Component");
 HRESULT resultOf(LONG error) { return error ? HRESULT(QEL_HRESULT_FROM_ERROR(error)) : 0; }
 }  // namespace
 
-COMPONENT_EXPORT HRESULT DllRegisterServer() {
+COMPONENT_EXPORT HRESULT WINAPI DllRegisterServer() {
   HKEY key = nullptr;
   LONG e = CreateRegKey(HKEY_CURRENT_USER, kKey, KEY_ALL_ACCESS, &key);
   if (!e) CloseRegKey(key);
   return resultOf(e);
 }
 
-COMPONENT_EXPORT HRESULT DllUnregisterServer() { return resultOf(DeleteRegKey(HKEY_CURRENT_USER, kKey)); }
+COMPONENT_EXPORT HRESULT WINAPI DllUnregisterServer() { return resultOf(DeleteRegKey(HKEY_CURRENT_USER, kKey)); }
