@@ -5,7 +5,11 @@
 
 #include <string>
 
+#include "support/Platform.h"
+
 namespace {
+
+using qel::test::underWine;
 
 using WString = std::basic_string<WCHAR>;
 
@@ -44,7 +48,9 @@ TEST(FormatMessage, InsertsAndEscapes) {
   EXPECT_EQ(fromString(QEL_W("%10"), QEL_W("1"), QEL_W("2"), QEL_W("3"), QEL_W("4"), QEL_W("5"), QEL_W("6"),
                        QEL_W("7"), QEL_W("8"), QEL_W("9"), QEL_W("ten")),
             QEL_W("ten"));
-  EXPECT_EQ(fromString(QEL_W("a%%b%.c%!d%te%bf% g")), QEL_W("a%b.c!d\te f g"));
+  // Wine's FormatMessage knows no %b.
+  EXPECT_EQ(fromString(QEL_W("a%%b%.c%!d%te%bf% g")),
+            underWine() ? QEL_W("a%b.c!d\tebf g") : QEL_W("a%b.c!d\te f g"));
   EXPECT_EQ(fromString(QEL_W("x%ny%rz")), QEL_W("x\r\ny\rz"));
   EXPECT_EQ(fromString(QEL_W("kept%0dropped")), QEL_W("kept"));
 }
@@ -67,17 +73,20 @@ TEST(FormatMessage, IgnoreInsertsAndArgumentArrays) {
 
 TEST(FormatMessage, LineWidth) {
   // Width 0 keeps the text's line breaks; the mask makes them blanks.
-  EXPECT_EQ(system(5, 1033, 0), QEL_W("Access is denied.\r\n"));
-  EXPECT_EQ(system(5, 1033), QEL_W("Access is denied. "));
-  EXPECT_EQ(
-      system(34, 1033, FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK),
-      QEL_W("The wrong diskette is in the drive. Insert %2 (Volume Serial Number: %3) into drive %1. "));
+  if (!underWine()) {  // Wine words the system's messages its own way
+    EXPECT_EQ(system(5, 1033, 0), QEL_W("Access is denied.\r\n"));
+    EXPECT_EQ(system(5, 1033), QEL_W("Access is denied. "));
+    EXPECT_EQ(
+        system(34, 1033, FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK),
+        QEL_W("The wrong diskette is in the drive. Insert %2 (Volume Serial Number: %3) into drive %1. "));
+  }
   WCHAR buffer[128];
   DWORD n = format(FORMAT_MESSAGE_FROM_STRING | 12, QEL_W("one two three four five%nsix"), 0, 0, buffer, 128);
   EXPECT_EQ(WString(buffer, n), QEL_W("one two\r\nthree four\r\nfive\r\nsix"));
 }
 
 TEST(FormatMessage, SystemMessagesInBothLanguages) {
+  if (underWine()) GTEST_SKIP() << "Wine words the system's messages its own way";
   struct Row {
     DWORD id;
     const WCHAR* english;
@@ -109,19 +118,22 @@ TEST(FormatMessage, FailuresSetTheLastError) {
     DWORD lang;
     DWORD size;
     DWORD error;
+    bool layersOwn = false;  // our layer's answer: Windows has French texts and reads mixed flags its own way
   };
   const Row rows[] = {
       {FORMAT_MESSAGE_FROM_SYSTEM, 0x2A, 0, 8, ERROR_MR_MID_NOT_FOUND},
-      {FORMAT_MESSAGE_FROM_SYSTEM, 5, 1036, 8, ERROR_RESOURCE_LANG_NOT_FOUND},
+      {FORMAT_MESSAGE_FROM_SYSTEM, 5, 1036, 8, ERROR_RESOURCE_LANG_NOT_FOUND, true},
       {FORMAT_MESSAGE_FROM_SYSTEM, 5, 1033, 8, ERROR_INSUFFICIENT_BUFFER},
-      {0, 5, 1033, 8, ERROR_INVALID_PARAMETER},
-      {FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_FROM_SYSTEM, 5, 1033, 8, ERROR_INVALID_PARAMETER},
+      {0, 5, 1033, 8, ERROR_INVALID_PARAMETER, true},
+      {FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_FROM_SYSTEM, 5, 1033, 8, ERROR_INVALID_PARAMETER, true},
   };
   for (const Row& r : rows) {
+    if (r.layersOwn && qel::test::onWindows()) continue;
     SetLastError(0);
     EXPECT_EQ(format(r.flags, QEL_W("x"), r.id, r.lang, buffer, r.size), 0u);
     EXPECT_EQ(GetLastError(), r.error) << r.id;
   }
+  if (qel::test::onWindows()) return;  // the made-up module below is our layer's case
   // A module without a message table.
   SetLastError(0);
   EXPECT_EQ(format(FORMAT_MESSAGE_FROM_HMODULE, reinterpret_cast<HMODULE>(0x1000), 5, 0, buffer, 8), 0u);
@@ -134,7 +146,10 @@ TEST(FormatMessage, AllocateBuffer) {
       format(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_MAX_WIDTH_MASK,
              nullptr, 6, 1033, reinterpret_cast<LPWSTR>(&text), 0);
   ASSERT_NE(text, nullptr);
-  EXPECT_EQ(WString(text, n), QEL_W("The handle is invalid. "));
+  if (!underWine()) {
+    EXPECT_EQ(WString(text, n), QEL_W("The handle is invalid. "));
+  }
+  EXPECT_EQ(text[n - 1], WCHAR(' '));
   EXPECT_EQ(text[n], 0);
   EXPECT_EQ(LocalFree(text), nullptr);
 }

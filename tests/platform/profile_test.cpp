@@ -1,7 +1,6 @@
 /* INI files: Windows' rules for sections, keys, lists and their truncation. */
 #include <gtest/gtest.h>
 #include <qel/win32.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,8 +13,11 @@ using WString = std::basic_string<WCHAR>;
 class Profile : public ::testing::Test {
  protected:
   void SetUp() override {
-    char folder[] = "/tmp/qelbase-ini-XXXXXX";
-    folder_ = mkdtemp(folder);
+    folder_ = (std::filesystem::temp_directory_path() /
+               ("qelbase-ini-" + std::to_string(GetCurrentProcessId()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                  .string();
+    std::filesystem::create_directories(folder_);
     file_ = WString(folder_.begin(), folder_.end()) + QEL_W("/a.ini");
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "support/Platform.h"
+
 namespace {
 
 uint64_t ticks(const FILETIME& ft) { return (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
@@ -45,6 +47,8 @@ TEST(SystemTime, InvalidFieldsFail) {
       {2023, 1, 0, 1, 0, 0, 60, 0},  {2023, 1, 0, 1, 0, 0, 0, 1000},
   };
   for (const SYSTEMTIME& st : bad) {
+    // Wine accepts the year after 30827 and 29 February of a common year.
+    if (qel::test::underWine() && (st.wYear == 30828 || st.wDay == 29)) continue;
     FILETIME ft{1, 2};
     SetLastError(0);
     EXPECT_FALSE(SystemTimeToFileTime(&st, &ft)) << st.wYear << "-" << st.wMonth << "-" << st.wDay;
@@ -115,9 +119,11 @@ TEST(LocaleInfo, BufferProtocolAndErrors) {
   EXPECT_EQ(GetLocaleInfoW(1031, LOCALE_SDAYNAME3, exact, 9), 9);
   EXPECT_EQ(std::basic_string<WCHAR>(exact), QEL_W("Mittwoch"));
 
-  SetLastError(0);
-  EXPECT_EQ(GetLocaleInfoW(1036, LOCALE_SDAYNAME1, exact, 9), 0);  // French is not in the table
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  if (!qel::test::onWindows()) {  // French is not in our layer's table
+    SetLastError(0);
+    EXPECT_EQ(GetLocaleInfoW(1036, LOCALE_SDAYNAME1, exact, 9), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  }
   SetLastError(0);
   EXPECT_EQ(GetLocaleInfoW(1033, 0x7777, exact, 9), 0);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_FLAGS));

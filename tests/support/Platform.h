@@ -7,6 +7,14 @@
 
 namespace qel::test {
 
+constexpr bool onWindows() {
+#ifdef _WIN32
+  return true;
+#else
+  return false;
+#endif
+}
+
 inline bool underWine() {
 #ifdef _WIN32
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
