@@ -1,7 +1,12 @@
 # Runs one qel command and checks its exit code and, optionally, its output.
-#   -DCOMMAND="qel;arg;..." -DEXIT=n [-DSTDOUT=regex] [-DSTDERR=regex]
+#   -DCOMMAND="qel;arg;..." -DEXIT=n [-DSTDOUT=regex] [-DSTDERR=regex] [-DCRLF=ON]
+# With CRLF (a Windows tool) each CR LF is read as LF.
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${COMMAND} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(CRLF)
+  string(REPLACE "\r\n" "\n" out "${out}")
+  string(REPLACE "\r\n" "\n" err "${err}")
+endif()
 if(NOT rc STREQUAL "${EXIT}")
   message(FATAL_ERROR "exit code ${rc}, expected ${EXIT}\nstdout: ${out}\nstderr: ${err}")
 endif()

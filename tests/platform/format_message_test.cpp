@@ -39,7 +39,7 @@ WString system(DWORD id, DWORD lang, DWORD widthFlags = FORMAT_MESSAGE_MAX_WIDTH
 
 }  // namespace
 
-TEST(FormatMessage, InsertsAndEscapes) {
+TEST(FormatMessageW, InsertsAndEscapes) {
   EXPECT_EQ(fromString(QEL_W("%1 and %2"), QEL_W("one"), QEL_W("two")), QEL_W("one and two"));
   EXPECT_EQ(fromString(QEL_W("%2-%1-%2"), QEL_W("a"), QEL_W("b")), QEL_W("b-a-b"));
   EXPECT_EQ(fromString(QEL_W("%1!d! %2!04X! %3!s!"), 42, 255, QEL_W("x")), QEL_W("42 00FF x"));
@@ -55,7 +55,7 @@ TEST(FormatMessage, InsertsAndEscapes) {
   EXPECT_EQ(fromString(QEL_W("kept%0dropped")), QEL_W("kept"));
 }
 
-TEST(FormatMessage, IgnoreInsertsAndArgumentArrays) {
+TEST(FormatMessageW, IgnoreInsertsAndArgumentArrays) {
   WCHAR buffer[64];
   DWORD n = format(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_IGNORE_INSERTS, QEL_W("%1 and %2!d!%n"), 0, 0,
                    buffer, 64);
@@ -71,7 +71,7 @@ TEST(FormatMessage, IgnoreInsertsAndArgumentArrays) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 }
 
-TEST(FormatMessage, LineWidth) {
+TEST(FormatMessageW, LineWidth) {
   // Width 0 keeps the text's line breaks; the mask makes them blanks.
   if (!underWine()) {  // Wine words the system's messages its own way
     EXPECT_EQ(system(5, 1033, 0), QEL_W("Access is denied.\r\n"));
@@ -85,7 +85,7 @@ TEST(FormatMessage, LineWidth) {
   EXPECT_EQ(WString(buffer, n), QEL_W("one two\r\nthree four\r\nfive\r\nsix"));
 }
 
-TEST(FormatMessage, SystemMessagesInBothLanguages) {
+TEST(FormatMessageW, SystemMessagesInBothLanguages) {
   if (underWine()) GTEST_SKIP() << "Wine words the system's messages its own way";
   struct Row {
     DWORD id;
@@ -110,7 +110,7 @@ TEST(FormatMessage, SystemMessagesInBothLanguages) {
   EXPECT_EQ(WString(buffer), QEL_W("X.EXE ist keine zulässige Win32-Anwendung.\r\n"));
 }
 
-TEST(FormatMessage, FailuresSetTheLastError) {
+TEST(FormatMessageW, FailuresSetTheLastError) {
   WCHAR buffer[8];
   struct Row {
     DWORD flags;
@@ -140,7 +140,7 @@ TEST(FormatMessage, FailuresSetTheLastError) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));
 }
 
-TEST(FormatMessage, AllocateBuffer) {
+TEST(FormatMessageW, AllocateBuffer) {
   LPWSTR text = nullptr;
   DWORD n =
       format(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_MAX_WIDTH_MASK,
