@@ -4,6 +4,7 @@
 #include "frame/Boundary.h"
 #include "frame/Heap.h"
 #include "frame/ResultCodes.h"
+#include "frame/ScopeGuards.h"
 #include "registry/RegistryHelpers.h"
 #include "registry/RegistryScripts.h"
 #include "registry/ScriptInternal.h"
@@ -35,7 +36,8 @@ DWORD exportValues(HKEY key, const Text& section, const WCHAR* file) {
   if (LONG e = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
                                 nullptr, nullptr, nullptr))
     return resultOf(DWORD(e));
-  auto* data = static_cast<BYTE*>(heapAlloc(kDataCapacity));
+  HeapBlock<BYTE> block(static_cast<BYTE*>(heapAlloc(kDataCapacity)));
+  BYTE* const data = block.get();
   if (!data) return QEL_E_OUTOFMEMORY;
   DWORD result = 0;
   for (DWORD i = 0; i < count && !result; ++i) {
@@ -50,13 +52,13 @@ DWORD exportValues(HKEY key, const Text& section, const WCHAR* file) {
     if (!WritePrivateProfileStringW(section.c_str(), quoted(name).c_str(), text.c_str(), file))
       result = resultOf(GetLastError());
   }
-  heapFree(data);
   return result;
 }
 
 DWORD exportKey(HKEY parent, const Text& prefix, const Text& subKey, const WCHAR* file, bool recursive) {
-  HKEY key;
-  if (LONG e = RegOpenKeyExW(parent, subKey.c_str(), 0, QEL_REG_READ, &key)) return resultOf(DWORD(e));
+  OpenKey open;
+  if (LONG e = RegOpenKeyExW(parent, subKey.c_str(), 0, QEL_REG_READ, open.out())) return resultOf(DWORD(e));
+  const HKEY key = open.get();
   const Text path = prefix + WCHAR('\\') + subKey;
   DWORD result = exportValues(key, path, file);
   DWORD subkeys = 0;
@@ -71,7 +73,7 @@ DWORD exportKey(HKEY parent, const Text& prefix, const Text& subKey, const WCHAR
     else
       result = exportKey(key, path, name, file, true);
   }
-  if (LONG e = RegCloseKey(key); e && !result) result = resultOf(DWORD(e));
+  if (LONG e = open.close(); e && !result) result = resultOf(DWORD(e));
   return result;
 }
 

@@ -2,6 +2,7 @@
 #include "frame/Boundary.h"
 #include "frame/Heap.h"
 #include "frame/ResultCodes.h"
+#include "frame/ScopeGuards.h"
 #include "registry/RegistryHelpers.h"
 #include "registry/RegistryScripts.h"
 #include "registry/ScriptInternal.h"
@@ -71,33 +72,32 @@ DWORD importLine(const Text& line, HKEY key) {
 }
 
 DWORD importSection(const WCHAR* section, const WCHAR* file) {
-  HKEY root, key;
+  HKEY root;
   Text rootName, subKey;
   if (!splitKeyPath(section, root, rootName, subKey)) return QEL_E_INVALIDARG;
   WCHAR noClass[] = {0};
+  OpenKey key;
   if (LONG e = RegCreateKeyExW(root, subKey.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, QEL_REG_WRITE,
-                               nullptr, &key, nullptr))
+                               nullptr, key.out(), nullptr))
     return resultOf(DWORD(e));
-  WCHAR* lines = nullptr;
+  HeapBlock<WCHAR> lines;
   DWORD result =
       readList([&](WCHAR* buffer,
                    DWORD capacity) { return GetPrivateProfileSectionW(section, buffer, capacity, file); },
-               lines);
-  for (const WCHAR* line = lines; !result && line && *line; line += Text(line).size() + 1)
-    result = importLine(line, key);
-  if (LONG e = RegCloseKey(key); e && !result) result = resultOf(DWORD(e));
-  heapFree(lines);
+               lines.out());
+  for (const WCHAR* line = lines.get(); !result && line && *line; line += Text(line).size() + 1)
+    result = importLine(line, key.get());
+  if (LONG e = key.close(); e && !result) result = resultOf(DWORD(e));
   return result;
 }
 
 DWORD importFile(const WCHAR* file) {
-  WCHAR* names = nullptr;
+  HeapBlock<WCHAR> names;
   DWORD result = readList(
       [&](WCHAR* buffer, DWORD capacity) { return GetPrivateProfileSectionNamesW(buffer, capacity, file); },
-      names);
-  for (const WCHAR* name = names; !result && name && *name; name += Text(name).size() + 1)
+      names.out());
+  for (const WCHAR* name = names.get(); !result && name && *name; name += Text(name).size() + 1)
     result = importSection(name, file);
-  heapFree(names);
   return result;
 }
 

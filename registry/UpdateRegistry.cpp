@@ -2,6 +2,7 @@
 #include <string>
 
 #include "frame/Boundary.h"
+#include "frame/ScopeGuards.h"
 #include "registry/RegistryHelpers.h"
 #include "registry/RegistryScripts.h"
 #include "registry/ScriptInternal.h"
@@ -17,12 +18,15 @@ bool readText(const WCHAR* path, Text& text) {
   HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
+  struct Closer {
+    HANDLE file;
+    ~Closer() { CloseHandle(file); }  // also when the text outgrows the memory
+  } closer{file};
   std::string bytes;
   char chunk[65536];
   DWORD got = 0;
   BOOL ok;
   while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got) bytes.append(chunk, got);
-  CloseHandle(file);
   if (!ok) return false;
   std::string lines;
   for (size_t i = 0; i < bytes.size(); ++i)
@@ -42,14 +46,12 @@ LONG applyKeyLine(const Text& line, Text& current) {
   current = inside.substr(first + 1);
   const size_t second = current.find(WCHAR('\\'));
   if (second == Text::npos) return ERROR_SUCCESS;  // nothing below the first level to create
-  HKEY software, created;
-  if (LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE"), 0, QEL_REG_WRITE, &software)) return e;
+  OpenKey software, created;
+  if (LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE"), 0, QEL_REG_WRITE, software.out()))
+    return e;
   WCHAR noClass[] = {0};
-  LONG e = RegCreateKeyExW(software, current.substr(second + 1).c_str(), 0, noClass, REG_OPTION_NON_VOLATILE,
-                           QEL_REG_ALL_ACCESS, nullptr, &created, nullptr);
-  if (!e) RegCloseKey(created);
-  RegCloseKey(software);
-  return e;
+  return RegCreateKeyExW(software.get(), current.substr(second + 1).c_str(), 0, noClass,
+                         REG_OPTION_NON_VOLATILE, QEL_REG_ALL_ACCESS, nullptr, created.out(), nullptr);
 }
 
 // "name"="text": the characters around both are taken for the quotes.

@@ -4,6 +4,8 @@
  */
 #include <qel/wcrt.h>
 
+#include <cerrno>
+
 #include "datetime/DateTime.h"
 #include "frame/Heap.h"
 #include "strings/StringObject.h"
@@ -12,12 +14,22 @@ namespace {
 
 constexpr int kNumberLimit = 512;  // longest text of a formatted double
 
+// The runtime's text of the arguments in `size` characters, always ended
+// (a cut text is left unterminated by the formatter); false when the
+// runtime ran out of memory, and the operation then fails.
+template <class... Args>
+bool formatted(WCHAR* buffer, int size, const WCHAR* format, Args... args) {
+  buffer[0] = 0;
+  errno = 0;
+  const int n = _snwprintf(buffer, size_t(size - 1), format, args...);
+  buffer[size - 1] = 0;
+  return n >= 0 || errno != ENOMEM;
+}
+
 template <class... Args>
 TS formatNumber(TS ts, const WCHAR* format, Args... args) {
   WCHAR buffer[kNumberLimit + 1];
-  _snwprintf(buffer, kNumberLimit, format, args...);
-  buffer[kNumberLimit] = 0;  // a cut text is left unterminated by the formatter
-  return TSSetStr(ts, buffer);
+  return formatted(buffer, kNumberLimit + 1, format, args...) ? TSSetStr(ts, buffer) : nullptr;
 }
 
 }  // namespace
@@ -28,14 +40,12 @@ TS QEL_CDECL TSFromInt(TS ts, INT nValue) { return TSFromLong(ts, LONG(nValue));
 
 TS QEL_CDECL TSFromLong(TS ts, LONG nValue) {
   WCHAR buffer[40];
-  _snwprintf(buffer, 40, QEL_W("%ld"), nValue);
-  return TSSetStr(ts, buffer);
+  return formatted(buffer, 40, QEL_W("%ld"), nValue) ? TSSetStr(ts, buffer) : nullptr;
 }
 
 TS QEL_CDECL TSFromULong(TS ts, ULONG nValue) {
   WCHAR buffer[40];
-  _snwprintf(buffer, 40, QEL_W("%lu"), nValue);
-  return TSSetStr(ts, buffer);
+  return formatted(buffer, 40, QEL_W("%lu"), nValue) ? TSSetStr(ts, buffer) : nullptr;
 }
 
 TS QEL_CDECL TSFromDouble(TS ts, double dValue) { return formatNumber(ts, QEL_W("%lf"), dValue); }
@@ -52,8 +62,7 @@ TS QEL_CDECL TSStr(TS ts, double dValue, LONG nWidth, LONG nDecimals) {
 TS QEL_CDECL TSCStr(TS ts, double dValue, const WCHAR* pszFormat) {
   auto* block = static_cast<WCHAR*>(qel::heapCalloc(kNumberLimit + 1, sizeof(WCHAR)));
   if (!block) return nullptr;
-  _snwprintf(block, kNumberLimit, pszFormat, dValue);
-  TS result = TSSetStr(ts, block);
+  TS result = formatted(block, kNumberLimit + 1, pszFormat, dValue) ? TSSetStr(ts, block) : nullptr;
   qel::heapFree(block);
   return result;
 }

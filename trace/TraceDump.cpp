@@ -48,7 +48,10 @@ bool printable(BYTE b) {
 
 Text header(ULONG level, const WCHAR* format, LPCWSTR title, LONG count) {
   WCHAR text[kLineLength];
-  if (_snwprintf(text, kLineLength, format, prefix(level).c_str(), title ? title : QEL_W(""), int(count)) < 0)
+  const Text before = prefix(level);
+  if (checkedFormat([&] {
+        return _snwprintf(text, kLineLength, format, before.c_str(), title ? title : QEL_W(""), int(count));
+      }) < 0)
     text[kLineLength - 1] = 0;
   return text;
 }
@@ -60,7 +63,8 @@ void asciiDump(TraceObject* t, ULONG level, LPCWSTR title, const WCHAR* data, LO
   for (LONG remaining = count; data && remaining > 0; remaining -= kAsciiLine, data += kAsciiLine) {
     const int n = int(remaining < kAsciiLine ? remaining : kAsciiLine);
     WCHAR line[kAsciiLine + 1];
-    _snwprintf(line, kAsciiLine + 1, QEL_W("%*.*s"), n, n, data);  // a NUL in the slice leaves leading blanks
+    // A NUL in the slice leaves leading blanks.
+    checkedFormat([&] { return _snwprintf(line, kAsciiLine + 1, QEL_W("%*.*s"), n, n, data); });
     out.emit(line);
   }
   out.finish(level);

@@ -33,7 +33,9 @@ void appendText(std::string& out, const Text& line) {
 
 Text dateText(const SYSTEMTIME& date) {
   WCHAR text[16];
-  _snwprintf(text, 16, QEL_W("%04d%02d%02d"), int(date.wYear), int(date.wMonth), int(date.wDay));
+  checkedFormat([&] {
+    return _snwprintf(text, 16, QEL_W("%04d%02d%02d"), int(date.wYear), int(date.wMonth), int(date.wDay));
+  });
   return text;
 }
 

@@ -3,6 +3,8 @@
 #ifndef QELBASE_TRACE_INTERNAL_H
 #define QELBASE_TRACE_INTERNAL_H
 
+#include <cerrno>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,17 @@ namespace qel::trace {
 using Text = std::basic_string<WCHAR>;
 
 constexpr size_t kLineLength = 2048;  // a record, terminator included
+
+// One of the runtime's formatting calls.  Lack of memory there (-1 with
+// errno ENOMEM) becomes std::bad_alloc, so that the record is dropped
+// whole instead of going out empty.
+template <class Call>
+int checkedFormat(Call&& call) {
+  errno = 0;
+  const int n = call();
+  if (n < 0 && errno == ENOMEM) throw std::bad_alloc();
+  return n;
+}
 
 bool anyChannel(const TraceObject* t);
 // The 18-character prefix of a record of `level` written now.

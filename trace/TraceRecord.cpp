@@ -20,9 +20,12 @@ void appendToFile(TraceObject* t, const Text& line) {
 
 void formatted(TraceObject* t, ULONG level, LPCWSTR format, va_list args) {
   WCHAR text[kLineLength];
-  if (_vsnwprintf(text, kLineLength, format ? format : QEL_W(""), args) < 0)
-    text[kLineLength - 1] = 0;  // cut
-  Trace(t, level, text, nullptr);
+  const bool made = qel::guarded(false, [&] {
+    if (checkedFormat([&] { return _vsnwprintf(text, kLineLength, format ? format : QEL_W(""), args); }) < 0)
+      text[kLineLength - 1] = 0;  // cut
+    return true;
+  });
+  if (made) Trace(t, level, text, nullptr);
 }
 
 }  // namespace
@@ -32,9 +35,12 @@ Text prefix(ULONG level) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   WCHAR text[32];
-  _snwprintf(text, 32, QEL_W("%c%02d%02d%02d %02d%02d%02d%03d "), level < 6 ? kLetters[level] : WCHAR('?'),
-             int(now.wDay), int(now.wMonth), int(now.wYear % 100), int(now.wHour), int(now.wMinute),
-             int(now.wSecond), int(now.wMilliseconds));
+  checkedFormat([&] {
+    return _snwprintf(text, 32, QEL_W("%c%02d%02d%02d %02d%02d%02d%03d "),
+                      level < 6 ? kLetters[level] : WCHAR('?'), int(now.wDay), int(now.wMonth),
+                      int(now.wYear % 100), int(now.wHour), int(now.wMinute), int(now.wSecond),
+                      int(now.wMilliseconds));
+  });
   return text;
 }
 

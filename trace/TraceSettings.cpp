@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "frame/Boundary.h"
+#include "frame/ScopeGuards.h"
 #include "registry/RegistryHelpers.h"
 #include "trace/TraceInternal.h"
 
@@ -56,8 +57,9 @@ void disableFacilities(TraceObject* t, const Text& list) {
 }
 
 void loadSettings(TraceObject* t, LPCWSTR keyPath, LPCWSTR name, bool appendPid) {
-  HKEY key = nullptr;
-  if (OpenRegKey(HKEY_LOCAL_MACHINE, keyPath, QEL_REG_READ, &key) != ERROR_SUCCESS) return;
+  qel::OpenKey open;
+  if (OpenRegKey(HKEY_LOCAL_MACHINE, keyPath, QEL_REG_READ, open.out()) != ERROR_SUCCESS) return;
+  const HKEY key = open.get();
   const struct {
     const WCHAR* value;
     LONG* field;
@@ -79,11 +81,11 @@ void loadSettings(TraceObject* t, LPCWSTR keyPath, LPCWSTR name, bool appendPid)
 
   bool named = name && *name;
   Text traceName = named ? Text(name) : readString(key, QEL_W("DEFAULT_TRACEFILE"), 255, QEL_W(""), &named);
-  CloseRegKey(key);
+  open.close();
   if (!named) return;
   if (appendPid) {
     WCHAR pid[16];
-    _snwprintf(pid, 16, QEL_W(".%04d"), int(GetCurrentProcessId()));
+    checkedFormat([&] { return _snwprintf(pid, 16, QEL_W(".%04d"), int(GetCurrentProcessId())); });
     traceName += pid;
   }
   // The dated name adds 12 characters; a base name that leaves no room for
@@ -97,7 +99,7 @@ Text disabledList(const TraceObject* t) {
   for (int f = 0; f < 256; ++f) {
     if (t->adwFacility[f]) continue;
     WCHAR number[16];
-    _snwprintf(number, 16, list.empty() ? QEL_W("%d") : QEL_W(", %d"), f);
+    checkedFormat([&] { return _snwprintf(number, 16, list.empty() ? QEL_W("%d") : QEL_W(", %d"), f); });
     list += number;
   }
   return list;
@@ -131,16 +133,25 @@ void QEL_CDECL TraceInit(TraceObject* pTrace, LPCWSTR pszKeyPath, LPCWSTR pszNam
     if (bTraceObjInitialized) return;
     bTraceObjInitialized = 1;
   }
-  qel::guarded([&] {
+  // The lock first: whatever fails below, the object stays safe to trace to.
+  InitializeCriticalSection(&pTrace->csLock);
+  const bool loaded = qel::guarded(false, [&] {
     setDefaults(pTrace);
     loadSettings(pTrace, pszKeyPath, pszName, bAppendPid != 0);
+    return true;
+  });
+  if (!loaded) {  // no memory for the settings: the trace stays off
+    pTrace->bFile = pTrace->bDebug = pTrace->bEventLog = pTrace->bMailslot = 0;
+    pTrace->dwLevelMask = 0;
+    return;
+  }
+  qel::guarded([&] {
     OSVERSIONINFOW version{};
     version.dwOSVersionInfoSize = sizeof version;
     if (GetVersionExW(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT)
       pTrace->bWinNT = 1;
     else
       pTrace->bEventLog = 0;
-    InitializeCriticalSection(&pTrace->csLock);
     if (pTrace->bFile) openFile(pTrace);
     if (pTrace->bEventLog) registerEventSource(pTrace);
     Trace(pTrace, 5, QEL_W("*** T R A C E   S T A R T E D"), nullptr);

@@ -2,7 +2,6 @@
 #include <qel/win32.h>
 
 #include <array>
-#include <string>
 
 namespace {
 
@@ -25,8 +24,21 @@ int to1252(char16_t c) {
 
 bool isAnsi(UINT cp) { return cp == CP_ACP || cp == CP_OEMCP || cp == 1252; }
 
+// Where a conversion's code units go: all are counted, those that fit are
+// stored, so that converting needs no memory of its own.
+template <class Ch>
+struct Sink {
+  Ch* out;
+  size_t capacity;
+  size_t count = 0;
+  void push_back(unsigned unit) {
+    if (count < capacity) out[count] = Ch(unit);
+    ++count;
+  }
+};
+
 // Decodes UTF-8 into UTF-16; false on an invalid sequence when strict.
-bool decodeUtf8(const unsigned char* s, size_t n, std::u16string& out, bool strict) {
+bool decodeUtf8(const unsigned char* s, size_t n, Sink<WCHAR>& out, bool strict) {
   for (size_t i = 0; i < n;) {
     unsigned c = s[i];
     size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
@@ -56,7 +68,7 @@ bool decodeUtf8(const unsigned char* s, size_t n, std::u16string& out, bool stri
   return true;
 }
 
-void encodeUtf8(const char16_t* s, size_t n, std::string& out) {
+void encodeUtf8(const char16_t* s, size_t n, Sink<char>& out) {
   for (size_t i = 0; i < n; ++i) {
     char32_t cp = s[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
@@ -82,17 +94,16 @@ void encodeUtf8(const char16_t* s, size_t n, std::string& out) {
   }
 }
 
-// Copies a converted text out with Windows' size protocol: a zero-sized
-// buffer asks for the size, a short one fails with ERROR_INSUFFICIENT_BUFFER.
-template <class Str, class Ch>
-int deliver(const Str& text, Ch* out, int outSize) {
-  if (outSize == 0) return int(text.size());
-  if (text.size() > size_t(outSize)) {
+// Windows' size protocol for a finished conversion: a zero-sized buffer asks
+// for the size, a short one fails with ERROR_INSUFFICIENT_BUFFER.
+template <class Ch>
+int deliver(const Sink<Ch>& text, int outSize) {
+  if (outSize == 0) return int(text.count);
+  if (text.count > size_t(outSize)) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
-  for (size_t i = 0; i < text.size(); ++i) out[i] = Ch(text[i]);
-  return int(text.size());
+  return int(text.count);
 }
 
 template <class Ch>
@@ -116,8 +127,7 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
   }
   const auto* in = reinterpret_cast<const unsigned char*>(lpMultiByteStr);
   size_t n = inputLength(lpMultiByteStr, cbMultiByte);
-  std::u16string text;
-  text.reserve(n);
+  Sink<WCHAR> text{lpWideCharStr, size_t(cchWideChar)};
   if (CodePage == CP_UTF8) {
     if (!decodeUtf8(in, n, text, dwFlags & MB_ERR_INVALID_CHARS)) {
       SetLastError(ERROR_NO_UNICODE_TRANSLATION);
@@ -126,7 +136,7 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
   } else {
     for (size_t i = 0; i < n; ++i) text.push_back(from1252(in[i]));
   }
-  return deliver(text, lpWideCharStr, cchWideChar);
+  return deliver(text, cchWideChar);
 }
 
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD /*dwFlags*/, LPCWSTR lpWideCharStr, int cchWideChar,
@@ -139,8 +149,7 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD /*dwFlags*/, LPCWSTR lpWideC
     return 0;
   }
   size_t n = inputLength(lpWideCharStr, cchWideChar);
-  std::string text;
-  text.reserve(n);
+  Sink<char> text{lpMultiByteStr, size_t(cbMultiByte)};
   if (utf8) {
     encodeUtf8(lpWideCharStr, n, text);
   } else {
@@ -156,10 +165,10 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD /*dwFlags*/, LPCWSTR lpWideC
             lpWideCharStr[i + 1] >= 0xDC00 && lpWideCharStr[i + 1] <= 0xDFFF)
           ++i;
       }
-      text.push_back(char(b));
+      text.push_back(static_cast<unsigned char>(b));
     }
     if (lpUsedDefaultChar) *lpUsedDefaultChar = used;
   }
-  return deliver(text, lpMultiByteStr, cbMultiByte);
+  return deliver(text, cbMultiByte);
 }
 }

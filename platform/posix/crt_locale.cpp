@@ -8,6 +8,8 @@
 #include <atomic>
 #include <string>
 
+#include "shield.h"
+
 namespace qel::posix {
 namespace {
 
@@ -59,26 +61,30 @@ char16_t crtDecimalPoint() {
 using qel::posix::LocaleData;
 
 extern "C" WCHAR* __cdecl _wsetlocale(int category, const WCHAR* locale) {
-  thread_local std::u16string answer;
-  int slot = qel::posix::slotOf(category);
-  if (category != LC_ALL && slot < 0) return nullptr;
-  try {
-    if (locale) {
-      std::u16string_view name(locale);
-      const LocaleData* chosen = nullptr;
-      if (name.empty())
-        chosen = &qel::posix::defaultLocale();
-      else if (name != u"C" && name != u"POSIX" && !(chosen = qel::posix::findLocaleByName(name)))
-        return nullptr;
-      if (category == LC_ALL)
-        for (auto& c : qel::posix::current) c.store(chosen);
-      else
-        qel::posix::current[size_t(slot)].store(chosen);
-    }
-    answer = category == LC_ALL ? qel::posix::allName()
-                                : qel::posix::crtName(qel::posix::current[size_t(slot)].load());
-    return answer.data();
-  } catch (...) {
-    return nullptr;
-  }
+  return qel::posix::shielded(
+      [&]() -> WCHAR* {
+        thread_local std::u16string answer;
+        int slot = qel::posix::slotOf(category);
+        if (category != LC_ALL && slot < 0) return nullptr;
+        try {
+          if (locale) {
+            std::u16string_view name(locale);
+            const LocaleData* chosen = nullptr;
+            if (name.empty())
+              chosen = &qel::posix::defaultLocale();
+            else if (name != u"C" && name != u"POSIX" && !(chosen = qel::posix::findLocaleByName(name)))
+              return nullptr;
+            if (category == LC_ALL)
+              for (auto& c : qel::posix::current) c.store(chosen);
+            else
+              qel::posix::current[size_t(slot)].store(chosen);
+          }
+          answer = category == LC_ALL ? qel::posix::allName()
+                                      : qel::posix::crtName(qel::posix::current[size_t(slot)].load());
+          return answer.data();
+        } catch (...) {
+          return nullptr;
+        }
+      },
+      nullptr);
 }

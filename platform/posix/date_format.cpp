@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "locale_table.h"
+#include "shield.h"
 
 namespace qel::posix {
 namespace {
@@ -184,29 +185,38 @@ extern "C" {
 
 int WINAPI GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR lpFormat,
                           LPWSTR lpDateStr, int cchDate) {
-  const DWORD pictureFlags = dwFlags & (DATE_SHORTDATE | DATE_LONGDATE | DATE_YEARMONTH);
-  const bool onePicture = pictureFlags == 0 || pictureFlags == DATE_SHORTDATE ||
-                          pictureFlags == DATE_LONGDATE || pictureFlags == DATE_YEARMONTH;
-  if ((dwFlags & ~(pictureFlags | LOCALE_NOUSEROVERRIDE)) || !onePicture || (lpFormat && pictureFlags)) {
-    SetLastError(ERROR_INVALID_FLAGS);
-    return 0;
-  }
-  const LCTYPE picture = pictureFlags == DATE_LONGDATE    ? LOCALE_SLONGDATE
-                         : pictureFlags == DATE_YEARMONTH ? LOCALE_SYEARMONTH
-                                                          : LOCALE_SSHORTDATE;
-  return qel::posix::format(Locale, lpDate, lpFormat, picture, {true, 0}, lpDateStr, cchDate);
+  return qel::posix::shielded(
+      [&]() -> int {
+        const DWORD pictureFlags = dwFlags & (DATE_SHORTDATE | DATE_LONGDATE | DATE_YEARMONTH);
+        const bool onePicture = pictureFlags == 0 || pictureFlags == DATE_SHORTDATE ||
+                                pictureFlags == DATE_LONGDATE || pictureFlags == DATE_YEARMONTH;
+        if ((dwFlags & ~(pictureFlags | LOCALE_NOUSEROVERRIDE)) || !onePicture ||
+            (lpFormat && pictureFlags)) {
+          SetLastError(ERROR_INVALID_FLAGS);
+          return 0;
+        }
+        const LCTYPE picture = pictureFlags == DATE_LONGDATE    ? LOCALE_SLONGDATE
+                               : pictureFlags == DATE_YEARMONTH ? LOCALE_SYEARMONTH
+                                                                : LOCALE_SSHORTDATE;
+        return qel::posix::format(Locale, lpDate, lpFormat, picture, {true, 0}, lpDateStr, cchDate);
+      },
+      0);
 }
 
 int WINAPI GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCWSTR lpFormat,
                           LPWSTR lpTimeStr, int cchTime) {
-  const DWORD known = TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT |
-                      LOCALE_NOUSEROVERRIDE;
-  if (dwFlags & ~known) {
-    SetLastError(ERROR_INVALID_FLAGS);
-    return 0;
-  }
-  return qel::posix::format(Locale, lpTime, lpFormat, LOCALE_STIMEFORMAT, {false, dwFlags}, lpTimeStr,
-                            cchTime);
+  return qel::posix::shielded(
+      [&]() -> int {
+        const DWORD known = TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOTIMEMARKER |
+                            TIME_FORCE24HOURFORMAT | LOCALE_NOUSEROVERRIDE;
+        if (dwFlags & ~known) {
+          SetLastError(ERROR_INVALID_FLAGS);
+          return 0;
+        }
+        return qel::posix::format(Locale, lpTime, lpFormat, LOCALE_STIMEFORMAT, {false, dwFlags}, lpTimeStr,
+                                  cchTime);
+      },
+      0);
 }
 
 }  // extern "C"

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "handles.h"
+#include "shield.h"
 
 namespace qel::posix {
 namespace {
@@ -50,28 +51,37 @@ using namespace qel::posix;
 extern "C" {
 
 HANDLE WINAPI RegisterEventSourceW(LPCWSTR lpUNCServerName, LPCWSTR lpSourceName) {
-  if (!lpSourceName) return SetLastError(ERROR_INVALID_PARAMETER), nullptr;
-  if (lpUNCServerName && *lpUNCServerName)
-    return SetLastError(ERROR_BAD_NETPATH), nullptr;  // no network here
-  return addHandle(std::make_shared<EventSource>(lpSourceName));
+  return qel::posix::shielded(
+      [&]() -> HANDLE {
+        if (!lpSourceName) return SetLastError(ERROR_INVALID_PARAMETER), nullptr;
+        if (lpUNCServerName && *lpUNCServerName)
+          return SetLastError(ERROR_BAD_NETPATH), nullptr;  // no network here
+        return addHandle(std::make_shared<EventSource>(lpSourceName));
+      },
+      nullptr);
 }
 
 BOOL WINAPI ReportEventW(HANDLE hEventLog, WORD wType, WORD, DWORD, PSID, WORD wNumStrings, DWORD,
                          LPCWSTR* lpStrings, LPVOID) {
-  auto source = handleOf<EventSource>(hEventLog);
-  if (!source) return FALSE;
-  if (wNumStrings && !lpStrings) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
-  std::vector<std::u16string> strings;
-  for (WORD i = 0; i < wNumStrings; ++i) strings.emplace_back(lpStrings[i] ? lpStrings[i] : u"");
-  EventLog& log = eventLog();
-  std::lock_guard lock(log.mutex);
-  if (log.sink) return log.sink(source->name, wType, strings) ? TRUE : (SetLastError(ERROR_IO_DEVICE), FALSE);
-  std::u16string message;
-  for (const auto& s : strings) message += s;
-  openlog(source->ident.c_str(), LOG_PID, LOG_USER);
-  syslog(priorityOf(wType), "%s", utf8(message).c_str());
-  closelog();
-  return TRUE;
+  return qel::posix::shielded(
+      [&]() -> BOOL {
+        auto source = handleOf<EventSource>(hEventLog);
+        if (!source) return FALSE;
+        if (wNumStrings && !lpStrings) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
+        std::vector<std::u16string> strings;
+        for (WORD i = 0; i < wNumStrings; ++i) strings.emplace_back(lpStrings[i] ? lpStrings[i] : u"");
+        EventLog& log = eventLog();
+        std::lock_guard lock(log.mutex);
+        if (log.sink)
+          return log.sink(source->name, wType, strings) ? TRUE : (SetLastError(ERROR_IO_DEVICE), FALSE);
+        std::u16string message;
+        for (const auto& s : strings) message += s;
+        openlog(source->ident.c_str(), LOG_PID, LOG_USER);
+        syslog(priorityOf(wType), "%s", utf8(message).c_str());
+        closelog();
+        return TRUE;
+      },
+      FALSE);
 }
 
 BOOL WINAPI DeregisterEventSource(HANDLE hEventLog) {

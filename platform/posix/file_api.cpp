@@ -14,6 +14,7 @@
 
 #include "handles.h"
 #include "mailslots.h"
+#include "shield.h"
 
 namespace qel::posix {
 namespace {
@@ -82,83 +83,103 @@ extern "C" {
 
 HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES,
                           DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
-  if (!lpFileName) return failed(ERROR_INVALID_PARAMETER);
-  if (isMailslotPath(lpFileName)) return openMailslotClient(lpFileName);
-  const std::string path = hostPath(lpFileName);
-  if (path.empty()) return failed(ERROR_PATH_NOT_FOUND);
+  return qel::posix::shielded(
+      [&]() -> HANDLE {
+        if (!lpFileName) return failed(ERROR_INVALID_PARAMETER);
+        if (isMailslotPath(lpFileName)) return openMailslotClient(lpFileName);
+        const std::string path = hostPath(lpFileName);
+        if (path.empty()) return failed(ERROR_PATH_NOT_FOUND);
 
-  const bool reading = dwDesiredAccess & (GENERIC_READ | FILE_READ_DATA);
-  const bool writing = dwDesiredAccess & (GENERIC_WRITE | FILE_WRITE_DATA);
-  const bool appending = (dwDesiredAccess & FILE_APPEND_DATA) && !writing;
-  int flags = O_CLOEXEC | (reading && (writing || appending) ? O_RDWR
-                           : (writing || appending)          ? O_WRONLY
-                                                             : O_RDONLY);
-  if (appending) flags |= O_APPEND;
-  if (dwFlagsAndAttributes & FILE_FLAG_WRITE_THROUGH) flags |= O_DSYNC;
-  bool truncate = false;
-  switch (dwCreationDisposition) {
-    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-    case CREATE_ALWAYS: flags |= O_CREAT, truncate = true; break;
-    case OPEN_EXISTING: break;
-    case OPEN_ALWAYS: flags |= O_CREAT; break;
-    case TRUNCATE_EXISTING:
-      if (!writing) return failed(ERROR_INVALID_PARAMETER);
-      truncate = true;
-      break;
-    default: return failed(ERROR_INVALID_PARAMETER);
-  }
-  struct stat st;
-  const bool existed = stat(path.c_str(), &st) == 0;
-  if (existed && S_ISDIR(st.st_mode)) return failed(ERROR_ACCESS_DENIED);
-  const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-  int fd = open(path.c_str(), flags, mode);
-  if (fd < 0) return failed(errno == ENOENT ? missingError(path) : errorOf(errno));
-  // Truncation waits for the lock, so that a file in use is left alone.
-  if (flock(fd, (dwShareMode ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
-    close(fd);
-    return failed(ERROR_SHARING_VIOLATION);
-  }
-  if (truncate && ftruncate(fd, 0) != 0) {
-    DWORD error = errorOf(errno);
-    close(fd);
-    return failed(error);
-  }
-  HANDLE handle = addHandle(std::make_shared<FileObject>(
-      fd, dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE ? path : std::string()));
-  SetLastError(existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS)
-                   ? ERROR_ALREADY_EXISTS
-                   : ERROR_SUCCESS);
-  return handle;
+        const bool reading = dwDesiredAccess & (GENERIC_READ | FILE_READ_DATA);
+        const bool writing = dwDesiredAccess & (GENERIC_WRITE | FILE_WRITE_DATA);
+        const bool appending = (dwDesiredAccess & FILE_APPEND_DATA) && !writing;
+        int flags = O_CLOEXEC | (reading && (writing || appending) ? O_RDWR
+                                 : (writing || appending)          ? O_WRONLY
+                                                                   : O_RDONLY);
+        if (appending) flags |= O_APPEND;
+        if (dwFlagsAndAttributes & FILE_FLAG_WRITE_THROUGH) flags |= O_DSYNC;
+        bool truncate = false;
+        switch (dwCreationDisposition) {
+          case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
+          case CREATE_ALWAYS: flags |= O_CREAT, truncate = true; break;
+          case OPEN_EXISTING: break;
+          case OPEN_ALWAYS: flags |= O_CREAT; break;
+          case TRUNCATE_EXISTING:
+            if (!writing) return failed(ERROR_INVALID_PARAMETER);
+            truncate = true;
+            break;
+          default: return failed(ERROR_INVALID_PARAMETER);
+        }
+        struct stat st;
+        const bool existed = stat(path.c_str(), &st) == 0;
+        if (existed && S_ISDIR(st.st_mode)) return failed(ERROR_ACCESS_DENIED);
+        const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+        int fd = open(path.c_str(), flags, mode);
+        if (fd < 0) return failed(errno == ENOENT ? missingError(path) : errorOf(errno));
+        // Truncation waits for the lock, so that a file in use is left alone.
+        if (flock(fd, (dwShareMode ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+          close(fd);
+          return failed(ERROR_SHARING_VIOLATION);
+        }
+        if (truncate && ftruncate(fd, 0) != 0) {
+          DWORD error = errorOf(errno);
+          close(fd);
+          return failed(error);
+        }
+        std::shared_ptr<FileObject> object;
+        try {
+          object = std::make_shared<FileObject>(
+              fd, dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE ? path : std::string());
+        } catch (...) {
+          close(fd);  // not yet owned by an object
+          throw;
+        }
+        HANDLE handle = addHandle(object);
+        SetLastError(existed &&
+                             (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS)
+                         ? ERROR_ALREADY_EXISTS
+                         : ERROR_SUCCESS);
+        return handle;
+      },
+      INVALID_HANDLE_VALUE);
 }
 
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPOVERLAPPED) {
-  auto object = findHandle(hFile);
-  DWORD done = 0;
-  BOOL ok = FALSE;
-  if (!object)
-    SetLastError(ERROR_INVALID_HANDLE);
-  else if (!lpBuffer && nNumberOfBytesToRead)
-    SetLastError(ERROR_INVALID_PARAMETER);
-  else
-    ok = object->read(lpBuffer, nNumberOfBytesToRead, done);
-  if (lpNumberOfBytesRead) *lpNumberOfBytesRead = done;
-  return ok;
+  return qel::posix::shielded(
+      [&]() -> BOOL {
+        auto object = findHandle(hFile);
+        DWORD done = 0;
+        BOOL ok = FALSE;
+        if (!object)
+          SetLastError(ERROR_INVALID_HANDLE);
+        else if (!lpBuffer && nNumberOfBytesToRead)
+          SetLastError(ERROR_INVALID_PARAMETER);
+        else
+          ok = object->read(lpBuffer, nNumberOfBytesToRead, done);
+        if (lpNumberOfBytesRead) *lpNumberOfBytesRead = done;
+        return ok;
+      },
+      FALSE);
 }
 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                       LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED) {
-  auto object = findHandle(hFile);
-  DWORD done = 0;
-  BOOL ok = FALSE;
-  if (!object)
-    SetLastError(ERROR_INVALID_HANDLE);
-  else if (!lpBuffer && nNumberOfBytesToWrite)
-    SetLastError(ERROR_INVALID_PARAMETER);
-  else
-    ok = object->write(lpBuffer, nNumberOfBytesToWrite, done);
-  if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = done;
-  return ok;
+  return qel::posix::shielded(
+      [&]() -> BOOL {
+        auto object = findHandle(hFile);
+        DWORD done = 0;
+        BOOL ok = FALSE;
+        if (!object)
+          SetLastError(ERROR_INVALID_HANDLE);
+        else if (!lpBuffer && nNumberOfBytesToWrite)
+          SetLastError(ERROR_INVALID_PARAMETER);
+        else
+          ok = object->write(lpBuffer, nNumberOfBytesToWrite, done);
+        if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = done;
+        return ok;
+      },
+      FALSE);
 }
 
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,

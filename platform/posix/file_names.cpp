@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "handles.h"
+#include "shield.h"
 #include "wide_case.h"
 
 namespace qel::posix {
@@ -76,42 +77,52 @@ using namespace qel::posix;
 extern "C" {
 
 HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
-  const std::string path = hostPath(lpFileName);
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  const std::u16string pattern = wideName(slash == std::string::npos ? path : path.substr(slash + 1));
-  DIR* dir = opendir(folder.c_str());
-  if (!dir || !lpFindFileData) {
-    if (dir) closedir(dir);
-    SetLastError(!lpFindFileData   ? ERROR_INVALID_PARAMETER
-                 : errno == ENOENT ? ERROR_PATH_NOT_FOUND
-                                   : errorOf(errno));
-    return INVALID_HANDLE_VALUE;
-  }
-  auto search = std::make_shared<Search>();
-  while (dirent* entry = readdir(dir)) {
-    const std::u16string name = wideName(entry->d_name);
-    if (matches(name.c_str(), pattern.c_str()))
-      search->entries.push_back(entryOf(folder + "/" + entry->d_name, name));
-  }
-  closedir(dir);
-  if (search->entries.empty()) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-  }
-  *lpFindFileData = search->entries[search->next++];
-  return addHandle(search);
+  return qel::posix::shielded(
+      [&]() -> HANDLE {
+        const std::string path = hostPath(lpFileName);
+        const size_t slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? "."
+                                   : slash == 0               ? "/"
+                                                              : path.substr(0, slash);
+        const std::u16string pattern = wideName(slash == std::string::npos ? path : path.substr(slash + 1));
+        DIR* dir = opendir(folder.c_str());
+        if (!dir || !lpFindFileData) {
+          if (dir) closedir(dir);
+          SetLastError(!lpFindFileData   ? ERROR_INVALID_PARAMETER
+                       : errno == ENOENT ? ERROR_PATH_NOT_FOUND
+                                         : errorOf(errno));
+          return INVALID_HANDLE_VALUE;
+        }
+        auto search = std::make_shared<Search>();
+        while (dirent* entry = readdir(dir)) {
+          const std::u16string name = wideName(entry->d_name);
+          if (matches(name.c_str(), pattern.c_str()))
+            search->entries.push_back(entryOf(folder + "/" + entry->d_name, name));
+        }
+        closedir(dir);
+        if (search->entries.empty()) {
+          SetLastError(ERROR_FILE_NOT_FOUND);
+          return INVALID_HANDLE_VALUE;
+        }
+        *lpFindFileData = search->entries[search->next++];
+        return addHandle(search);
+      },
+      INVALID_HANDLE_VALUE);
 }
 
 BOOL WINAPI FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {
-  auto search = handleOf<Search>(hFindFile);
-  if (!search) return FALSE;
-  if (search->next >= search->entries.size()) {
-    SetLastError(ERROR_NO_MORE_FILES);
-    return FALSE;
-  }
-  *lpFindFileData = search->entries[search->next++];
-  return TRUE;
+  return qel::posix::shielded(
+      [&]() -> BOOL {
+        auto search = handleOf<Search>(hFindFile);
+        if (!search) return FALSE;
+        if (search->next >= search->entries.size()) {
+          SetLastError(ERROR_NO_MORE_FILES);
+          return FALSE;
+        }
+        *lpFindFileData = search->entries[search->next++];
+        return TRUE;
+      },
+      FALSE);
 }
 
 BOOL WINAPI FindClose(HANDLE hFindFile) {
@@ -121,57 +132,70 @@ BOOL WINAPI FindClose(HANDLE hFindFile) {
 
 UINT WINAPI GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uUnique,
                              LPWSTR lpTempFileName) {
-  if (!lpPathName || !lpTempFileName) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  std::u16string folder(lpPathName);
-  if (!folder.empty() && folder.back() != u'\\' && folder.back() != u'/') folder += u'\\';
-  std::u16string prefix = lpPrefixString ? std::u16string(lpPrefixString).substr(0, 3) : u"";
-  auto nameFor = [&](UINT number) {
-    WCHAR hex[8];
-    _snwprintf(hex, 8, u"%X", number);
-    return folder + prefix + hex + u".TMP";
-  };
-  auto deliver = [&](const std::u16string& name) {
-    if (name.size() >= MAX_PATH) return false;
-    name.copy(lpTempFileName, name.size());
-    lpTempFileName[name.size()] = 0;
-    return true;
-  };
-  if (uUnique) {  // the name only; nothing is created
-    if (!deliver(nameFor(uUnique & 0xFFFF))) return SetLastError(ERROR_BUFFER_OVERFLOW), 0;
-    return uUnique & 0xFFFF;
-  }
-  const UINT start = UINT(getpid() ^ time(nullptr)) & 0xFFFF;
-  for (UINT i = 0; i < 0xFFFF; ++i) {
-    const UINT number = (start + i) % 0xFFFF + 1;
-    const std::u16string name = nameFor(number);
-    int fd = open(hostPath(name.c_str()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == EEXIST) continue;
-    if (fd < 0) return failWithErrno(), 0;
-    close(fd);
-    if (!deliver(name)) return SetLastError(ERROR_BUFFER_OVERFLOW), 0;
-    return number;
-  }
-  SetLastError(ERROR_FILE_EXISTS);
-  return 0;
+  return qel::posix::shielded(
+      [&]() -> UINT {
+        if (!lpPathName || !lpTempFileName) {
+          SetLastError(ERROR_INVALID_PARAMETER);
+          return 0;
+        }
+        std::u16string folder(lpPathName);
+        if (!folder.empty() && folder.back() != u'\\' && folder.back() != u'/') folder += u'\\';
+        std::u16string prefix = lpPrefixString ? std::u16string(lpPrefixString).substr(0, 3) : u"";
+        auto nameFor = [&](UINT number) {
+          WCHAR hex[8];
+          _snwprintf(hex, 8, u"%X", number);
+          return folder + prefix + hex + u".TMP";
+        };
+        auto deliver = [&](const std::u16string& name) {
+          if (name.size() >= MAX_PATH) return false;
+          name.copy(lpTempFileName, name.size());
+          lpTempFileName[name.size()] = 0;
+          return true;
+        };
+        if (uUnique) {  // the name only; nothing is created
+          if (!deliver(nameFor(uUnique & 0xFFFF))) return SetLastError(ERROR_BUFFER_OVERFLOW), 0;
+          return uUnique & 0xFFFF;
+        }
+        const UINT start = UINT(getpid() ^ time(nullptr)) & 0xFFFF;
+        for (UINT i = 0; i < 0xFFFF; ++i) {
+          const UINT number = (start + i) % 0xFFFF + 1;
+          const std::u16string name = nameFor(number);
+          int fd = open(hostPath(name.c_str()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+          if (fd < 0 && errno == EEXIST) continue;
+          if (fd < 0) return failWithErrno(), 0;
+          close(fd);
+          if (!deliver(name)) return SetLastError(ERROR_BUFFER_OVERFLOW), 0;
+          return number;
+        }
+        SetLastError(ERROR_FILE_EXISTS);
+        return 0;
+      },
+      0);
 }
 
 BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags) {
-  const std::string from = hostPath(lpExistingFileName), to = hostPath(lpNewFileName);
-  struct stat st;
-  if (from.empty() || to.empty()) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
-  if (!(dwFlags & MOVEFILE_REPLACE_EXISTING) && stat(to.c_str(), &st) == 0)
-    return SetLastError(ERROR_ALREADY_EXISTS), FALSE;
-  return rename(from.c_str(), to.c_str()) == 0 ? TRUE : failWithErrno();
+  return qel::posix::shielded(
+      [&]() -> BOOL {
+        const std::string from = hostPath(lpExistingFileName), to = hostPath(lpNewFileName);
+        struct stat st;
+        if (from.empty() || to.empty()) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
+        if (!(dwFlags & MOVEFILE_REPLACE_EXISTING) && stat(to.c_str(), &st) == 0)
+          return SetLastError(ERROR_ALREADY_EXISTS), FALSE;
+        return rename(from.c_str(), to.c_str()) == 0 ? TRUE : failWithErrno();
+      },
+      FALSE);
 }
 
 BOOL WINAPI DeleteFileW(LPCWSTR lpFileName) {
-  const std::string path = hostPath(lpFileName);
-  struct stat st;
-  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return SetLastError(ERROR_ACCESS_DENIED), FALSE;
-  return unlink(path.c_str()) == 0 ? TRUE : failWithErrno();
+  return qel::posix::shielded(
+      [&]() -> BOOL {
+        const std::string path = hostPath(lpFileName);
+        struct stat st;
+        if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+          return SetLastError(ERROR_ACCESS_DENIED), FALSE;
+        return unlink(path.c_str()) == 0 ? TRUE : failWithErrno();
+      },
+      FALSE);
 }
 
 }  // extern "C"

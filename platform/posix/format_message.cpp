@@ -14,6 +14,7 @@
 
 #include "module_resources.h"
 #include "printf_engine.h"
+#include "shield.h"
 #include "system_messages.h"
 
 namespace qel::posix {
@@ -214,41 +215,45 @@ DWORD fail(DWORD error) {
 
 extern "C" DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
                                        LPWSTR lpBuffer, DWORD nSize, va_list* Arguments) {
-  using namespace qel::posix;
-  try {
-    bool fromString = dwFlags & FORMAT_MESSAGE_FROM_STRING;
-    bool fromModule = dwFlags & FORMAT_MESSAGE_FROM_HMODULE;
-    bool fromSys = dwFlags & FORMAT_MESSAGE_FROM_SYSTEM;
-    if (!lpBuffer || (fromString && (fromModule || fromSys)) || (!fromString && !fromModule && !fromSys) ||
-        (fromString && !lpSource))
-      return fail(ERROR_INVALID_PARAMETER);
+  return qel::posix::shielded(
+      [&]() -> DWORD {
+        using namespace qel::posix;
+        try {
+          bool fromString = dwFlags & FORMAT_MESSAGE_FROM_STRING;
+          bool fromModule = dwFlags & FORMAT_MESSAGE_FROM_HMODULE;
+          bool fromSys = dwFlags & FORMAT_MESSAGE_FROM_SYSTEM;
+          if (!lpBuffer || (fromString && (fromModule || fromSys)) ||
+              (!fromString && !fromModule && !fromSys) || (fromString && !lpSource))
+            return fail(ERROR_INVALID_PARAMETER);
 
-    DWORD error = ERROR_MR_MID_NOT_FOUND;
-    std::optional<std::u16string> text;
-    if (fromString) text = std::u16string(static_cast<LPCWSTR>(lpSource));
-    if (!text && fromModule)
-      text = qel::posix::fromModule(static_cast<HMODULE>(const_cast<void*>(lpSource)), dwMessageId,
-                                    dwLanguageId, error);
-    if (!text && fromSys) text = fromSystem(dwMessageId, dwLanguageId, error);
-    if (!text) return fail(error);
+          DWORD error = ERROR_MR_MID_NOT_FOUND;
+          std::optional<std::u16string> text;
+          if (fromString) text = std::u16string(static_cast<LPCWSTR>(lpSource));
+          if (!text && fromModule)
+            text = qel::posix::fromModule(static_cast<HMODULE>(const_cast<void*>(lpSource)), dwMessageId,
+                                          dwLanguageId, error);
+          if (!text && fromSys) text = fromSystem(dwMessageId, dwLanguageId, error);
+          if (!text) return fail(error);
 
-    std::u16string expanded;
-    if (!expand(*text, dwFlags, Arguments, expanded, error)) return fail(error);
-    std::u16string result = applyWidth(std::move(expanded), dwFlags & FORMAT_MESSAGE_MAX_WIDTH_MASK);
+          std::u16string expanded;
+          if (!expand(*text, dwFlags, Arguments, expanded, error)) return fail(error);
+          std::u16string result = applyWidth(std::move(expanded), dwFlags & FORMAT_MESSAGE_MAX_WIDTH_MASK);
 
-    WCHAR* target = lpBuffer;
-    if (dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
-      size_t chars = std::max<size_t>(nSize, result.size() + 1);
-      target = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, chars * sizeof(WCHAR)));
-      if (!target) return fail(ERROR_NOT_ENOUGH_MEMORY);
-      *reinterpret_cast<LPWSTR*>(lpBuffer) = target;
-    } else if (result.size() + 1 > nSize) {
-      return fail(ERROR_INSUFFICIENT_BUFFER);
-    }
-    std::copy(result.begin(), result.end(), target);
-    target[result.size()] = 0;
-    return DWORD(result.size());
-  } catch (const std::bad_alloc&) {
-    return fail(ERROR_NOT_ENOUGH_MEMORY);
-  }
+          WCHAR* target = lpBuffer;
+          if (dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
+            size_t chars = std::max<size_t>(nSize, result.size() + 1);
+            target = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, chars * sizeof(WCHAR)));
+            if (!target) return fail(ERROR_NOT_ENOUGH_MEMORY);
+            *reinterpret_cast<LPWSTR*>(lpBuffer) = target;
+          } else if (result.size() + 1 > nSize) {
+            return fail(ERROR_INSUFFICIENT_BUFFER);
+          }
+          std::copy(result.begin(), result.end(), target);
+          target[result.size()] = 0;
+          return DWORD(result.size());
+        } catch (const std::bad_alloc&) {
+          return fail(ERROR_NOT_ENOUGH_MEMORY);
+        }
+      },
+      0);
 }

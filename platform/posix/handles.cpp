@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <mutex>
+#include <new>
 #include <unordered_map>
 
 namespace qel::posix {
@@ -67,8 +68,10 @@ std::string utf8(std::u16string_view text) {
   std::string out;
   if (text.empty()) return out;
   int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+  if (n <= 0) throw std::bad_alloc();  // UTF-8 takes every text: only memory can be short
   out.resize(size_t(n));
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
+  if (WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr) != n)
+    throw std::bad_alloc();
   return out;
 }
 

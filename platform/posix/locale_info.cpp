@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "locale_table.h"
+#include "shield.h"
 
 namespace qel::posix {
 namespace {
@@ -126,29 +127,33 @@ bool localeItem(const LocaleData& locale, LCTYPE item, std::u16string_view& valu
 }  // namespace qel::posix
 
 extern "C" int WINAPI GetLocaleInfoW(LCID Locale, LCTYPE LCType, LPWSTR lpLCData, int cchData) {
-  const qel::posix::LocaleData* locale = qel::posix::findLocale(Locale);
-  if (!locale || cchData < 0 || (cchData > 0 && !lpLCData)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  std::u16string_view value;
-  const LCTYPE item = LCType & ~DWORD(LOCALE_NOUSEROVERRIDE | LOCALE_RETURN_NUMBER);
-  if (!qel::posix::localeItem(*locale, item, value) ||
-      ((LCType & LOCALE_RETURN_NUMBER) && !qel::posix::isNumericItem(item))) {
-    SetLastError(ERROR_INVALID_FLAGS);
-    return 0;
-  }
-  if (LCType & LOCALE_RETURN_NUMBER) {
-    // The number goes into the buffer as a DWORD: two wide characters.
-    if (cchData == 0) return 2;
-    if (cchData < 2) {
-      SetLastError(ERROR_INSUFFICIENT_BUFFER);
-      return 0;
-    }
-    DWORD n = qel::posix::numberOf(value, item == LOCALE_ILANGUAGE);
-    lpLCData[0] = WCHAR(n & 0xFFFF);
-    lpLCData[1] = WCHAR(n >> 16);
-    return 2;
-  }
-  return qel::posix::deliverText(value, lpLCData, cchData);
+  return qel::posix::shielded(
+      [&]() -> int {
+        const qel::posix::LocaleData* locale = qel::posix::findLocale(Locale);
+        if (!locale || cchData < 0 || (cchData > 0 && !lpLCData)) {
+          SetLastError(ERROR_INVALID_PARAMETER);
+          return 0;
+        }
+        std::u16string_view value;
+        const LCTYPE item = LCType & ~DWORD(LOCALE_NOUSEROVERRIDE | LOCALE_RETURN_NUMBER);
+        if (!qel::posix::localeItem(*locale, item, value) ||
+            ((LCType & LOCALE_RETURN_NUMBER) && !qel::posix::isNumericItem(item))) {
+          SetLastError(ERROR_INVALID_FLAGS);
+          return 0;
+        }
+        if (LCType & LOCALE_RETURN_NUMBER) {
+          // The number goes into the buffer as a DWORD: two wide characters.
+          if (cchData == 0) return 2;
+          if (cchData < 2) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+          }
+          DWORD n = qel::posix::numberOf(value, item == LOCALE_ILANGUAGE);
+          lpLCData[0] = WCHAR(n & 0xFFFF);
+          lpLCData[1] = WCHAR(n >> 16);
+          return 2;
+        }
+        return qel::posix::deliverText(value, lpLCData, cchData);
+      },
+      0);
 }

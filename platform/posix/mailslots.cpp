@@ -17,6 +17,7 @@
 #include <string>
 
 #include "handles.h"
+#include "shield.h"
 
 namespace qel::posix {
 namespace {
@@ -157,19 +158,23 @@ HANDLE openMailslotClient(LPCWSTR path) {
 using namespace qel::posix;
 
 extern "C" HANDLE WINAPI CreateMailslotW(LPCWSTR lpName, DWORD, DWORD lReadTimeout, LPSECURITY_ATTRIBUTES) {
-  std::u16string server;
-  std::string name;
-  if (!lpName || !splitPath(lpName, server, name) || server != u".") return failed(ERROR_INVALID_NAME);
-  const std::string file = socketPath(name);
-  if (file.empty()) return failed(ERROR_FILENAME_EXCED_RANGE);
-  const sockaddr_un address = addressOf(file);
-  if (serverListens(address)) return failed(ERROR_ALREADY_EXISTS);
-  unlink(file.c_str());  // left behind by a server that did not close
-  int fd = datagramSocket();
-  if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    DWORD error = errorOf(errno);
-    if (fd >= 0) close(fd);
-    return failed(error);
-  }
-  return addHandle(std::make_shared<MailslotServer>(fd, file, lReadTimeout));
+  return qel::posix::shielded(
+      [&]() -> HANDLE {
+        std::u16string server;
+        std::string name;
+        if (!lpName || !splitPath(lpName, server, name) || server != u".") return failed(ERROR_INVALID_NAME);
+        const std::string file = socketPath(name);
+        if (file.empty()) return failed(ERROR_FILENAME_EXCED_RANGE);
+        const sockaddr_un address = addressOf(file);
+        if (serverListens(address)) return failed(ERROR_ALREADY_EXISTS);
+        unlink(file.c_str());  // left behind by a server that did not close
+        int fd = datagramSocket();
+        if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+          DWORD error = errorOf(errno);
+          if (fd >= 0) close(fd);
+          return failed(error);
+        }
+        return addHandle(std::make_shared<MailslotServer>(fd, file, lReadTimeout));
+      },
+      INVALID_HANDLE_VALUE);
 }

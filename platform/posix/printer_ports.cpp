@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "shield.h"
+
 namespace {
 
 const WCHAR kPortsKey[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
@@ -40,29 +42,33 @@ LSTATUS portNames(std::vector<std::u16string>& names) {
 
 extern "C" BOOL WINAPI EnumPortsW(LPWSTR pName, DWORD Level, LPBYTE pPorts, DWORD cbBuf, LPDWORD pcbNeeded,
                                   LPDWORD pcReturned) {
-  if (!pcbNeeded || !pcReturned) return fail(ERROR_INVALID_PARAMETER);
-  *pcReturned = 0;
-  if (pName && *pName) return fail(ERROR_INVALID_NAME);
-  if (Level != 1) return fail(ERROR_INVALID_LEVEL);
-  try {
-    std::vector<std::u16string> names;
-    if (LSTATUS e = portNames(names)) return fail(DWORD(e));
-    // The records first, then the names they point at.
-    size_t needed = names.size() * sizeof(PORT_INFO_1W);
-    for (const std::u16string& n : names) needed += (n.size() + 1) * sizeof(WCHAR);
-    *pcbNeeded = DWORD(needed);
-    if (cbBuf < needed) return fail(ERROR_INSUFFICIENT_BUFFER);
-    if (!pPorts && needed) return fail(ERROR_INVALID_PARAMETER);
-    auto* records = reinterpret_cast<PORT_INFO_1W*>(pPorts);
-    auto* text = reinterpret_cast<WCHAR*>(records + names.size());
-    for (size_t i = 0; i < names.size(); ++i) {
-      records[i].pName = text;
-      std::memcpy(text, names[i].c_str(), (names[i].size() + 1) * sizeof(WCHAR));
-      text += names[i].size() + 1;
-    }
-    *pcReturned = DWORD(names.size());
-    return TRUE;
-  } catch (...) {
-    return fail(ERROR_NOT_ENOUGH_MEMORY);
-  }
+  return qel::posix::shielded(
+      [&]() -> BOOL {
+        if (!pcbNeeded || !pcReturned) return fail(ERROR_INVALID_PARAMETER);
+        *pcReturned = 0;
+        if (pName && *pName) return fail(ERROR_INVALID_NAME);
+        if (Level != 1) return fail(ERROR_INVALID_LEVEL);
+        try {
+          std::vector<std::u16string> names;
+          if (LSTATUS e = portNames(names)) return fail(DWORD(e));
+          // The records first, then the names they point at.
+          size_t needed = names.size() * sizeof(PORT_INFO_1W);
+          for (const std::u16string& n : names) needed += (n.size() + 1) * sizeof(WCHAR);
+          *pcbNeeded = DWORD(needed);
+          if (cbBuf < needed) return fail(ERROR_INSUFFICIENT_BUFFER);
+          if (!pPorts && needed) return fail(ERROR_INVALID_PARAMETER);
+          auto* records = reinterpret_cast<PORT_INFO_1W*>(pPorts);
+          auto* text = reinterpret_cast<WCHAR*>(records + names.size());
+          for (size_t i = 0; i < names.size(); ++i) {
+            records[i].pName = text;
+            std::memcpy(text, names[i].c_str(), (names[i].size() + 1) * sizeof(WCHAR));
+            text += names[i].size() + 1;
+          }
+          *pcReturned = DWORD(names.size());
+          return TRUE;
+        } catch (...) {
+          return fail(ERROR_NOT_ENOUGH_MEMORY);
+        }
+      },
+      FALSE);
 }

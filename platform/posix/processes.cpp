@@ -19,6 +19,7 @@
 
 #include "command_line.h"
 #include "handles.h"
+#include "shield.h"
 
 extern char** environ;
 
@@ -216,14 +217,18 @@ extern "C" BOOL WINAPI CreateProcessW(LPCWSTR lpApplicationName, LPWSTR lpComman
                                       LPVOID lpEnvironment, LPCWSTR lpCurrentDirectory,
                                       LPSTARTUPINFOW lpStartupInfo,
                                       LPPROCESS_INFORMATION lpProcessInformation) {
-  if (!lpStartupInfo || !lpProcessInformation || (!lpApplicationName && !lpCommandLine))
-    return fail(ERROR_INVALID_PARAMETER);
-  try {
-    return createProcess(lpApplicationName, lpCommandLine, dwCreationFlags, lpEnvironment, lpCurrentDirectory,
-                         *lpProcessInformation);
-  } catch (...) {
-    return fail(ERROR_NOT_ENOUGH_MEMORY);
-  }
+  return qel::posix::shielded(
+      [&]() -> BOOL {
+        if (!lpStartupInfo || !lpProcessInformation || (!lpApplicationName && !lpCommandLine))
+          return fail(ERROR_INVALID_PARAMETER);
+        try {
+          return createProcess(lpApplicationName, lpCommandLine, dwCreationFlags, lpEnvironment,
+                               lpCurrentDirectory, *lpProcessInformation);
+        } catch (...) {
+          return fail(ERROR_NOT_ENOUGH_MEMORY);
+        }
+      },
+      FALSE);
 }
 
 extern "C" DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {

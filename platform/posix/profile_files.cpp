@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "handles.h"
+#include "shield.h"
 #include "wide_case.h"
 
 namespace qel::posix {
@@ -166,16 +167,6 @@ size_t findSection(const Profile& profile, const Text& section) {
   for (size_t i = 0; i < profile.lines.size(); ++i)
     if (sectionOf(profile.lines[i], name) && sameName(name, section)) return i;
   return profile.lines.size();
-}
-
-template <class Body>
-auto shielded(Body&& body, decltype(body()) onFailure) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return onFailure;
-  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
  * predefined roots are handles of their own with every right.
  */
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <unordered_set>
@@ -41,10 +42,10 @@ REGSAM specificRights(REGSAM sam) {
 }
 
 HKEY newHandle(KeyId id, REGSAM access) {
-  auto* key = new OpenKey{id, specificRights(access)};
+  auto key = std::make_unique<OpenKey>(OpenKey{id, specificRights(access)});
   std::lock_guard lock(handles().mutex);
-  handles().open.insert(key);
-  return reinterpret_cast<HKEY>(key);
+  handles().open.insert(key.get());
+  return reinterpret_cast<HKEY>(key.release());  // the table holds it now
 }
 
 bool isPredefined(HKEY key) {

@@ -7,23 +7,26 @@
 #include <string>
 
 #include "handles.h"
+#include "shield.h"
 
 extern "C" {
 
 void WINAPI OutputDebugStringW(LPCWSTR lpOutputString) {
-  const char* target = std::getenv("QELBASE_DEBUG_OUTPUT");
-  if (!target || !*target || !lpOutputString) return;  // no debugger attached
-  const int length = int(std::char_traits<WCHAR>::length(lpOutputString));
-  int n = WideCharToMultiByte(CP_UTF8, 0, lpOutputString, length, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return;
-  std::string text(size_t(n), 0);
-  WideCharToMultiByte(CP_UTF8, 0, lpOutputString, length, text.data(), n, nullptr, nullptr);
-  const bool toStderr = std::strcmp(target, "-") == 0;
-  int fd = toStderr ? 2 : open(target, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-  if (fd < 0) return;
-  ssize_t ignored = write(fd, text.data(), text.size());  // one write: lines of threads stay whole
-  (void)ignored;
-  if (!toStderr) close(fd);
+  qel::posix::shielded([&] {
+    const char* target = std::getenv("QELBASE_DEBUG_OUTPUT");
+    if (!target || !*target || !lpOutputString) return;  // no debugger attached
+    const int length = int(std::char_traits<WCHAR>::length(lpOutputString));
+    int n = WideCharToMultiByte(CP_UTF8, 0, lpOutputString, length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return;
+    std::string text(size_t(n), 0);
+    WideCharToMultiByte(CP_UTF8, 0, lpOutputString, length, text.data(), n, nullptr, nullptr);
+    const bool toStderr = std::strcmp(target, "-") == 0;
+    int fd = toStderr ? 2 : open(target, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) return;
+    ssize_t ignored = write(fd, text.data(), text.size());  // one write: lines of threads stay whole
+    (void)ignored;
+    if (!toStderr) close(fd);
+  });
 }
 
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW lpVersionInformation) {

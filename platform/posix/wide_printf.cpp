@@ -2,18 +2,21 @@
 #include <qel/win32.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "printf_engine.h"
 
 namespace {
 
-// The text of `format`, or false when memory ran out.
+// The text of `format`, or false with errno ENOMEM when memory ran out, as
+// the runtime reports it.
 bool render(std::u16string& out, const WCHAR* format, va_list args) {
   try {
     qel::posix::VaListArgs source(args);
     qel::posix::formatWide(out, format, source);
     return true;
   } catch (...) {
+    errno = ENOMEM;
     return false;
   }
 }
@@ -24,7 +27,10 @@ extern "C" {
 
 int __cdecl _vsnwprintf(WCHAR* buffer, size_t count, const WCHAR* format, va_list args) {
   std::u16string text;
-  if (!format || !render(text, format, args)) return -1;
+  if (!format || !render(text, format, args)) {
+    if (buffer && count) buffer[0] = 0;  // never leave the caller's buffer unended
+    return -1;
+  }
   std::copy_n(text.begin(), std::min(count, text.size()), buffer);
   if (text.size() < count) buffer[text.size()] = 0;
   return text.size() <= count ? int(text.size()) : -1;
