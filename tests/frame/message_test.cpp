@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "QELBase.h"
 #include "support/Platform.h"
@@ -121,6 +123,27 @@ TEST(QELBaseFormatMessage, DegenerateBuffers) {
   WCHAR one = u'#';
   EXPECT_EQ(QELBaseFormatMessage(5, 1033, &one, 0), 0u);
   EXPECT_EQ(one, u'#');
+}
+
+TEST(QELBaseFormatMessage, ConcurrentCallersGetTheirOwnTexts) {
+  const struct {
+    DWORD code, lang;
+  } calls[] = {{0xC0040406, 1031}, {0xC0040406, 1033}, {5, 1033}, {0x2A, 1033}, {0xC0040418, 1031}};
+  std::vector<WString> expected;
+  for (const auto& c : calls) expected.push_back(message(c.code, c.lang));
+  std::vector<std::thread> threads;
+  std::vector<int> wrong(4);
+  for (int w = 0; w < 4; ++w)
+    threads.emplace_back([&, w] {
+      for (int i = 0; i < 2000; ++i) {
+        const size_t k = size_t(i + w) % std::size(calls);
+        WCHAR buffer[256];
+        QELBaseFormatMessage(calls[k].code, calls[k].lang, buffer, 256);
+        wrong[size_t(w)] += expected[k] != buffer;
+      }
+    });
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 TEST(DataObjects, FormatCharacterSets) {

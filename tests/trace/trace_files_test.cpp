@@ -40,7 +40,14 @@ TEST_F(TraceTest, SizeLimitKeepsTheLastThird) {
 }
 
 TEST_F(TraceTest, ThreadsShareOneObject) {
-  configure({{QEL_W("TRACEFILE"), DWORD(1)}, {QEL_W("TRACELEVEL"), DWORD(0x3F)}});
+  // The file and the process-wide mailslot handle, which the first record opens.
+  const WString name = qel::test::wprintf(QEL_W("qelthreads-%d"), int(GetCurrentProcessId()));
+  HANDLE slot = CreateMailslotW((QEL_W("\\\\.\\mailslot\\") + name).c_str(), 0, 0, nullptr);
+  ASSERT_NE(slot, INVALID_HANDLE_VALUE);
+  configure({{QEL_W("TRACEFILE"), DWORD(1)},
+             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
+             {QEL_W("TRACEMAILSLOT"), DWORD(1)},
+             {QEL_W("MAILSLOT"), name.c_str()}});
   TraceObject t{};
   init(t);
   std::vector<std::thread> threads;
@@ -50,6 +57,13 @@ TEST_F(TraceTest, ThreadsShareOneObject) {
     });
   for (auto& th : threads) th.join();
   expectAllRecords(lines(narrowName(t.szFileName)), 4, 10000);
+  // What the listener holds came whole (the rest was lost when it was full).
+  WCHAR buffer[2048];
+  for (DWORD size = 0; ReadFile(slot, buffer, sizeof buffer, &size, nullptr);) {
+    ASSERT_EQ(buffer[size / 2 - 1], 0);
+    EXPECT_EQ(WString(buffer).size(), size / 2 - 1);
+  }
+  CloseHandle(slot);
 }
 
 TEST_F(TraceTest, MailslotDeliveryAndSilence) {

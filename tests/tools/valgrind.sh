@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs every test program of a build under Valgrind's memcheck: any invalid
+# access, use of uninitialised memory or leak fails the run.
+#   tests/tools/valgrind.sh [BUILD_DIR]
+set -euo pipefail
+build=${1:-build/default}
+failed=0
+for program in "$build"/tests/*_tests; do
+  name=$(basename "$program")
+  log=$(mktemp)
+  if valgrind --tool=memcheck --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect \
+       --track-origins=yes --quiet --log-file="$log" "$program" --gtest_brief=1 >/dev/null 2>&1; then
+    echo "$name: clean"
+  else
+    echo "$name: FAILED"
+    cat "$log"
+    failed=1
+  fi
+  rm -f "$log"
+done
+exit $failed
