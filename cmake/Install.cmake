@@ -5,7 +5,7 @@ include(CMakePackageConfigHelpers)
 set(QELBASE_HEADER_DIRS frame containers scanner expr datetime strings format file registry trace)
 foreach(dir IN LISTS QELBASE_HEADER_DIRS)
   install(DIRECTORY "${CMAKE_SOURCE_DIR}/${dir}/" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase/${dir}"
-          FILES_MATCHING PATTERN "*.h" PATTERN "Heap.h" EXCLUDE PATTERN "Boundary.h" EXCLUDE
+          FILES_MATCHING PATTERN "*.h" PATTERN "Heap.h" EXCLUDE PATTERN "Boundary.h" EXCLUDE PATTERN "ScopeGuards.h" EXCLUDE
           PATTERN "Module.h" EXCLUDE PATTERN "Characters.h" EXCLUDE PATTERN "EscapeReader.h" EXCLUDE PATTERN "TraceInternal.h" EXCLUDE PATTERN "FileInternal.h" EXCLUDE PATTERN "ScriptInternal.h" EXCLUDE
           PATTERN "CodePageText.h" EXCLUDE PATTERN "ScannerText.h" EXCLUDE
           PATTERN "CalendarRules.h" EXCLUDE

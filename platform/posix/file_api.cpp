@@ -74,6 +74,26 @@ DWORD missingError(const std::string& path) {
                                                                               : ERROR_PATH_NOT_FOUND;
 }
 
+// What ReadFile and WriteFile share around the object's own transfer.
+template <class Transfer>
+BOOL transfer(HANDLE handle, const void* buffer, DWORD size, LPDWORD transferred, Transfer&& run) {
+  return shielded(
+      [&]() -> BOOL {
+        auto object = findHandle(handle);
+        DWORD done = 0;
+        BOOL ok = FALSE;
+        if (!object)
+          SetLastError(ERROR_INVALID_HANDLE);
+        else if (!buffer && size)
+          SetLastError(ERROR_INVALID_PARAMETER);
+        else
+          ok = run(*object, done);
+        if (transferred) *transferred = done;
+        return ok;
+      },
+      FALSE);
+}
+
 }  // namespace
 }  // namespace qel::posix
 
@@ -146,40 +166,16 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
 
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPOVERLAPPED) {
-  return qel::posix::shielded(
-      [&]() -> BOOL {
-        auto object = findHandle(hFile);
-        DWORD done = 0;
-        BOOL ok = FALSE;
-        if (!object)
-          SetLastError(ERROR_INVALID_HANDLE);
-        else if (!lpBuffer && nNumberOfBytesToRead)
-          SetLastError(ERROR_INVALID_PARAMETER);
-        else
-          ok = object->read(lpBuffer, nNumberOfBytesToRead, done);
-        if (lpNumberOfBytesRead) *lpNumberOfBytesRead = done;
-        return ok;
-      },
-      FALSE);
+  return transfer(
+      hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead,
+      [&](KernelObject& object, DWORD& done) { return object.read(lpBuffer, nNumberOfBytesToRead, done); });
 }
 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                       LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED) {
-  return qel::posix::shielded(
-      [&]() -> BOOL {
-        auto object = findHandle(hFile);
-        DWORD done = 0;
-        BOOL ok = FALSE;
-        if (!object)
-          SetLastError(ERROR_INVALID_HANDLE);
-        else if (!lpBuffer && nNumberOfBytesToWrite)
-          SetLastError(ERROR_INVALID_PARAMETER);
-        else
-          ok = object->write(lpBuffer, nNumberOfBytesToWrite, done);
-        if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = done;
-        return ok;
-      },
-      FALSE);
+  return transfer(
+      hFile, lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten,
+      [&](KernelObject& object, DWORD& done) { return object.write(lpBuffer, nNumberOfBytesToWrite, done); });
 }
 
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
