@@ -41,6 +41,7 @@ const char* const kSchema =
 struct Connection {
   std::recursive_mutex mutex;
   sqlite3* db = nullptr;
+  sqlite3* inherited = nullptr;  // the parent's, after a fork: kept, never used
   pid_t pid = 0;
   KeyId classes = 0;
   std::vector<KeyId> protectedKeys;  // the classes key and its ancestors
@@ -253,6 +254,7 @@ LSTATUS openStore(Connection& c) {
   if (c.db) {
     // Inherited through fork: SQLite forbids using it here, and closing it
     // could disturb the parent's locks, so it is left alone.
+    c.inherited = c.db;
     c.db = nullptr;
     c.statements.clear();
   }
