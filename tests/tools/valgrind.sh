@@ -9,7 +9,7 @@ for program in "$build"/tests/*_tests; do
   name=$(basename "$program")
   log=$(mktemp)
   out=$(mktemp)
-  # Forked children end with _exit and are not checked; the sweep's own
+  # Forked children's reports are left out (their exit codes still count); the sweep's own
   # operator new stays in place (it counts the requests).
   if valgrind --tool=memcheck --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect \
        --show-possibly-lost=no --child-silent-after-fork=yes --soname-synonyms=somalloc=nouserintercepts \
