@@ -21,4 +21,6 @@ COMPONENT_EXPORT HRESULT WINAPI DllRegisterServer() {
   return resultOf(e);
 }
 
-COMPONENT_EXPORT HRESULT WINAPI DllUnregisterServer() { return resultOf(DeleteRegKey(HKEY_CURRENT_USER, kKey)); }
+COMPONENT_EXPORT HRESULT WINAPI DllUnregisterServer() {
+  return resultOf(DeleteRegKey(HKEY_CURRENT_USER, kKey));
+}
