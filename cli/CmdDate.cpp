@@ -21,6 +21,20 @@ std::string localeText(LCTYPE item) {
   return GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, item, buffer, 80) ? toUtf8(buffer) : std::string("?");
 }
 
+// How many years the carry (or borrow) of months and days moved `from` to
+// `to`, counting a wrap of the 16-bit field.
+long yearsMoved(const SYSTEMTIME& from, const SYSTEMTIME& to, bool subtract) {
+  const long moved = subtract ? long(from.wYear) - long(to.wYear) : long(to.wYear) - long(from.wYear);
+  return moved < 0 ? moved + 65536 : moved;
+}
+
+// "qel: <what>" when the platform's formatter refuses the value.
+bool formattable(const SYSTEMTIME& v) {
+  if (GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &v, nullptr, nullptr, 0) > 0) return true;
+  std::cerr << "qel: " << isoText(v) << " cannot be formatted: " << messageText(GetLastError()) << "\n";
+  return false;
+}
+
 int runAdd(Args args) {
   if (args.size() != 2) return usageError("add needs VALUE and INTERVAL", kUsage);
   SYSTEMTIME v{}, interval{};
@@ -30,6 +44,14 @@ int runAdd(Args args) {
   if (subtract) text.remove_prefix(1);
   if (!parseInterval(text, interval))
     return usageError("INTERVAL must be an ISO duration such as P1M2DT3H", kUsage);
+  // The library's 16-bit year wraps; the tool refuses a result that would.
+  // The carry of months and days does not depend on the interval's years,
+  // so it is found with those left out.
+  SYSTEMTIME carried = v, withoutYears = interval;
+  withoutYears.wYear = 0;
+  subtract ? TDSubst(&carried, &withoutYears) : TDAdd(&carried, &withoutYears);
+  const long year = long(v.wYear) + (subtract ? -1 : 1) * (yearsMoved(v, carried, subtract) + long(interval.wYear));
+  if (year < 0 || year > 65535) return usageError("the result lies outside the years 0 to 65535", kUsage);
   subtract ? TDSubst(&v, &interval) : TDAdd(&v, &interval);
   std::cout << isoText(v) << "\n";
   return 0;
@@ -84,6 +106,7 @@ int runFormat(Args args) {
     pictures[i - 1] = fromUtf8(args[i]);
     picture[i - 1] = pictures[i - 1].c_str();
   }
+  if (!formattable(v)) return 2;
   LONG size = 0;
   TDToString(&v, picture[0], picture[1], nullptr, &size);
   std::basic_string<WCHAR> text(size_t(size), 0);
@@ -102,6 +125,9 @@ int runParse(Args args) {
     return 1;
   }
   std::cout << isoText(v) << " (day of week field " << v.wDayOfWeek << ")\n";
+  // The parser checks fields one by one, not whether they make a date.
+  FILETIME probe;
+  if (!SystemTimeToFileTime(&v, &probe)) std::cerr << "qel: warning: " << isoText(v) << " is not a date of the calendar\n";
   return 0;
 }
 

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -17,8 +16,8 @@
 namespace qel::cli {
 namespace {
 
-constexpr std::string_view kUsage =
-    "[--code] EXPR [--var NAME:TYPE[=VALUE]]... [--repeat N] | --xref FILE|- [--var ...]";
+#define EVAL_ARGUMENTS "[--code] EXPR [--var NAME:TYPE[=VALUE]]... [--repeat N] | --xref FILE|- [--var ...]"
+constexpr std::string_view kUsage = "qel eval " EVAL_ARGUMENTS;
 
 struct EvalOptions {
   std::string_view expression;
@@ -78,7 +77,9 @@ void printCompileError(EvalHost& host, DWORD rc, const std::string& expression) 
   char code[16];
   std::snprintf(code, sizeof code, "0x%08X", unsigned(rc));
   std::cerr << "qel: " << messageText(rc) << " (" << code << ")";
-  if (ctx.pszErrText && *ctx.pszErrText) std::cerr << ": " << toUtf8(ctx.pszErrText);
+  // These two leave pszErrText as it was, perhaps from an earlier compile.
+  const bool errTextSet = rc != 0xC0040400 && rc != 0x8007000E;
+  if (errTextSet && ctx.pszErrText && *ctx.pszErrText) std::cerr << ": " << toUtf8(ctx.pszErrText);
   std::cerr << "\n  " << expression << "\n  ";
   // Columns count UTF-16 code units; the terminal shows one cell per character.
   std::basic_string<WCHAR> wide = fromUtf8(expression);
@@ -155,18 +156,14 @@ std::string numbers(const std::vector<size_t>& list) {
 // One expression per line, compiled into one context with cross-references
 // on: who modifies what, who depends on whom, then each evaluated in turn.
 int runXRef(EvalHost& host, std::string_view file) {
-  std::ifstream stream;
-  if (file != "-") {
-    stream.open(std::string(file));
-    if (!stream) return usageError("cannot read '" + std::string(file) + "'", kUsage);
-  }
-  std::istream& in = file == "-" ? std::cin : stream;
+  std::string input;
+  if (!readInput(file, input)) return 1;
   ExprContext& ctx = host.context();
   std::vector<Compiled> set;
   DWORD rc = ExprXRefOn(&ctx);
-  for (std::string line; rc == 0 && std::getline(in, line);) {
-    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-    if (line.back() == '\r') line.pop_back();
+  for (const std::string& line : splitLines(input)) {
+    if (rc) break;
+    if (line.find_first_not_of(" \t") == std::string::npos) continue;
     Compiled& c = set.emplace_back(Compiled{line});
     std::basic_string<WCHAR> text = fromUtf8(line);
     rc = ExprCompile(&ctx, text.c_str(), &c.start, 0, nullptr, &c.type);
@@ -275,6 +272,6 @@ const std::string kDetails =
     "Functions:\n" +
     builtinList();
 
-const Command kEvalCommand{"eval", kUsage, "compile and evaluate an expression", kDetails, runEval};
+const Command kEvalCommand{"eval", EVAL_ARGUMENTS, "compile and evaluate an expression", kDetails, runEval};
 
 }  // namespace qel::cli

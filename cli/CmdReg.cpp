@@ -1,4 +1,5 @@
 /* qel reg: read, write, delete and list keys and values of the registry. */
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -119,23 +120,44 @@ int scriptResult(DWORD code, std::string_view what) {
   return 1;
 }
 
+// The export goes to a temporary file beside FILE, which replaces FILE only
+// when the export succeeded: a failing export never costs the user's file.
 int exportKey(const KeyPath& path, std::string_view file, bool recursive) {
   const WString key = fromUtf8(path.rootName) + WCHAR('\\') + path.subKey;
-  const WString name = fromUtf8(file);
-  const RegExportParams params{FALSE, recursive, FALSE, key.c_str(), name.c_str()};
-  return scriptResult(QEL_RegExport(&params), "cannot export the key");
+  const WString target = fromUtf8(file);
+  const WString temporary = target + QEL_W(".qel-export-") + fromUtf8(std::to_string(GetCurrentProcessId()));
+  const RegExportParams params{FALSE, recursive, FALSE, key.c_str(), temporary.c_str()};
+  DWORD rc = QEL_RegExport(&params);
+  if (rc == 0 && !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+    rc = 0x80070000u | (GetLastError() & 0xFFFF);
+  if (rc) DeleteFileW(temporary.c_str());
+  return scriptResult(rc, "cannot export the key");
+}
+
+// The library passes over a file it cannot open; the tool names it first.
+bool allReadable(Args files) {
+  for (std::string_view file : files)
+    if (!canRead(file)) return false;
+  return true;
 }
 
 int runReg(Args args) {
-  if (args.size() < 2) return usageError("expected an action and a KEYPATH", kUsage);
+  static constexpr std::string_view kActions[] = {"get", "set", "delete", "list", "export", "import", "update"};
+  if (args.empty()) return usageError("expected an action and a KEYPATH", kUsage);
   const std::string_view action = args[0];
+  if (std::find(std::begin(kActions), std::end(kActions), action) == std::end(kActions))
+    return usageError("unknown action '" + std::string(action) + "'", kUsage);
+  if (args.size() < 2) return usageError(std::string(action) + " needs more arguments", kUsage);
   if (action == "import") {
+    if (!allReadable(args.subspan(1))) return 1;
     QELFileNameList files;
     for (size_t i = 1; i < args.size(); ++i) files.push_back(fromUtf8(args[i]));
     return scriptResult(QEL_RegImport(&files), "cannot import");
   }
-  if (action == "update" && args.size() == 2)
+  if (action == "update" && args.size() == 2) {
+    if (!allReadable(args.subspan(1))) return 1;
     return scriptResult(DWORD(UpdateRegistryWithFile(fromUtf8(args[1]).c_str())), "cannot update");
+  }
   auto path = parseKeyPath(args[1]);
   if (!path) return usageError("KEYPATH must start with a root such as HKEY_LOCAL_MACHINE or HKCU", kUsage);
   const WString name = args.size() > 2 ? fromUtf8(args[2]) : WString();
@@ -145,7 +167,7 @@ int runReg(Args args) {
   if (action == "list" && args.size() == 2) return list(*path);
   if (action == "export" && (args.size() == 3 || (args.size() == 4 && args[3] == "--recursive")))
     return exportKey(*path, args[2], args.size() == 4);
-  return usageError("unknown action or wrong number of arguments", kUsage);
+  return usageError("wrong arguments for " + std::string(action), kUsage);
 }
 
 }  // namespace
@@ -159,7 +181,8 @@ const Command kRegCommand{
     "qel reg list KEYPATH                 subkeys (ending in \\), then values: name, type, data\n"
     "qel reg export KEYPATH FILE [--recursive]\n"
     "                                     the key's strings and 32-bit numbers (with --recursive, its\n"
-    "                                     subkeys' too) to FILE as REGEDIT4 sections; FILE is made anew\n"
+    "                                     subkeys' too) to FILE as REGEDIT4 sections; FILE is replaced\n"
+    "                                     only when the export succeeded\n"
     "qel reg import FILE...               the sections of REGEDIT4 files back into the registry\n"
     "qel reg update FILE                  \"[ROOT\\SOFTWARE\\PATH]\" lines create PATH below\n"
     "                                     HKEY_LOCAL_MACHINE\\SOFTWARE, \"name\"=\"text\" lines set strings "

@@ -1,8 +1,5 @@
 /* qel scan: how the symbol scanner cuts text, one line per symbol. */
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 #include <string>
 
 #include "Commands.h"
@@ -28,6 +25,7 @@ struct ScanOptions {
 void scanLine(SymContext& scanner, const ScanOptions& options, const std::basic_string<WCHAR>& line,
               size_t lineNo) {
   SymNewLine(&scanner, line.c_str());
+  const size_t end = std::char_traits<WCHAR>::length(line.c_str());
   for (;;) {
     LONG code = options.all ? SymGetNextSymAll(&scanner) : SymGetNextSym(&scanner);
     std::cout << lineNo << ":" << SymGetColumnNo(&scanner) << "\t" << code << "\t"
@@ -36,8 +34,9 @@ void scanLine(SymContext& scanner, const ScanOptions& options, const std::basic_
     if (SymGetAlphaLenUnTranslated(&scanner) > 0)
       std::cout << "\traw " << visibleUtf8(SymGetAlphaUnTranslated(&scanner));
     std::cout << "\n";
-    // An unclosed literal keeps the scanner on the end of the line.
-    if (code == SYM_EOL || (scanner.chPendingQuote && SymGetColumnNo(&scanner) >= line.size())) return;
+    // An unclosed literal keeps the scanner on the NUL that ends its line,
+    // the first one the text holds.
+    if (code == SYM_EOL || (scanner.chPendingQuote && SymGetColumnNo(&scanner) >= end)) return;
   }
 }
 
@@ -71,16 +70,7 @@ int runScan(Args args) {
   }
 
   std::string input;
-  if (options.file == "-") {
-    input.assign(std::istreambuf_iterator<char>(std::cin), {});
-  } else {
-    std::ifstream in{std::string(options.file), std::ios::binary};
-    if (!in) {
-      std::cerr << "qel: cannot read '" << options.file << "'\n";
-      return 1;
-    }
-    input.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  if (!readInput(options.file, input)) return 1;
 
   SymContext scanner{};
   DWORD rc = SymInit(&scanner, options.identLimit, options.textLength, options.upper, options.mode);
@@ -90,19 +80,15 @@ int runScan(Args args) {
     return 1;
   }
   scanner.nEscapeMode = options.strict ? SYM_ESCAPE_STRICT : SYM_ESCAPE_STANDARD;
-  std::istringstream lines(input);
-  std::string line;
-  for (size_t lineNo = 1; std::getline(lines, line); ++lineNo) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    scanLine(scanner, options, fromUtf8(line), lineNo);
-  }
+  size_t lineNo = 0;
+  for (const std::string& line : splitLines(input)) scanLine(scanner, options, fromUtf8(line), ++lineNo);
   SymRelease(&scanner);
   return 0;
 }
 
 }  // namespace
 
-const Command kScanCommand{"scan", "[--mode M] [--all] [--upper] [--strict] [FILE|-]",
+const Command kScanCommand{"scan", "[--mode M] [--all] [--upper] [--strict] [--ident N] [--text N] [FILE|-]",
                            "cut text into scanner symbols",
                            "Reads FILE (or standard input, UTF-8) line by line through the symbol scanner\n"
                            "and prints one line per symbol: LINE:COLUMN (the 1-based column of the\n"

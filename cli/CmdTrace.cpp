@@ -47,6 +47,10 @@ int listen(std::string_view name, DWORD count) {
   return status;
 }
 
+bool anyChannel(const TraceObject& trace) {
+  return trace.bFile || trace.bDebug || trace.bEventLog || trace.bMailslot;
+}
+
 int write(Args args) {
   // The key is below HKEY_LOCAL_MACHINE; naming that root is allowed.
   std::basic_string<WCHAR> keyPath = fromUtf8(args[0]);
@@ -70,12 +74,30 @@ int write(Args args) {
   }
   static TraceObject trace;  // lives until the process ends, as trace objects do
   TraceInit(&trace, keyPath.c_str(), name.empty() ? nullptr : name.c_str(), 0);
+  if (!anyChannel(trace) || trace.dwLevelMask == 0) {
+    std::cerr << "qel: the trace of HKEY_LOCAL_MACHINE\\" << toUtf8(keyPath)
+              << " writes nowhere: no channel on or TRACELEVEL 0 (the key may not exist)\n";
+    return 1;
+  }
   const std::basic_string<WCHAR> text = fromUtf8(args[2]);
+  const bool passes = filtered ? TraceFacilityEnabled(&trace, level, facility) : TraceLevelEnabled(&trace, level);
   if (filtered)
     TraceVAF(&trace, level, facility, QEL_W("%s"), text.c_str());
   else
     TraceVA(&trace, level, QEL_W("%s"), text.c_str());
-  if (trace.bFile) std::cout << toUtf8(trace.szFileName) << "\n";
+  // A channel that fails switches itself off, so what is on now got the record.
+  if (!passes) {
+    std::cout << "not written: level " << level << (filtered ? " or the facility" : "") << " is off\n";
+  } else if (!anyChannel(trace)) {
+    std::cerr << "qel: the record was lost: every channel failed and switched itself off (does the TRACEPATH "
+                 "folder exist?)\n";
+    return 1;
+  } else {
+    if (trace.bFile) std::cout << toUtf8(trace.szFileName) << "\n";
+    if (trace.bDebug) std::cout << "debugger output\n";
+    if (trace.bEventLog) std::cout << "event log\n";
+    if (trace.bMailslot) std::cout << "mailslot " << toUtf8(trace.szMailslot) << "\n";
+  }
   return 0;
 }
 
@@ -102,8 +124,10 @@ const Command kTraceCommand{
     "    initialises a trace object from the values under HKEY_LOCAL_MACHINE\\KEYPATH (TRACEFILE,\n"
     "    TRACELEVEL, TRACEPATH, ...; the root may be given) with the trace name NAME (default:\n"
     "    the DEFAULT_TRACEFILE value) and writes TEXT as one record of LEVEL (0..5: ? D I W E A)\n"
-    "    through the level gate and, with --facility, the facility gate; prints the trace file's\n"
-    "    name when the file channel is on\n",
+    "    through the level gate and, with --facility, the facility gate; prints where the record\n"
+    "    went (the trace file's name, debugger output, event log, mailslot NAME), one line each,\n"
+    "    or that its level is off; exit 1 when the settings turn every channel off (a key that\n"
+    "    does not exist) or every channel failed (a TRACEPATH folder that does not exist)\n",
     runTrace};
 
 }  // namespace qel::cli

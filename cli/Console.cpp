@@ -1,7 +1,10 @@
 /* UTF-8 conversion, argument parsing and error reporting for the qel tool. */
 #include "Console.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "QELBase.h"
@@ -65,6 +68,48 @@ std::string messageText(DWORD code, DWORD language) {
 int usageError(std::string_view message, std::string_view usage) {
   std::cerr << "qel: " << message << "\nusage: " << usage << "\n";
   return 2;
+}
+
+bool readInput(std::string_view file, std::string& out) {
+  const bool standardInput = file == "-";
+  std::FILE* in = standardInput ? stdin : std::fopen(std::string(file).c_str(), "rb");
+  int error = in ? 0 : errno;
+  char chunk[65536];
+  while (in && !error) {
+    size_t n = std::fread(chunk, 1, sizeof chunk, in);
+    out.append(chunk, n);
+    if (n < sizeof chunk) error = std::ferror(in) ? (errno ? errno : EIO) : 0;
+    if (n < sizeof chunk) break;
+  }
+  if (in && !standardInput) std::fclose(in);
+  if (!error) return true;
+  std::cerr << "qel: cannot read '" << file << "': " << std::strerror(error) << "\n";
+  return false;
+}
+
+bool canRead(std::string_view file) {
+  const std::basic_string<WCHAR> name = fromUtf8(file);
+  HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  char byte;
+  DWORD read = 0;
+  bool readable = handle != INVALID_HANDLE_VALUE && ReadFile(handle, &byte, 1, &read, nullptr);
+  DWORD error = readable ? 0 : GetLastError();
+  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  if (!readable) std::cerr << "qel: cannot read '" << file << "': " << messageText(error) << "\n";
+  return readable;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t begin = 0; begin < text.size();) {
+    size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    std::string& line = lines.emplace_back(text, begin, end - begin);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    begin = end + 1;
+  }
+  return lines;
 }
 
 }  // namespace qel::cli

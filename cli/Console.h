@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qel::cli {
 
@@ -24,6 +25,18 @@ std::string messageText(DWORD code, DWORD language = 0);
 
 // Prints "qel: <message>" and the command's usage to stderr; returns 2.
 int usageError(std::string_view message, std::string_view usage);
+
+// The whole of FILE ("-": standard input) in `out`; on failure prints
+// "qel: cannot read 'FILE': <reason>" and returns false.  Directories and
+// files that fail while being read are failures too.
+bool readInput(std::string_view file, std::string& out);
+
+// Whether FILE opens for reading and reads (a directory does not); if not,
+// prints "qel: cannot read 'FILE': <the system's message>".
+bool canRead(std::string_view file);
+
+// Splits text into lines at LF, dropping a CR before it.
+std::vector<std::string> splitLines(const std::string& text);
 
 }  // namespace qel::cli
 

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
 #include "Console.h"
 #include "DateValues.h"
@@ -22,8 +24,11 @@ constexpr TypeWord kTypes[] = {{"char", EXT_Char},     {"long", EXT_Long},      
                                {"double", EXT_Double}, {"bitfield", EXT_BitField}, {"string", EXT_String},
                                {"date", EXT_Date}};
 
+// Decimal within T's range, or hexadecimal (0x...) as a bit pattern of T's
+// width; a minus sign negates either.  Anything that does not fit is refused.
 template <class T>
 bool parseInteger(std::string_view text, T& out) {
+  using Unsigned = std::make_unsigned_t<T>;
   int base = 10;
   bool negative = !text.empty() && text[0] == '-';
   if (negative) text.remove_prefix(1);
@@ -34,7 +39,12 @@ bool parseInteger(std::string_view text, T& out) {
   unsigned long long magnitude = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
   if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return false;
-  out = T(negative ? 0 - magnitude : magnitude);
+  unsigned long long limit = std::numeric_limits<Unsigned>::max();
+  if (std::is_signed_v<T> && base == 10)
+    limit = negative ? 0ull - (unsigned long long)std::numeric_limits<T>::min()
+                     : (unsigned long long)std::numeric_limits<T>::max();
+  if (magnitude > limit || (negative && std::is_unsigned_v<T> && base == 10 && magnitude != 0)) return false;
+  out = T(Unsigned(negative ? 0 - magnitude : magnitude));
   return true;
 }
 

@@ -51,7 +51,7 @@ class EvalHost {
   SYSTEMTIME* scratchDate() { return scratchDate_; }
 
  private:
-  ExprContext ctx_;
+  ExprContext ctx_{};  // ExprInit leaves fields it does not set as they are
   bool initialised_ = false;
   bool ready_ = false;
   std::deque<Variable> variables_;  // stable addresses for the engine

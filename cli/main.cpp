@@ -30,10 +30,15 @@ void printHelp() {
   }
 }
 
-}  // namespace
+// Output that could not be written is a failure, not a silent success.
+int finish(int status) {
+  std::cout.flush();
+  if (std::cout) return status;
+  std::cerr << "qel: cannot write the output\n";
+  return 1;
+}
 
-int main(int argc, char** argv) {
-  std::vector<std::string_view> args(argv + 1, argv + argc);
+int run(const std::vector<std::string_view>& args) {
   if (args.empty()) return qel::cli::usageError("missing command", "qel COMMAND [ARGS...] (see qel --help)");
   if (args[0] == "--help" || args[0] == "-h") {
     printHelp();
@@ -56,3 +61,7 @@ int main(int argc, char** argv) {
   return qel::cli::usageError("unknown command '" + std::string(args[0]) + "'",
                               "qel COMMAND [ARGS...] (see qel --help)");
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return finish(run({argv + 1, argv + argc})); }

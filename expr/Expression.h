@@ -104,7 +104,12 @@ typedef struct ExprContext {
 
 /* Arguments 2 to 5 go to SymInit unchanged; a nonzero bUpperCaseKeywords
    also makes symbol names case-insensitive.  Null callbacks use the
-   embedded scanner. */
+   embedded scanner.
+   ExprInit does not clear the record first: fields it does not set
+   (pszErrText, nCurType, pnConstant, pLValue, nXRefSeq) keep what the
+   memory held.  Clear the record (memset to 0, or `ExprContext ctx = {0};`)
+   before ExprInit, and read pszErrText only after a compile failure whose
+   code sets it (all but 0xC0040400 and 0x8007000E). */
 DWORD QEL_STDCALL ExprInit(ExprContext* pCtx, ULONG nMaxIdentLen, ULONG nMaxAlphaLen,
                            ULONG bUpperCaseKeywords, LONG nMode, const WCHAR* pszTerminators, LONG bPrefetch,
                            ExprScanFn pfnNextSym, ExprScanFn pfnGetSym, ExprScanFn pfnGetAlpha,

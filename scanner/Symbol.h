@@ -100,6 +100,12 @@ DWORD QEL_CDECL SymInit(SymContext* pSym, ULONG nMaxIdentLen, ULONG nMaxAlphaLen
 DWORD QEL_CDECL SymSetKeyword(SymContext* pSym, const SymKeyword* pKeyword);
 void QEL_CDECL SymReset(SymContext* pSym);
 void QEL_CDECL SymNewLine(SymContext* pSym, const WCHAR* pszLine);
+/* The next symbol of the line; SymGetNextSymAll also delivers comments.
+   The line ends at its first NUL.  A host loop that reads to the end of the
+   line ends on -98 (SYM_EOL) only when no literal is open: while a string or
+   character literal is open (chPendingQuote nonzero) the scan stands on the
+   NUL and yields the literal's error again on every call, so such a loop
+   also stops when chPendingQuote is set and the column has reached the NUL. */
 LONG QEL_CDECL SymGetNextSymAll(SymContext* pSym);
 LONG QEL_CDECL SymGetNextSym(SymContext* pSym);
 void QEL_CDECL SymRelease(SymContext* pSym);

@@ -1,13 +1,17 @@
 /*
  * Win32 file calls over POSIX descriptors.  Share modes become advisory
  * locks (flock) so that they hold between processes: no sharing takes the
- * lock exclusively, any sharing takes it shared, neither waits.
+ * lock exclusively, any sharing takes it shared.  A conflicting open waits
+ * up to 100 ms for the other side to close before it fails as Windows does,
+ * so that processes taking turns on one file for microseconds (trace
+ * writers, say) do not fail on each other; only a file really held fails.
  */
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <utility>
@@ -94,6 +98,21 @@ BOOL transfer(HANDLE handle, const void* buffer, DWORD size, LPDWORD transferred
       FALSE);
 }
 
+// The lock of a share mode, waiting a bounded time for a conflicting
+// holder: polled with growing pauses, as flock has no timeout of its own.
+bool lockWithinGrace(int fd, int operation) {
+  constexpr long kGraceMicroseconds = 100000;
+  long waited = 0, pause = 20;
+  while (flock(fd, operation | LOCK_NB) != 0) {
+    if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= kGraceMicroseconds) return false;
+    usleep(useconds_t(pause));
+    waited += pause;
+    pause = std::min(pause * 2, 2000L);
+  }
+  return true;
+}
+
+
 }  // namespace
 }  // namespace qel::posix
 
@@ -137,7 +156,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
         int fd = open(path.c_str(), flags, mode);
         if (fd < 0) return failed(errno == ENOENT ? missingError(path) : errorOf(errno));
         // Truncation waits for the lock, so that a file in use is left alone.
-        if (flock(fd, (dwShareMode ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+        if (!lockWithinGrace(fd, dwShareMode ? LOCK_SH : LOCK_EX)) {
           close(fd);
           return failed(ERROR_SHARING_VIOLATION);
         }

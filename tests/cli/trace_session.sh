@@ -25,4 +25,4 @@ echo "heard:"
 cut -c1,8,19- "$dir/heard.txt"
 echo "file:"
 cut -c1,8,19- "$dir/logs/"cli*.log | tr -d '\r' | sort | uniq -c | sed 's/^ *//'
-echo "written to: $(basename "$(cat "$dir/written.txt")")"
+echo "written to: $(basename "$(head -n 1 "$dir/written.txt")")"
