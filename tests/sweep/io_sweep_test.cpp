@@ -92,6 +92,10 @@ TEST(AllocationSweep, TraceRecords) {
   RegSetValueExW(key, QEL_W("TRACEPATH"), 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                  DWORD((folder.size() + 1) * sizeof(WCHAR)));
   RegCloseKey(key);
+  // A failed read of TRACEPATH leaves the path empty, so the file lands in
+  // the current folder: let that be the scratch folder too.
+  const std::filesystem::path current = std::filesystem::current_path();
+  std::filesystem::current_path(scratch.folder());
   sweepAllocations([] {
     TraceObject t{};
     TraceInit(&t, QEL_W("SOFTWARE\\QelSweep"), QEL_W("sweep"), 0);
@@ -100,6 +104,7 @@ TEST(AllocationSweep, TraceRecords) {
     const BYTE bytes[40] = {1, 2, 3};
     TraceHex(&t, 4, QEL_W("dump"), bytes, 40);
   });
+  std::filesystem::current_path(current);
   // Every line of the file is a whole record.
   for (const auto& entry : std::filesystem::directory_iterator(scratch.folder())) {
     if (entry.path().extension() != ".log") continue;
