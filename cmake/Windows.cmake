@@ -3,7 +3,7 @@
 enable_language(RC)
 find_program(QELBASE_WINDMC NAMES ${CMAKE_MC_COMPILER} windmc REQUIRED)
 
-set(QELBASE_SYSTEM_LIBS advapi32 winspool)
+set(QELBASE_SYSTEM_LIBS advapi32 winspool ktmw32)
 
 # windmc keeps the line ends of its input: CR LF, as the catalogue's texts
 # have them on every platform.

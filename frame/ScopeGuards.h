@@ -1,7 +1,7 @@
 /*
  * What the library holds across calls that may throw for lack of memory:
- * a heap block and an open registry key, given back when the scope ends
- * however it ends.
+ * a heap block, an open registry key and a registry transaction, given
+ * back when the scope ends however it ends.
  */
 #ifndef QELBASE_SCOPE_GUARDS_H
 #define QELBASE_SCOPE_GUARDS_H
@@ -43,6 +43,37 @@ class OpenKey {
 
  private:
   HKEY key_ = nullptr;
+};
+
+// A registry transaction: keys created through it are written at once on
+// commit(), or not at all if the process dies first.  Where the system
+// offers none, keys are created plainly and commit() has nothing to do.
+// Closing without a commit rolls back.
+class RegistryTransaction {
+ public:
+  RegistryTransaction() : handle_(CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr)) {}
+  ~RegistryTransaction() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  RegistryTransaction(const RegistryTransaction&) = delete;
+  RegistryTransaction& operator=(const RegistryTransaction&) = delete;
+
+  LONG createKey(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) {
+    WCHAR noClass[] = {0};
+    return handle_ == INVALID_HANDLE_VALUE
+               ? RegCreateKeyExW(root, subKey, 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr)
+               : RegCreateKeyTransactedW(root, subKey, 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr, key,
+                                         nullptr, handle_, nullptr);
+  }
+  // ERROR_SUCCESS, or the system's error.
+  LONG commit() {
+    if (handle_ == INVALID_HANDLE_VALUE || CommitTransaction(handle_)) return ERROR_SUCCESS;
+    const DWORD error = GetLastError();
+    return LONG(error ? error : ERROR_REGISTRY_IO_FAILED);
+  }
+
+ private:
+  HANDLE handle_;
 };
 
 }  // namespace qel

@@ -71,15 +71,15 @@ DWORD importLine(const Text& line, HKEY key) {
   return resultOf(DWORD(e));
 }
 
+// A section is one transaction: a crash leaves it whole or absent, while a
+// line refused keeps what came before it, as every failure does.
 DWORD importSection(const WCHAR* section, const WCHAR* file) {
   HKEY root;
   Text rootName, subKey;
   if (!splitKeyPath(section, root, rootName, subKey)) return QEL_E_INVALIDARG;
-  WCHAR noClass[] = {0};
+  RegistryTransaction transaction;
   OpenKey key;
-  if (LONG e = RegCreateKeyExW(root, subKey.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, QEL_REG_WRITE,
-                               nullptr, key.out(), nullptr))
-    return resultOf(DWORD(e));
+  if (LONG e = transaction.createKey(root, subKey.c_str(), QEL_REG_WRITE, key.out())) return resultOf(DWORD(e));
   HeapBlock<WCHAR> lines;
   DWORD result =
       readList([&](WCHAR* buffer,
@@ -88,6 +88,7 @@ DWORD importSection(const WCHAR* section, const WCHAR* file) {
   for (const WCHAR* line = lines.get(); !result && line && *line; line += Text(line).size() + 1)
     result = importLine(line, key.get());
   if (LONG e = key.close(); e && !result) result = resultOf(DWORD(e));
+  if (LONG e = transaction.commit(); e && !result) result = resultOf(DWORD(e));
   return result;
 }
 

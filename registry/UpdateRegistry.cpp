@@ -1,4 +1,5 @@
 /* String values below HKEY_LOCAL_MACHINE, one at a time or from a file. */
+#include <memory>
 #include <string>
 
 #include "frame/Boundary.h"
@@ -37,36 +38,58 @@ bool readText(const WCHAR* path, Text& text) {
   return true;
 }
 
+// Where the lines of an update file go: the current key path and, once a
+// key line has created it, that key, open in the key line's transaction.
+// A key line and its values are one transaction.
+struct UpdateTarget {
+  Text current;
+  std::unique_ptr<RegistryTransaction> transaction;
+  OpenKey key;
+
+  LONG finish() {
+    key.close();
+    LONG e = transaction ? transaction->commit() : ERROR_SUCCESS;
+    transaction.reset();
+    return e;
+  }
+};
+
 // "[root\SOFTWARE\path]": path is created below HKLM\SOFTWARE and
 // "SOFTWARE\path" becomes the current key.
-LONG applyKeyLine(const Text& line, Text& current) {
+LONG applyKeyLine(const Text& line, UpdateTarget& target) {
+  if (LONG e = target.finish()) return e;
   const Text inside = line.substr(0, line.size() - 1);  // the "]"
   const size_t first = inside.find(WCHAR('\\'));
-  if (first == Text::npos) return current.clear(), ERROR_SUCCESS;  // no path: values are not applied
-  current = inside.substr(first + 1);
-  const size_t second = current.find(WCHAR('\\'));
+  if (first == Text::npos) return target.current.clear(), ERROR_SUCCESS;  // no path: values are not applied
+  target.current = inside.substr(first + 1);
+  const size_t second = target.current.find(WCHAR('\\'));
   if (second == Text::npos) return ERROR_SUCCESS;  // nothing below the first level to create
-  OpenKey software, created;
+  OpenKey software;
   if (LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE"), 0, QEL_REG_WRITE, software.out()))
     return e;
-  WCHAR noClass[] = {0};
-  return RegCreateKeyExW(software.get(), current.substr(second + 1).c_str(), 0, noClass,
-                         REG_OPTION_NON_VOLATILE, QEL_REG_ALL_ACCESS, nullptr, created.out(), nullptr);
+  target.transaction = std::make_unique<RegistryTransaction>();
+  const Text below = target.current.substr(second + 1);
+  LONG e = target.transaction->createKey(software.get(), below.c_str(), QEL_REG_ALL_ACCESS, target.key.out());
+  // Values reach the created key through it only when it is the current key.
+  if (target.current.compare(0, second, QEL_W("SOFTWARE")) != 0) target.key.close();
+  return e;
 }
 
 // "name"="text": the characters around both are taken for the quotes.
-LONG applyValueLine(const Text& line, const Text& current) {
+LONG applyValueLine(const Text& line, const UpdateTarget& target) {
   const size_t eq = line.find(WCHAR('='));
-  if (eq == Text::npos || eq < 2 || line.size() - eq - 1 < 2 || current.empty()) return ERROR_SUCCESS;
+  if (eq == Text::npos || eq < 2 || line.size() - eq - 1 < 2 || target.current.empty()) return ERROR_SUCCESS;
   const Text name = line.substr(1, eq - 2);
   const Text text = line.substr(eq + 2, line.size() - eq - 3);
-  return UpdateRegistry(current.c_str(), name.c_str(), text.c_str());
+  if (!target.key.get()) return UpdateRegistry(target.current.c_str(), name.c_str(), text.c_str());
+  return RegSetValueExW(target.key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        DWORD((text.size() + 1) * sizeof(WCHAR)));
 }
 
-LONG applyLine(Text line, Text& current) {
+LONG applyLine(Text line, UpdateTarget& target) {
   if (line.compare(0, 7, QEL_W("REGEDIT")) == 0 || line.size() < 2 || line[0] == ';') return ERROR_SUCCESS;
   if (line.back() == '\n') line.pop_back();
-  return line[0] == '[' ? applyKeyLine(line, current) : applyValueLine(line, current);
+  return line[0] == '[' ? applyKeyLine(line, target) : applyValueLine(line, target);
 }
 
 }  // namespace
@@ -89,17 +112,21 @@ LONG QEL_STDCALL UpdateRegistry(LPCWSTR pszSubKey, LPCWSTR pszValueName, LPCWSTR
 LONG QEL_STDCALL UpdateRegistryWithFile(LPCWSTR pszPath) {
   using namespace qel::registry;
   return qel::guarded(LONG(ERROR_NOT_ENOUGH_MEMORY), [&]() -> LONG {
-    Text text, current;
+    Text text;
+    UpdateTarget target;
     if (!pszPath || !readText(pszPath, text)) return ERROR_SUCCESS;
     for (size_t at = 0; at < text.size();) {
       size_t end = text.find(WCHAR('\n'), at);
       end = end == Text::npos ? text.size() : end + 1;
       // A line longer than the reader holds is not of the simple form: skipped whole.
       if (end - at <= kLineLimit)
-        if (LONG e = applyLine(text.substr(at, end - at), current)) return e;
+        if (LONG e = applyLine(text.substr(at, end - at), target)) {
+          target.finish();  // what came before the failing line stays
+          return e;
+        }
       at = end;
     }
-    return ERROR_SUCCESS;
+    return target.finish();
   });
 }
 

@@ -3,14 +3,21 @@
  * compare without regard to case; a file is ANSI (code page 1252) unless
  * it begins with the UTF-16LE mark, and keeps its form when rewritten.
  * A write replaces the file through a temporary, so a crash never leaves
- * half a file.
+ * half a file.  The readers keep the last file they parsed, with its
+ * sections indexed by name, while its identity, size and modification time
+ * stay the same (our own writes drop it), so that reading every section of
+ * a file one by one costs time in proportion to the file, not its square.
  */
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "handles.h"
@@ -169,6 +176,83 @@ size_t findSection(const Profile& profile, const Text& section) {
   return profile.lines.size();
 }
 
+Text upperName(const Text& name) {
+  Text upper(name);
+  for (char16_t& c : upper) c = upperLetter(c);
+  return upper;
+}
+
+// A file as the readers see it: the section names, each once in its first
+// spelling, and the entries of each name (sections of one name read as
+// one), zero-separated.
+struct ParsedProfile {
+  Text names;
+  std::unordered_map<Text, Text> entries;  // by upper-case name
+};
+
+ParsedProfile parse(const Profile& profile) {
+  ParsedProfile parsed;
+  Text name;
+  Text* current = nullptr;
+  for (const Text& line : profile.lines) {
+    if (sectionOf(line, name)) {
+      auto [at, added] = parsed.entries.try_emplace(upperName(name));
+      if (added) parsed.names += name + u'\0';
+      current = &at->second;
+    } else if (current && isEntry(line)) {
+      *current += entryText(line) + u'\0';
+    }
+  }
+  return parsed;
+}
+
+// The last file parsed and what identifies its content.
+struct ProfileCache {
+  std::mutex mutex;
+  std::string path;
+  struct stat identity {};
+  std::shared_ptr<const ParsedProfile> parsed;
+};
+
+ProfileCache& profileCache() {
+  static ProfileCache* cache = new ProfileCache;  // never destroyed: used until exit
+  return *cache;
+}
+
+bool sameContent(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// The parsed file, from the cache while the file is unchanged; an empty
+// profile for a file that is missing or cannot be read.
+std::shared_ptr<const ParsedProfile> parsedProfile(const std::string& path) {
+  ProfileCache& cache = profileCache();
+  struct stat now {};
+  const bool exists = stat(path.c_str(), &now) == 0;
+  std::lock_guard<std::mutex> hold(cache.mutex);
+  if (exists && cache.parsed && cache.path == path && sameContent(cache.identity, now)) return cache.parsed;
+  Profile profile;
+  if (!load(path, profile)) profile.lines.clear();
+  auto parsed = std::make_shared<const ParsedProfile>(parse(profile));
+  // A file changed while being read shows a new identity next time.
+  struct stat after {};
+  if (exists && stat(path.c_str(), &after) == 0 && sameContent(after, now)) {
+    cache.path = path;
+    cache.identity = now;
+    cache.parsed = parsed;
+  }
+  return parsed;
+}
+
+void forgetProfile() {
+  ProfileCache& cache = profileCache();
+  std::lock_guard<std::mutex> hold(cache.mutex);
+  cache.parsed.reset();
+  cache.path.clear();
+}
+
 }  // namespace
 }  // namespace qel::posix
 
@@ -180,19 +264,7 @@ DWORD WINAPI GetPrivateProfileSectionNamesW(LPWSTR lpszReturnBuffer, DWORD nSize
   if (!lpFileName) return SetLastError(ERROR_INVALID_PARAMETER), 0;
   return shielded(
       [&]() -> DWORD {
-        Profile profile;
-        if (!load(hostPath(lpFileName), profile)) profile.lines.clear();
-        Text items, name;
-        std::vector<Text> seen;
-        for (const Text& line : profile.lines) {
-          if (!sectionOf(line, name)) continue;
-          bool repeated = false;
-          for (const Text& s : seen) repeated = repeated || sameName(s, name);
-          if (repeated) continue;
-          seen.push_back(name);
-          items += name + u'\0';
-        }
-        return deliverList(items, lpszReturnBuffer, nSize);
+        return deliverList(parsedProfile(hostPath(lpFileName))->names, lpszReturnBuffer, nSize);
       },
       DWORD(0));
 }
@@ -202,17 +274,9 @@ DWORD WINAPI GetPrivateProfileSectionW(LPCWSTR lpAppName, LPWSTR lpReturnedStrin
   if (!lpAppName || !lpFileName) return SetLastError(ERROR_INVALID_PARAMETER), 0;
   return shielded(
       [&]() -> DWORD {
-        Profile profile;
-        if (!load(hostPath(lpFileName), profile)) profile.lines.clear();
-        Text items, name;
-        bool inside = false;  // sections of one name are read as one
-        for (const Text& line : profile.lines) {
-          if (sectionOf(line, name))
-            inside = sameName(name, lpAppName);
-          else if (inside && isEntry(line))
-            items += entryText(line) + u'\0';
-        }
-        return deliverList(items, lpReturnedString, nSize);
+        const auto parsed = parsedProfile(hostPath(lpFileName));
+        const auto found = parsed->entries.find(upperName(lpAppName));
+        return deliverList(found == parsed->entries.end() ? Text() : found->second, lpReturnedString, nSize);
       },
       DWORD(0));
 }
@@ -223,6 +287,7 @@ BOOL WINAPI WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPC
   return shielded(
       [&]() -> BOOL {
         const std::string path = hostPath(lpFileName);
+        forgetProfile();
         Profile profile;
         if (!load(path, profile)) return FALSE;
         const size_t header = findSection(profile, lpAppName);

@@ -10,11 +10,17 @@
 #include <new>
 #include <unordered_set>
 
+#include "handles.h"
 #include "registry_store.h"
 
 using namespace qel::posix::registry;
 
 namespace {
+
+// A transaction's handle; closing it rolls back what was not committed.
+struct TransactionObject : qel::posix::KernelObject {
+  Transaction store;
+};
 
 struct OpenKey {
   KeyId id;
@@ -184,6 +190,40 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD
     if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;
   });
+}
+
+HANDLE WINAPI CreateTransaction(LPSECURITY_ATTRIBUTES, LPGUID, DWORD, DWORD, DWORD, DWORD, LPWSTR) {
+  try {
+    return qel::posix::addHandle(std::make_shared<TransactionObject>());
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return INVALID_HANDLE_VALUE;
+  }
+}
+
+BOOL WINAPI CommitTransaction(HANDLE TransactionHandle) {
+  auto transaction = qel::posix::handleOf<TransactionObject>(TransactionHandle);
+  if (!transaction) return FALSE;
+  LSTATUS status = transaction->store.commit();
+  if (status) SetLastError(status);
+  return status == ERROR_SUCCESS;
+}
+
+BOOL WINAPI RollbackTransaction(HANDLE TransactionHandle) {
+  auto transaction = qel::posix::handleOf<TransactionObject>(TransactionHandle);
+  if (transaction) transaction->store.rollback();
+  return transaction != nullptr;
+}
+
+LSTATUS WINAPI RegCreateKeyTransactedW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass,
+                                       DWORD dwOptions, REGSAM samDesired,
+                                       const LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+                                       LPDWORD lpdwDisposition, HANDLE hTransaction, PVOID) {
+  auto transaction = qel::posix::handleOf<TransactionObject>(hTransaction);
+  if (!transaction) return ERROR_INVALID_HANDLE;
+  if (LSTATUS status = shielded([&] { return transaction->store.enter(); })) return status;
+  return RegCreateKeyExW(hKey, lpSubKey, Reserved, lpClass, dwOptions, samDesired, lpSecurityAttributes,
+                         phkResult, lpdwDisposition);
 }
 
 LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {

@@ -46,6 +46,7 @@ struct Connection {
   KeyId classes = 0;
   std::vector<KeyId> protectedKeys;  // the classes key and its ancestors
   std::map<const char*, sqlite3_stmt*> statements;
+  bool inTransaction = false;  // a Transaction's: sessions nest as savepoints
 };
 
 // Never destroyed, so that the store also serves exit handlers.
@@ -279,22 +280,61 @@ LSTATUS openStore(Connection& c) {
 
 }  // namespace
 
+// Only the thread of a transaction gets the lock while it runs, so a
+// session that finds one open belongs to it and nests as a savepoint.
 Session::Session(bool write) : lock_(connection().mutex) {
   Connection& c = connection();
-  status_ = openStore(c);
-  if (status_ == ERROR_SUCCESS) status_ = statusOf(exec(c.db, write ? "BEGIN IMMEDIATE" : "BEGIN"));
+  nested_ = c.inTransaction;
+  status_ = nested_ ? ERROR_SUCCESS : openStore(c);
+  if (status_ == ERROR_SUCCESS)
+    status_ = statusOf(exec(c.db, nested_ ? "SAVEPOINT session" : write ? "BEGIN IMMEDIATE" : "BEGIN"));
   open_ = status_ == ERROR_SUCCESS;
 }
 
 Session::~Session() {
-  if (open_) exec(connection().db, "ROLLBACK");
+  if (!open_) return;
+  exec(connection().db, nested_ ? "ROLLBACK TO session" : "ROLLBACK");
+  if (nested_) exec(connection().db, "RELEASE session");
 }
 
 LSTATUS Session::commit() {
-  int rc = exec(connection().db, "COMMIT");
-  if (rc != SQLITE_OK) exec(connection().db, "ROLLBACK");
+  int rc = exec(connection().db, nested_ ? "RELEASE session" : "COMMIT");
+  if (rc != SQLITE_OK && !nested_) exec(connection().db, "ROLLBACK");
   open_ = false;
   return statusOf(rc);
+}
+
+Transaction::~Transaction() { rollback(); }
+
+LSTATUS Transaction::enter() {
+  if (lock_.owns_lock()) return ERROR_SUCCESS;
+  std::unique_lock<std::recursive_mutex> lock(connection().mutex);
+  Connection& c = connection();
+  if (c.inTransaction) return ERROR_BUSY;  // this thread's other transaction
+  LSTATUS status = openStore(c);
+  if (status == ERROR_SUCCESS) status = statusOf(exec(c.db, "BEGIN IMMEDIATE"));
+  if (status != ERROR_SUCCESS) return status;
+  c.inTransaction = true;
+  lock_ = std::move(lock);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS Transaction::commit() {
+  if (!lock_.owns_lock()) return ERROR_SUCCESS;  // nothing was done in it
+  Connection& c = connection();
+  int rc = exec(c.db, "COMMIT");
+  if (rc != SQLITE_OK) exec(c.db, "ROLLBACK");
+  c.inTransaction = false;
+  lock_.unlock();
+  return statusOf(rc);
+}
+
+void Transaction::rollback() {
+  if (!lock_.owns_lock()) return;
+  Connection& c = connection();
+  exec(c.db, "ROLLBACK");
+  c.inTransaction = false;
+  lock_.unlock();
 }
 
 LSTATUS Session::root(HKEY predefined, KeyId& id) {

@@ -71,6 +71,25 @@ class Session {
   std::unique_lock<std::recursive_mutex> lock_;
   LSTATUS status_;
   bool open_ = false;
+  bool nested_ = false;  // a savepoint inside a Transaction
+};
+
+// The store's side of CreateTransaction: from enter() until commit() or
+// rollback() the calling thread holds the connection and one store
+// transaction, in which its Sessions nest.  Used by one thread only.
+class Transaction {
+ public:
+  Transaction() = default;
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  LSTATUS enter();  // the first time: waits for the store's write lock
+  LSTATUS commit();
+  void rollback();
+
+ private:
+  std::unique_lock<std::recursive_mutex> lock_;
 };
 
 }  // namespace qel::posix::registry

@@ -11,6 +11,7 @@
 #ifdef _WIN32
 
 #include <windows.h>
+#include <ktmw32.h> /* registry transactions */
 /* The Microsoft runtime's wide formatting and locale functions. */
 #include <locale.h>
 #include <stdio.h>
@@ -71,6 +72,7 @@ typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
 typedef LONG* PLONG;
 typedef void* LPVOID;
+typedef void* PVOID;
 typedef const void* LPCVOID;
 typedef BOOL* LPBOOL;
 typedef CHAR* LPSTR;
@@ -135,6 +137,7 @@ typedef HANDLE HLOCAL;
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_MR_MID_NOT_FOUND 317L
 #define ERROR_BAD_PATHNAME 161L
+#define ERROR_BUSY 170L
 #define ERROR_BADDB 1009L
 #define ERROR_BADKEY 1010L
 #define ERROR_REGISTRY_IO_FAILED 1016L
@@ -579,6 +582,26 @@ LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserv
 LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
                               const BYTE* lpData, DWORD cbData);
 LSTATUS WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
+typedef struct _GUID {
+  DWORD Data1;
+  WORD Data2;
+  WORD Data3;
+  BYTE Data4[8];
+} GUID, *LPGUID;
+/* Transactions of the store: from RegCreateKeyTransactedW until
+   CommitTransaction, RollbackTransaction or the handle's close (which rolls
+   back), every registry call of the thread that created the key runs in one
+   transaction of the store, and other threads' calls wait for its end; a
+   process that dies before the commit leaves none of it.  The transaction's
+   calls stay on that one thread. */
+HANDLE WINAPI CreateTransaction(LPSECURITY_ATTRIBUTES lpTransactionAttributes, LPGUID UOW, DWORD CreateOptions,
+                                DWORD IsolationLevel, DWORD IsolationFlags, DWORD Timeout, LPWSTR Description);
+BOOL WINAPI CommitTransaction(HANDLE TransactionHandle);
+BOOL WINAPI RollbackTransaction(HANDLE TransactionHandle);
+LSTATUS WINAPI RegCreateKeyTransactedW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass,
+                                       DWORD dwOptions, REGSAM samDesired,
+                                       const LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+                                       LPDWORD lpdwDisposition, HANDLE hTransaction, PVOID pExtendedParemeter);
 /* INI files: lists of zero-terminated items and a final zero; a list that
    does not fit is cut and reports nSize - 2.  A null key deletes the
    section, a null string the key.  A file name is used as given. */
