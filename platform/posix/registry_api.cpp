@@ -5,6 +5,7 @@
  * predefined roots are handles of their own with every right.
  */
 #include <cstring>
+#include <string>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -97,6 +98,18 @@ LSTATUS splitPath(LPCWSTR path, std::vector<Name>& parts) {
   return ERROR_SUCCESS;
 }
 
+// Windows' limits: a key name of up to 255 characters, a value name of up
+// to 16,383.  Control characters are refused in new key names as well: the
+// registry's text files (and Windows' own tools) cannot write them back.
+constexpr size_t kMaxKeyName = 255, kMaxValueName = 16383;
+
+bool acceptableKeyName(const Name& name) {
+  if (name.size() > kMaxKeyName) return false;
+  for (char16_t c : name)
+    if (c < 0x20 || c == 0x7F) return false;
+  return true;
+}
+
 // Follows the existing part of the path; `found` counts its names.
 LSTATUS walk(Session& s, KeyId& id, const std::vector<Name>& parts, size_t& found) {
   for (found = 0; found < parts.size(); ++found) {
@@ -183,7 +196,8 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD
     if (!status) status = walk(s, id, parts, found);
     const bool created = status == ERROR_FILE_NOT_FOUND;
     if (created) status = (access & KEY_CREATE_SUB_KEY) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
-    for (size_t i = found; created && !status && i < parts.size(); ++i) status = s.addChild(id, parts[i], id);
+    for (size_t i = found; created && !status && i < parts.size(); ++i)
+      status = acceptableKeyName(parts[i]) ? s.addChild(id, parts[i], id) : ERROR_INVALID_PARAMETER;
     if (!status && created) status = s.commit();
     if (status) return status;
     *phkResult = parts.empty() && isPredefined(hKey) ? hKey : newHandle(id, samDesired);
@@ -270,6 +284,8 @@ LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD
 LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
                               DWORD cbData) {
   if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
+  if (lpValueName && std::char_traits<char16_t>::length(lpValueName) > kMaxValueName)
+    return ERROR_INVALID_PARAMETER;
   return shielded([&]() -> LSTATUS {
     Session s(true);
     KeyId id;

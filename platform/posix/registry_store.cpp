@@ -250,6 +250,37 @@ void closeStore(Connection& c) {
   c.db = nullptr;
 }
 
+// A new store is made under a temporary name and linked into place whole,
+// so an empty file at the store's path is never one of ours: it is
+// reported as a foreign file.  A store another process made meanwhile wins.
+int createStoreFile(const std::string& path) {
+  const std::string temporary = path + ".new" + std::to_string(getpid());
+  unlink(temporary.c_str());  // a leftover of a process that died here
+  Connection fresh;
+  int rc = sqlite3_open_v2(temporary.c_str(), &fresh.db,
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc == SQLITE_OK) rc = exec(fresh.db, "PRAGMA journal_mode = WAL");
+  if (rc == SQLITE_OK) rc = exec(fresh.db, "BEGIN IMMEDIATE");
+  if (rc == SQLITE_OK) rc = createSchema(fresh);
+  if (rc == SQLITE_OK) rc = exec(fresh.db, "COMMIT");
+  closeStore(fresh);  // the last connection: the log goes into the file
+  // Where the file system has no hard links, a rename does (it would replace
+  // a store made in the same instant, which has nothing in it yet).
+  if (rc == SQLITE_OK && link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST &&
+      rename(temporary.c_str(), path.c_str()) != 0)
+    rc = SQLITE_CANTOPEN;
+  unlink(temporary.c_str());
+  return rc;
+}
+
+// The last connection to close moves the write-ahead log into the store
+// file and removes it, so registry.db alone is a whole copy afterwards.
+void closeAtExit() {
+  Connection& c = connection();
+  std::lock_guard<std::recursive_mutex> hold(c.mutex);
+  if (c.db && c.pid == getpid() && !c.inTransaction) closeStore(c);
+}
+
 LSTATUS openStore(Connection& c) {
   if (c.db && c.pid == getpid()) return ERROR_SUCCESS;
   if (c.db) {
@@ -261,8 +292,10 @@ LSTATUS openStore(Connection& c) {
   }
   std::string path;
   if (LSTATUS s = databasePath(path)) return s;
-  int rc = sqlite3_open_v2(path.c_str(), &c.db,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  struct stat file {};
+  int rc = stat(path.c_str(), &file) == 0 ? SQLITE_OK : errno == ENOENT ? createStoreFile(path) : SQLITE_CANTOPEN;
+  if (rc == SQLITE_OK && stat(path.c_str(), &file) == 0 && file.st_size == 0) return ERROR_BADDB;
+  if (rc == SQLITE_OK) rc = sqlite3_open_v2(path.c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
     c.classes = 0;
@@ -275,6 +308,8 @@ LSTATUS openStore(Connection& c) {
     return statusOf(rc);
   }
   c.pid = getpid();
+  static const bool closing = std::atexit(closeAtExit) == 0;
+  (void)closing;
   return ERROR_SUCCESS;
 }
 

@@ -16,7 +16,7 @@ struct SystemMessage {
   const char16_t* german;
 };
 
-constexpr std::array<SystemMessage, 52> kMessages{{
+constexpr std::array<SystemMessage, 57> kMessages{{
     {0, u"The operation completed successfully.", u"Der Vorgang wurde erfolgreich beendet."},
     {1, u"Incorrect function.", u"Unzulässige Funktion."},
     {2, u"The system cannot find the file specified.", u"Das System kann die angegebene Datei nicht finden."},
@@ -57,6 +57,7 @@ constexpr std::array<SystemMessage, 52> kMessages{{
     {183, u"Cannot create a file when that file already exists.",
      u"Eine Datei kann nicht erstellt werden, wenn sie bereits vorhanden ist."},
     {193, u"%1 is not a valid Win32 application.", u"%1 ist keine zulässige Win32-Anwendung."},
+    {170, u"The requested resource is in use.", u"Die angeforderte Ressource ist in Gebrauch."},
     {234, u"More data is available.", u"Weitere Daten sind verfügbar."},
     {259, u"No more data is available.", u"Es sind keine weiteren Daten verfügbar."},
     {317, u"The system cannot find message text for message number 0x%1 in the message file for %2.",
@@ -72,6 +73,24 @@ constexpr std::array<SystemMessage, 52> kMessages{{
      u"Der Konfigurationsregistrierungsschlüssel konnte nicht gelesen werden."},
     {1013, u"The configuration registry key could not be written.",
      u"Der Konfigurationsregistrierungsschlüssel konnte nicht geschrieben werden."},
+    {1014, u"One of the files in the registry database had to be recovered by use of a log or alternate copy. "
+           u"The recovery was successful.",
+     u"Eine der Dateien in der Registrierungsdatenbank musste mithilfe einer Protokolldatei oder einer "
+     u"alternativen Kopie wiederhergestellt werden. Die Wiederherstellung war erfolgreich."},
+    {1015, u"The registry is corrupted. The structure of one of the files containing registry data is "
+           u"corrupted, or the system's memory image of the file is corrupted, or the file could not be "
+           u"recovered because the alternate copy or log was absent or corrupted.",
+     u"Die Registrierung ist beschädigt. Die Struktur einer der Dateien mit Registrierungsdaten ist "
+     u"beschädigt, das Speicherabbild der Datei im System ist beschädigt, oder die Datei konnte nicht "
+     u"wiederhergestellt werden, da die alternative Kopie oder die Protokolldatei fehlt oder beschädigt ist."},
+    {1016, u"An I/O operation initiated by the registry failed unrecoverably. The registry could not read in, "
+           u"or write out, or flush, one of the files that contain the system's image of the registry.",
+     u"Ein von der Registrierung eingeleiteter E/A-Vorgang ist endgültig fehlgeschlagen. Eine der Dateien mit "
+     u"dem Systemabbild der Registrierung konnte nicht gelesen, geschrieben oder geleert werden."},
+    {1017, u"The system has attempted to load or restore a file into the registry, but the specified file is "
+           u"not in a registry file format.",
+     u"Es wurde versucht, eine Datei in die Registrierung zu laden oder wiederherzustellen, aber die "
+     u"angegebene Datei hat kein Registrierungsdateiformat."},
     {1018, u"Illegal operation attempted on a registry key that has been marked for deletion.",
      u"Es wurde versucht, einen unzulässigen Vorgang an einem Registrierungsschlüssel, der zum "
      u"Löschen markiert wurde, durchzuführen."},

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -293,6 +294,94 @@ TEST(Registry, UnusableDatabasesAreReportedAndKept) {
             SQLITE_ERROR);  // nothing added
   sqlite3_close(db);
   EXPECT_EQ(openIn("/dev/null/registry.db"), ERROR_REGISTRY_IO_FAILED);
+
+  // An empty file is somebody else's: the store never leaves one behind.
+  const std::string empty = scratch.folder() + "/empty.db";
+  std::ofstream{empty};
+  EXPECT_EQ(openIn(empty), ERROR_BADDB);
+  EXPECT_EQ(std::filesystem::file_size(empty), 0u);
+
+  // A new store exists whole as soon as it exists; the last process to
+  // close it leaves no log beside it.
+  const std::string fresh = scratch.folder() + "/fresh.db";
+  pid_t child = fork();
+  if (child == 0) {
+    setenv("QELBASE_REGISTRY", fresh.c_str(), 1);
+    HKEY key = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Fresh"));
+    std::exit(setString(key, QEL_W("v"), QEL_W("x")) == ERROR_SUCCESS ? 0 : 1);  // exit handlers run
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_GT(std::filesystem::file_size(fresh), 0u);
+  EXPECT_FALSE(std::filesystem::exists(fresh + "-wal"));
+}
+
+TEST(Registry, NamesBeyondWindowsLimitsAreRefused) {
+  HKEY parent = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Limits"));
+  const struct {
+    WString subKey, valueName;
+    LSTATUS expected;
+  } cases[] = {
+      {WString(255, 'k'), QEL_W("v"), ERROR_SUCCESS},
+      {WString(256, 'k'), QEL_W("v"), ERROR_INVALID_PARAMETER},
+      {QEL_W("a\nb"), QEL_W("v"), ERROR_INVALID_PARAMETER},
+      {QEL_W("tab\tkey"), QEL_W("v"), ERROR_INVALID_PARAMETER},
+      {QEL_W("ok"), WString(16383, 'v'), ERROR_SUCCESS},
+      {QEL_W("ok"), WString(16384, 'v'), ERROR_INVALID_PARAMETER},
+  };
+  for (const auto& c : cases) {
+    HKEY key = nullptr;
+    LSTATUS status = RegCreateKeyExW(parent, c.subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) status = setString(key, c.valueName.c_str(), QEL_W("x"));
+    EXPECT_EQ(status, c.expected) << c.subKey.size() << " " << c.valueName.size();
+    if (key) RegCloseKey(key);
+  }
+  // What exists lists without fail: no neighbour is too long for a reader.
+  WCHAR name[256];
+  DWORD length = 256, count = 0;
+  for (DWORD i = 0; RegEnumKeyExW(parent, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0; ++i)
+    ++count, length = 256;
+  EXPECT_EQ(count, 2u);
+  RegCloseKey(parent);
+}
+
+// Values in the store, as a connection of its own reads them.
+long storedValues() {
+  sqlite3* db = nullptr;
+  long count = -1;
+  if (sqlite3_open(scratch.path().c_str(), &db) == SQLITE_OK)
+    sqlite3_exec(
+        db, "SELECT count(*) FROM vals",
+        [](void* out, int, char** row, char**) { return *static_cast<long*>(out) = std::atol(row[0]), 0; },
+        &count, nullptr);
+  sqlite3_close(db);
+  return count;
+}
+
+TEST(Registry, TransactionsCommitWholeOrRollBack) {
+  for (bool commit : {true, false}) {
+    const long valuesBefore = storedValues();
+    HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+    ASSERT_NE(transaction, INVALID_HANDLE_VALUE);
+    const WCHAR* path = commit ? QEL_W("Software\\QelTest\\Committed") : QEL_W("Software\\QelTest\\Dropped");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyTransactedW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                      nullptr, transaction, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(setString(key, QEL_W("one"), QEL_W("1")), ERROR_SUCCESS);
+    EXPECT_EQ(setString(key, QEL_W("two"), QEL_W("2")), ERROR_SUCCESS);
+    RegCloseKey(key);
+    // Another connection sees nothing before the commit.
+    EXPECT_EQ(storedValues(), valuesBefore);
+    EXPECT_EQ(commit ? CommitTransaction(transaction) : RollbackTransaction(transaction), TRUE);
+    CloseHandle(transaction);
+    EXPECT_EQ(open(HKEY_CURRENT_USER, path, key), commit ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+    if (commit) {
+      EXPECT_EQ(readString(key, QEL_W("two")), QEL_W("2"));
+      RegCloseKey(key);
+    }
+  }
 }
 
 // The spooler's ports are the value names of one key, with the two-call

@@ -593,7 +593,8 @@ typedef struct _GUID {
    back), every registry call of the thread that created the key runs in one
    transaction of the store, and other threads' calls wait for its end; a
    process that dies before the commit leaves none of it.  The transaction's
-   calls stay on that one thread. */
+   calls stay on that one thread, and the process does not fork while it
+   is open. */
 HANDLE WINAPI CreateTransaction(LPSECURITY_ATTRIBUTES lpTransactionAttributes, LPGUID UOW, DWORD CreateOptions,
                                 DWORD IsolationLevel, DWORD IsolationFlags, DWORD Timeout, LPWSTR Description);
 BOOL WINAPI CommitTransaction(HANDLE TransactionHandle);
