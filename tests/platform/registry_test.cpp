@@ -350,7 +350,7 @@ TEST(Registry, NamesBeyondWindowsLimitsAreRefused) {
 long storedValues() {
   sqlite3* db = nullptr;
   long count = -1;
-  if (sqlite3_open(scratch.path().c_str(), &db) == SQLITE_OK)
+  if (sqlite3_open_v2(scratch.path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
     sqlite3_exec(
         db, "SELECT count(*) FROM vals",
         [](void* out, int, char** row, char**) { return *static_cast<long*>(out) = std::atol(row[0]), 0; },
@@ -360,6 +360,7 @@ long storedValues() {
 }
 
 TEST(Registry, TransactionsCommitWholeOrRollBack) {
+  RegCloseKey(create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest")));  // the store exists
   for (bool commit : {true, false}) {
     const long valuesBefore = storedValues();
     HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
