@@ -17,6 +17,9 @@ add_custom_command(
   WORKING_DIRECTORY "${QELBASE_GENERATED}"
   COMMENT "Compiling the message catalogue")
 set(QELBASE_RESOURCES "${QELBASE_GENERATED}/QELBase.rc" "${CMAKE_SOURCE_DIR}/resources/QELBaseVersion.rc")
+# Programs in other folders compile the generated script too (through the
+# static library): a target of its own makes it before any of them.
+add_custom_target(qelbase_messages DEPENDS "${QELBASE_GENERATED}/QELBase.rc")
 set_source_files_properties("${CMAKE_SOURCE_DIR}/resources/QELBaseVersion.rc" PROPERTIES
   INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}/frame")
 
@@ -42,6 +45,7 @@ target_compile_definitions(QELBaseU_static INTERFACE QELBASE_STATIC)
 target_sources(QELBaseU_static INTERFACE "$<BUILD_INTERFACE:${QELBASE_RESOURCES}>")
 target_link_libraries(QELBaseU_static INTERFACE ${QELBASE_SYSTEM_LIBS})
 target_link_options(QELBaseU_static INTERFACE -static)
+add_dependencies(QELBaseU_static qelbase_messages)
 
 # The export table, name for name (runs on the build machine).
 enable_testing()

@@ -19,6 +19,7 @@
 
 #include "registry/ComponentRegistration.h"
 #include "registry/RegistryHelpers.h"
+#include "support/Platform.h"
 #include "support/ScratchRegistry.h"
 
 namespace {
@@ -145,21 +146,13 @@ DWORD toolExit(const std::string& arguments) {
   return code;
 }
 
-// A build path as the system names it: under Wine the host's root is Z:.
-std::string native(std::string path) {
-#ifdef _WIN32
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  if (path.starts_with("\\")) path = "Z:" + path;
-#endif
-  return path;
-}
+using qel::test::nativePath;
 
 TEST(Regsvr32, RegistersAndUnregistersAComponent) {
 #ifndef _WIN32
   SearchPath path(QELBASE_TOOL_DIR);
 #endif
-  const std::string module = native(QELBASE_TEST_COMPONENT);
+  const std::string module = nativePath(QELBASE_TEST_COMPONENT);
   const WString component = wide(module);
   OcxRegisterParams add{FALSE, TRUE, {component}}, remove{TRUE, TRUE, {component}};
   ASSERT_EQ(QEL_OCXRegister(&add), 0u);
@@ -175,8 +168,8 @@ TEST(Regsvr32, RegistersAndUnregistersAComponent) {
       {"/s " + module, 0},
       {"/u /s " + module, 0},
       {"/u /s " + module, 5},  // the component fails when it is not registered
-      {"/s " + native(scratch.folder() + "/missing.ocx"), 3},
-      {"/s " + native(QELBASE_LIBRARY_FILE), 4},
+      {"/s " + nativePath(scratch.folder() + "/missing.ocx"), 3},
+      {"/s " + nativePath(QELBASE_LIBRARY_FILE), 4},
       {"/s", 1},
       {"/x " + module, 1},
       {"-S -U " + module, 5},

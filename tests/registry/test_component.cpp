@@ -4,7 +4,7 @@
 #include "frame/QELBase.h"
 
 #ifdef _WIN32
-#define COMPONENT_EXPORT extern "C" __declspec(dllexport)
+#define COMPONENT_EXPORT extern "C" /* exported by the module-definition file, undecorated */
 #else
 #define COMPONENT_EXPORT extern "C" __attribute__((visibility("default")))
 #endif

@@ -5,6 +5,8 @@
 
 #include <qel/win32.h>
 
+#include <string>
+
 namespace qel::test {
 
 constexpr bool onWindows() {
@@ -32,6 +34,16 @@ constexpr bool onMsvcrt() {
 #else
   return false;
 #endif
+}
+
+// A build path as the system names it: under Wine the host's root is Z:.
+inline std::string nativePath(std::string path) {
+#ifdef _WIN32
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  if (path.starts_with("\\")) path = "Z:" + path;
+#endif
+  return path;
 }
 
 }  // namespace qel::test
