@@ -60,10 +60,14 @@ class RegistryTransaction {
 
   LONG createKey(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) {
     WCHAR noClass[] = {0};
-    return handle_ == INVALID_HANDLE_VALUE
-               ? RegCreateKeyExW(root, subKey, 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr)
-               : RegCreateKeyTransactedW(root, subKey, 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr, key,
-                                         nullptr, handle_, nullptr);
+    if (handle_ != INVALID_HANDLE_VALUE) {
+      LONG e = RegCreateKeyTransactedW(root, subKey, 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr, key,
+                                       nullptr, handle_, nullptr);
+      if (e != ERROR_CALL_NOT_IMPLEMENTED) return e;
+      CloseHandle(handle_);  // a system with the calls but not the service (Wine)
+      handle_ = INVALID_HANDLE_VALUE;
+    }
+    return RegCreateKeyExW(root, subKey, 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr);
   }
   // ERROR_SUCCESS, or the system's error.
   LONG commit() {
