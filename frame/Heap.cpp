@@ -1,4 +1,5 @@
-/* Heap requests with the test hook for allocation failure. */
+/* Heap requests with the test hook for allocation failure.  Unarmed, the
+   hook costs one relaxed load of a flag that never changes. */
 #include "frame/Heap.h"
 
 #include <atomic>
@@ -6,13 +7,14 @@
 
 namespace qel {
 namespace {
-std::atomic<long> requests{0};
-std::atomic<long> failAt{0};  // request number that fails; 0: none
+std::atomic<bool> armed{false};
+std::atomic<long> remaining{0};  // requests until the one that fails
+std::atomic<long> armedWith{0};
 
 bool nextRequestFails() {
-  long n = ++requests;
-  long target = failAt.load(std::memory_order_relaxed);
-  return target != 0 && n == target;
+  if (!armed.load(std::memory_order_relaxed)) [[likely]]
+    return false;
+  return remaining.fetch_sub(1, std::memory_order_relaxed) == 1;
 }
 }  // namespace
 
@@ -28,8 +30,14 @@ void* heapRealloc(void* block, std::size_t bytes) {
 
 void heapFree(void* block) { std::free(block); }
 
-void heapFailAt(long n) { failAt = n == 0 ? 0 : requests.load() + n; }
+void heapFailAt(long n) {
+  armedWith.store(n, std::memory_order_relaxed);
+  remaining.store(n, std::memory_order_relaxed);
+  armed.store(n != 0, std::memory_order_relaxed);
+}
 
-long heapRequestCount() { return requests.load(); }
+long heapRequestsSinceArmed() {
+  return armedWith.load(std::memory_order_relaxed) - remaining.load(std::memory_order_relaxed);
+}
 
 }  // namespace qel

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "frame/Heap.h"
 
 namespace qel::test {
@@ -16,9 +18,10 @@ inline bool noMemory(unsigned long code) { return code == 0x8007000Eu || code ==
 
 template <class Workload>
 long sweepAllocations(Workload&& workload) {
-  const long start = heapRequestCount();
+  heapFailAt(LONG_MAX);  // armed beyond reach: counts the requests
   workload();
-  const long total = heapRequestCount() - start;
+  const long total = heapRequestsSinceArmed();
+  heapFailAt(0);
   EXPECT_GT(total, 0) << "the workload allocates nothing";
   for (long n = 1; n <= total; ++n) {
     SCOPED_TRACE(n);  // made before the failure is armed
