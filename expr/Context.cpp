@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "datetime/DateTime.h"
+#include "expr/EvaluationPlan.h"
 #include "expr/ExprInternal.h"
 #include "frame/Boundary.h"
 #include "frame/Heap.h"
@@ -96,6 +97,7 @@ DWORD QEL_STDCALL ExprInit(ExprContext* pCtx, ULONG nMaxIdentLen, ULONG nMaxAlph
                            ExprScanFn pfnNextSym, ExprScanFn pfnGetSym, ExprScanFn pfnGetAlpha,
                            LONG_PTR nCbArg1, void* pCbArg2) {
   return qel::guarded(QEL_E_OUTOFMEMORY, [&]() -> DWORD {
+    qel::expr::forgetPlans(pCtx);
     // A failed init leaves nothing allocated behind, so the record may simply
     // be dropped or initialised again.
     if (createTables(pCtx, bUpperCaseKeywords != 0) != QEL_S_OK) {
@@ -137,6 +139,7 @@ DWORD QEL_STDCALL ExprInit(ExprContext* pCtx, ULONG nMaxIdentLen, ULONG nMaxAlph
 
 DWORD QEL_STDCALL ExprRelease(ExprContext* pCtx) {
   qel::guarded([&] {
+    qel::expr::forgetPlans(pCtx);
     qel::heapFree(pCtx->pStack);
     qel::heapFree(pCtx->pPool);
     pCtx->pStack = nullptr;

@@ -4,7 +4,11 @@
  */
 #include <cstdint>
 
-#include "expr/Evaluator.h"
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "expr/EvaluationPlan.h"
 #include "expr/InstructionSet.h"
 #include "frame/Boundary.h"
 #include "frame/Heap.h"
@@ -16,19 +20,6 @@ namespace {
 using namespace qel::expr;
 
 constexpr LONG kStackStep = 20;
-
-DWORD push(ExprContext* ctx, LONG index) {
-  if (ctx->nStackDepth >= ctx->nStackSize) {
-    if (ctx->nStackSize > INT32_MAX - kStackStep) return QEL_E_OUTOFMEMORY;
-    auto* stack = static_cast<LONG*>(
-        qel::heapRealloc(ctx->pStack, size_t(ctx->nStackSize + kStackStep) * sizeof(LONG)));
-    if (!stack) return QEL_E_OUTOFMEMORY;
-    ctx->pStack = stack;
-    ctx->nStackSize += kStackStep;
-  }
-  ctx->pStack[ctx->nStackDepth++] = index;
-  return QEL_S_OK;
-}
 
 bool inPool(const ExprContext* ctx, const void* p) {
   auto at = reinterpret_cast<uintptr_t>(p), base = reinterpret_cast<uintptr_t>(ctx->pPool);
@@ -77,15 +68,79 @@ DWORD runDependencies(ExprContext* ctx, LONG link, LONG start, LONG_PTR hostArg)
 
 bool hasValueType(LONG type) { return type >= EXT_Char && type <= EXT_Date; }
 
-DWORD evaluate(ExprContext* ctx, LONG start, LONG_PTR hostArg) {
-  if (start == EXPR_NONE) return QEL_S_OK;
+DWORD noValue(ExprContext*, ExprInstr&, const ExprInstr&, const ExprInstr&) { return QEL_S_OK; }
+DWORD notImplemented(ExprContext*, ExprInstr&, const ExprInstr&, const ExprInstr&) { return QEL_E_NOTIMPL; }
+DWORD anyAssignment(ExprContext*, ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
+  return runAssignment(self.nOpcode, self, left, right);
+}
+DWORD anyIncrement(ExprContext*, ExprInstr& self, const ExprInstr&, const ExprInstr& operand) {
+  return runIncrement(self.nOpcode, self, operand);
+}
+DWORD anyUnary(ExprContext*, ExprInstr& self, const ExprInstr&, const ExprInstr& operand) {
+  return runUnary(self.nOpcode, self, operand);
+}
+DWORD index(ExprContext* ctx, ExprInstr& self, const ExprInstr& base, const ExprInstr& position) {
+  return runIndex(ctx, self, base, valueOf<LONG>(position));
+}
+
+// The operator families by opcode.  ORDER EOP
+Handler familyHandler(LONG opcode, LONG type) {
+  if (opcode < EOP_TO_CHAR && !hasValueType(type)) return noValue;  // the operands go, the instruction stands for them
+  if (opcode <= EOP_ORASS) return anyAssignment;
+  if (opcode <= EOP_MOD) return binaryHandler(opcode, type);
+  switch (opcode) {
+    case EOP_PREINC:
+    case EOP_PREDEC:
+    case EOP_POSTINC:
+    case EOP_POSTDEC: return anyIncrement;
+    case EOP_IDX: return index;
+    case EOP_DRF:
+    case EOP_ADR:
+    case EOP_DFA:
+    case EOP_IFA: return notImplemented;
+    default: return opcode >= EOP_TO_CHAR ? conversionHandler(opcode, type) : anyUnary;
+  }
+}
+
+// Types 0 to 8, and one column for every other value.
+constexpr LONG kTypeColumns = EXT_Unknown + 2;
+
+DWORD push(ExprContext* ctx, LONG index) {
+  if (ctx->nStackDepth >= ctx->nStackSize) {
+    if (ctx->nStackSize > INT32_MAX - kStackStep) return QEL_E_OUTOFMEMORY;
+    auto* stack = static_cast<LONG*>(
+        qel::heapRealloc(ctx->pStack, size_t(ctx->nStackSize + kStackStep) * sizeof(LONG)));
+    if (!stack) return QEL_E_OUTOFMEMORY;
+    ctx->pStack = stack;
+    ctx->nStackSize += kStackStep;
+  }
+  ctx->pStack[ctx->nStackDepth++] = index;
+  return QEL_S_OK;
+}
+
+// Room for `depth` entries, made in the steps a push makes it.
+bool reserve(ExprContext* ctx, LONG depth) {
+  while (ctx->nStackSize < depth) {
+    if (ctx->nStackSize > INT32_MAX - kStackStep) return false;
+    auto* stack = static_cast<LONG*>(
+        qel::heapRealloc(ctx->pStack, size_t(ctx->nStackSize + kStackStep) * sizeof(LONG)));
+    if (!stack) return false;
+    ctx->pStack = stack;
+    ctx->nStackSize += kStackStep;
+  }
+  return true;
+}
+
+// Runs the code from instruction i with the stack as it stands: to the
+// expression's END with `toEnd`, else to the end of the array.
+DWORD runFrom(ExprContext* ctx, ULONG i, bool toEnd, LONG start, LONG_PTR hostArg) {
   const auto size = ULONG(DAGetSize(ctx->hCode));
   ExprInstr* const code = static_cast<ExprInstr*>(DAGetElem(ctx->hCode, 0));
-  for (ULONG i = start == -1 ? 0 : ULONG(start); i < size; ++i) {
+  for (; i < size; ++i) {
     ExprInstr& self = code[i];
     const LONG opcode = self.nOpcode;
     if (opcode == EOP_END) {
-      if (start != -1) return QEL_S_OK;
+      if (toEnd) return QEL_S_OK;
     } else if (opcode == EOP_NOP || opcode < 0 || opcode > EOP_LAST) {
       if (opcode == EOP_NOP && self.op.nLink != -1 && self.op.nStorage != EXS_Function)
         if (DWORD rc = runDependencies(ctx, self.op.nLink, start, hostArg)) return rc;
@@ -94,27 +149,8 @@ DWORD evaluate(ExprContext* ctx, LONG start, LONG_PTR hostArg) {
       if (ctx->nStackDepth < pops) return QEL_E_UNEXPECTED;  // damaged code or a host that popped too much
       const ExprInstr& right = code[ctx->pStack[--ctx->nStackDepth]];
       const ExprInstr& left = pops == 2 ? code[ctx->pStack[--ctx->nStackDepth]] : right;
-      DWORD rc = QEL_S_OK;
-      if (opcode == EOP_PAR) {
-        rc = runCall(ctx, LONG(i), right, hostArg);
-      } else if (opcode < EOP_TO_CHAR && !hasValueType(self.op.nType)) {
-        // no value to work on: the operands go, the instruction stands for them
-      } else if (opcode <= EOP_ORASS) {
-        rc = runAssignment(opcode, self, left, right);
-      } else if (opcode <= EOP_MOD) {
-        rc = runBinary(opcode, self, left, right);
-      } else if (opcode == EOP_PREINC || opcode == EOP_PREDEC || opcode == EOP_POSTINC ||
-                 opcode == EOP_POSTDEC) {
-        rc = runIncrement(opcode, self, right);
-      } else if (opcode == EOP_IDX) {
-        rc = runIndex(ctx, self, left, valueOf<LONG>(right));
-      } else if (opcode == EOP_DRF || opcode == EOP_ADR || opcode == EOP_DFA || opcode == EOP_IFA) {
-        rc = QEL_E_NOTIMPL;
-      } else if (opcode >= EOP_TO_CHAR) {
-        rc = runConversion(opcode, self, right);
-      } else {
-        rc = runUnary(opcode, self, right);
-      }
+      DWORD rc = opcode == EOP_PAR ? runCall(ctx, LONG(i), right, hostArg)
+                                   : handlerFor(opcode, self.op.nType)(ctx, self, left, right);
       if (rc) return rc;
     }
     if (DWORD rc = push(ctx, LONG(i))) return rc;
@@ -122,7 +158,84 @@ DWORD evaluate(ExprContext* ctx, LONG start, LONG_PTR hostArg) {
   return QEL_S_OK;
 }
 
+// Writes a step's stack above the run's base.
+void writeStack(ExprContext* ctx, LONG base, const Plan& plan, const Step& step) {
+  std::copy_n(plan.shapes.begin() + ptrdiff_t(step.shapeAt), step.shapeLength, ctx->pStack + base);
+  ctx->nStackDepth = base + LONG(step.shapeLength);
+}
+
+// An operator failed: the stack is what stood below its operands.
+DWORD failed(ExprContext* ctx, LONG base, LONG start, ULONG at, DWORD rc) {
+  std::vector<LONG> stack;
+  if (stackBefore(ctx, ULONG(start), at, stack)) {
+    std::copy(stack.begin(), stack.end(), ctx->pStack + base);
+    ctx->nStackDepth = base + LONG(stack.size());
+  }
+  return rc;
+}
+
+// A run by the plan: only the operators execute; the stack is written out
+// where a host function or the caller can see it.
+DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostArg) {
+  const Entry& entry = plan.entries[size_t(start)];
+  const LONG base = ctx->nStackDepth;
+  if (!reserve(ctx, base + LONG(entry.depth))) return runFrom(ctx, ULONG(start), true, start, hostArg);
+  ExprInstr* const code = static_cast<ExprInstr*>(DAGetElem(ctx->hCode, 0));
+  for (const Step* step = &plan.steps[size_t(entry.step)];; ++step) {
+    if (step->kind == Step::Operate) [[likely]] {
+      if (DWORD rc = step->handler(ctx, code[step->self], code[step->left], code[step->right])) [[unlikely]]
+        return failed(ctx, base, start, step->self, rc);
+      continue;
+    }
+    switch (step->kind) {
+      case Step::Operate: break;
+      case Step::Call:
+        writeStack(ctx, base, plan, *step);
+        if (DWORD rc = runCall(ctx, LONG(step->self), code[step->right], hostArg)) return rc;
+        if (ctx->nStackDepth != base + LONG(step->shapeLength - step->arguments)) {
+          // The host took more or fewer arguments than declared: the rest
+          // runs on the stack as it now stands.
+          if (DWORD rc = push(ctx, LONG(step->self))) return rc;
+          return runFrom(ctx, step->self + 1, true, start, hostArg);
+        }
+        break;
+      case Step::Dependencies:
+        writeStack(ctx, base, plan, *step);
+        if (DWORD rc = runDependencies(ctx, code[step->self].op.nLink, start, hostArg)) return rc;
+        break;
+      case Step::End: writeStack(ctx, base, plan, *step); return QEL_S_OK;
+    }
+  }
+}
+
+DWORD evaluate(ExprContext* ctx, LONG start, LONG_PTR hostArg) {
+  if (start == EXPR_NONE) return QEL_S_OK;
+  if (start >= 0) {
+    PlanUse use(ctx);
+    const Plan* plan = use.get();
+    if (plan && ULONG(start) < plan->covered && plan->entries[size_t(start)].step >= 0)
+      return runPlanned(ctx, *plan, start, hostArg);
+  }
+  return runFrom(ctx, start == -1 ? 0 : ULONG(start), start != -1, start, hostArg);
+}
+
 }  // namespace
+
+namespace qel::expr {
+
+Handler handlerFor(LONG opcode, LONG type) {
+  static const auto table = [] {
+    std::array<Handler, size_t(EOP_LAST + 1) * kTypeColumns> all{};
+    for (LONG op = EOP_ASS; op <= EOP_LAST; ++op)
+      for (LONG t = 0; t < kTypeColumns; ++t) all[size_t(op * kTypeColumns + t)] = familyHandler(op, t);
+    return all;
+  }();
+  if (opcode < 0 || opcode > EOP_LAST) return nullptr;
+  const LONG column = type >= 0 && type < kTypeColumns - 1 ? type : kTypeColumns - 1;
+  return table[size_t(opcode * kTypeColumns + column)];
+}
+
+}  // namespace qel::expr
 
 extern "C" DWORD QEL_STDCALL ExprEvaluate(ExprContext* pCtx, LONG nStart, LONG_PTR nHostArg) {
   return qel::guarded(QEL_E_UNEXPECTED, [&] { return evaluate(pCtx, nStart, nHostArg); });

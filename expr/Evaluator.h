@@ -139,6 +139,19 @@ DWORD combine(LONG opcode, const ExprInstr& left, const ExprInstr& right, T& out
 // The same for bit fields: OR, XOR, AND and the shifts.
 DWORD combineBits(LONG opcode, const ExprInstr& left, const ExprInstr& right, ExprBitField& out);
 
+// What one instruction does, chosen once from its opcode and the type it
+// works on: the operands' instructions in, the result in `self`'s slot.
+// For one-operand instructions `left` is the operand too.
+using Handler = DWORD (*)(ExprContext* ctx, ExprInstr& self, const ExprInstr& left, const ExprInstr& right);
+
+// The handler of every instruction but the operand push, the call and the
+// end; an opcode outside the set has none (null).
+Handler handlerFor(LONG opcode, LONG type);
+// Numbers get handlers made for their opcode and type; the other types one
+// that looks at both when it runs.
+Handler binaryHandler(LONG opcode, LONG type);
+Handler conversionHandler(LONG opcode, LONG type);
+
 DWORD runBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right);
 DWORD runUnary(LONG opcode, const ExprInstr& self, const ExprInstr& operand);
 // The result becomes the left operand's own storage: `self` is updated.

@@ -29,8 +29,11 @@ void freeValue(const ExprOperand& value);
 
 // Appends an instruction; a value it owns is freed when that fails.
 DWORD appendInstr(ExprContext* ctx, const ExprInstr& instr);
+// The instruction at an index within the code array's capacity, else null
+// (as DAGetElem has it, without the call: the evaluator asks often).
 inline ExprInstr* instrAt(ExprContext* ctx, LONG index) {
-  return static_cast<ExprInstr*>(DAGetElem(ctx->hCode, index));
+  const DA code = ctx->hCode;
+  return code && index >= 0 && index < code->nAlloc ? static_cast<ExprInstr*>(code->pData) + index : nullptr;
 }
 
 // Symbols come from the host's callbacks where given, else from the

@@ -1,5 +1,7 @@
 /* Operators that compute a new value into their own result slot. */
+#include <array>
 #include <cstdint>
+#include <utility>
 
 #include "datetime/DateTime.h"
 #include "expr/Evaluator.h"
@@ -108,7 +110,50 @@ DWORD numericBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, c
   return combine(opcode, left, right, valueOf<T>(self));
 }
 
+// The handler of one numeric operator on one type: the opcode is a
+// constant, so what is left is the operation itself.
+template <class T, LONG Op>
+DWORD numericOp(ExprContext*, ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
+  const T l = valueOf<T>(left);
+  const T r = valueOf<T>(right);
+  if constexpr (Op == EOP_LOR) {
+    valueOf<LONG>(self) = isTrue(l) || isTrue(r);
+  } else if constexpr (Op == EOP_LAND) {
+    valueOf<LONG>(self) = isTrue(l) && isTrue(r);
+  } else if constexpr (Op >= EOP_EQU && Op <= EOP_GEQ) {
+    valueOf<LONG>(self) = compared(Op, l, r);
+  } else {
+    return combine(Op, left, right, valueOf<T>(self));
+  }
+  return QEL_S_OK;
+}
+
+DWORD anyBinary(ExprContext*, ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
+  return runBinary(self.nOpcode, self, left, right);
+}
+
+// The binary operators EOP_LOR to EOP_MOD of one numeric type.  ORDER EOP
+template <class T, LONG... Offsets>
+constexpr std::array<Handler, sizeof...(Offsets)> numericRow(std::integer_sequence<LONG, Offsets...>) {
+  return {&numericOp<T, EOP_LOR + Offsets>...};
+}
+constexpr auto kOperatorCount = std::make_integer_sequence<LONG, EOP_MOD - EOP_LOR + 1>();
+constexpr std::array<std::array<Handler, EOP_MOD - EOP_LOR + 1>, 4> kNumericOps{
+    numericRow<WCHAR>(kOperatorCount), numericRow<LONG>(kOperatorCount), numericRow<ULONG>(kOperatorCount),
+    numericRow<double>(kOperatorCount)};
+
 }  // namespace
+
+Handler binaryHandler(LONG opcode, LONG type) {
+  if (opcode < EOP_LOR || opcode > EOP_MOD || opcode == EOP_SHL || opcode == EOP_SHR) return anyBinary;
+  switch (type) {  // the rows of kNumericOps
+    case EXT_Char: return kNumericOps[0][size_t(opcode - EOP_LOR)];
+    case EXT_Long: return kNumericOps[1][size_t(opcode - EOP_LOR)];
+    case EXT_ULong: return kNumericOps[2][size_t(opcode - EOP_LOR)];
+    case EXT_Double: return kNumericOps[3][size_t(opcode - EOP_LOR)];
+    default: return anyBinary;
+  }
+}
 
 DWORD combineBits(LONG opcode, const ExprInstr& left, const ExprInstr& right, ExprBitField& out) {
   const ExprBitField l = valueOf<ExprBitField>(left);
