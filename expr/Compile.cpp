@@ -35,6 +35,13 @@ extern "C" DWORD QEL_STDCALL ExprCompile(ExprContext* pCtx, const WCHAR* pszExpr
     pCtx->nActExpr = start;
     pCtx->pLValue = nullptr;
     if (pnResultType) *pnResultType = EXT_Void;
+    // A scanner whose set-up found no memory has no buffers to scan into.
+    const SymContext& scanner = pCtx->scanner;
+    if (!scanner.pszAlpha || !scanner.pszAlphaUpper || !scanner.pszAlphaUnTranslated || !scanner.pKeywords) {
+      const ExprInstr end{EOP_END, {nullptr, 0, 0, 0, 0}};
+      qel::expr::appendInstr(pCtx, end);
+      return QEL_E_OUTOFMEMORY;
+    }
     SymReset(&pCtx->scanner);
     SymNewLine(&pCtx->scanner, pszExpr ? pszExpr : QEL_W(""));
     if (pCtx->bPrefetch) qel::expr::nextSym(pCtx);

@@ -106,10 +106,11 @@ DWORD QEL_STDCALL ExprInit(ExprContext* pCtx, ULONG nMaxIdentLen, ULONG nMaxAlph
     }
     std::memset(&pCtx->scanner, 0, sizeof pCtx->scanner);
     pCtx->pszTerminators = nullptr;
-    // The scanner fails only for lack of memory, and a context without its
-    // buffers could not compile anything.
-    bool ready = SymInit(&pCtx->scanner, nMaxIdentLen, nMaxAlphaLen, bUpperCaseKeywords, nMode) == QEL_S_OK;
-    if (ready && pszTerminators) {
+    // The scanner's result is not used: a scanner left without its buffers
+    // makes every compile fail with 0x8007000E instead.
+    SymInit(&pCtx->scanner, nMaxIdentLen, nMaxAlphaLen, bUpperCaseKeywords, nMode);
+    bool ready = true;
+    if (pszTerminators) {
       size_t length = wcslen(pszTerminators);
       pCtx->pszTerminators = static_cast<WCHAR*>(qel::heapCalloc(length + 1, sizeof(WCHAR)));
       if (pCtx->pszTerminators) std::memcpy(pCtx->pszTerminators, pszTerminators, length * sizeof(WCHAR));

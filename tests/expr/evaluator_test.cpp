@@ -317,3 +317,45 @@ TEST(ExprEvaluate, RandomIntegerExpressionsMatchAReference) {
 }
 
 }  // namespace
+
+// Runs go by a plan of the code kept beside it; what a host and the caller
+// see must be what the plain loop leaves, even where the plan cannot follow.
+LONG QEL_CDECL takesOne(ExprContext* ctx, LONG_PTR) { return *static_cast<LONG*>(ExprPopResult(ctx)) * 10; }
+LONG QEL_CDECL again(ExprContext* ctx, LONG_PTR start) {
+  if (ExprEvaluate(ctx, LONG(start), 0)) return -1;
+  return *static_cast<LONG*>(ExprPopResult(ctx)) + 1;
+}
+
+TEST(ExprEvaluate, PlannedRunsLeaveTheStackAsThePlainLoop) {
+  Evaluation host;
+  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&takesOne, QEL_W("takesOne"), EXT_Long, 2, EXT_Long, EXT_Long), 0u);
+  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&again, QEL_W("again"), EXT_Long, 0), 0u);
+  // A host that takes one of two arguments: the other stays, and the add
+  // takes it in place of its own left operand: 2 + 30, with the 1 left below.
+  ASSERT_EQ(host.compile(QEL_W("1 + takesOne(2, 3)")), 0u);
+  ASSERT_EQ(ExprEvaluate(&host.ctx, host.start, 0), 0u);
+  ASSERT_EQ(host.ctx.nStackDepth, 2);
+  EXPECT_EQ(host.ctx.pStack[0], host.start);
+  EXPECT_EQ(*static_cast<LONG*>(ExprPopResult(&host.ctx)), 32);
+  host.ctx.nStackDepth = 0;
+  // A failing operator leaves what stood below its operands.
+  ASSERT_EQ(host.compile(QEL_W("x + 7 / (a - a)")), 0u);
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_EQ(ExprEvaluate(&host.ctx, host.start, 0), 0x80020012u);
+    ASSERT_EQ(host.ctx.nStackDepth, 1);
+    EXPECT_EQ(host.ctx.pStack[0], host.start);
+    host.ctx.nStackDepth = 0;
+  }
+  // Compiles between runs (one inserting a conversion) extend the plan.
+  ASSERT_EQ(host.compile(QEL_W("x + 1")), 0u);
+  const LONG first = host.start;
+  EXPECT_EQ(host.run(QEL_W("d = a + 2.5")), "D:-4.5");
+  ASSERT_EQ(ExprEvaluate(&host.ctx, first, 0), 0u);
+  EXPECT_EQ(*static_cast<LONG*>(ExprPopResult(&host.ctx)), 11);
+  // A host function that evaluates on the same context in between.
+  ASSERT_EQ(host.compile(QEL_W("x * 2 + again()")), 0u);
+  const LONG outer = host.start;
+  ASSERT_EQ(ExprEvaluate(&host.ctx, outer, first), 0u);
+  EXPECT_EQ(*static_cast<LONG*>(ExprPopResult(&host.ctx)), 32);
+  EXPECT_EQ(host.ctx.nStackDepth, 0);
+}
