@@ -28,7 +28,7 @@ class Compiler {
   DWORD failAtSymbol(DWORD code);
 
  private:
-  DWORD binary(int level);
+  DWORD binary(int minLevel);
   DWORD unary();
   DWORD postfix();
   DWORD primary(ExprOperand*& found);

@@ -21,23 +21,40 @@ constexpr OperatorCode kAssignments[] = {
   {SYM_OR_ASSIGN, EOP_ORASS},
 };
 
-// Binary levels 2 to 11, lowest precedence first.
+// The binary operators with their levels, 2 (lowest precedence) to 11.
+struct BinaryOperator {
+  LONG opcode;
+  int level;
+};
 constexpr int kFirstBinaryLevel = 2;
 constexpr int kShiftLevel = 9;
-constexpr int kLastBinaryLevel = 11;
-constexpr OperatorCode kBinaryLevels[][4] = {
-  /*  2 */ {{SYM_LOGICAL_OR, EOP_LOR}},
-  /*  3 */ {{SYM_LOGICAL_AND, EOP_LAND}},
-  /*  4 */ {{'|', EOP_OR}},
-  /*  5 */ {{'^', EOP_XOR}},
-  /*  6 */ {{'&', EOP_AND}},
-  /*  7 */ {{SYM_EQ, EOP_EQU}, {SYM_NE, EOP_NEQ}},
-  /*  8 */ {{'<', EOP_LT}, {'>', EOP_GT}, {SYM_LE, EOP_LEQ}, {SYM_GE, EOP_GEQ}},
-  /*  9 */ {{SYM_SHL, EOP_SHL}, {SYM_SHR, EOP_SHR}},
-  /* 10 */ {{'+', EOP_ADD}, {'-', EOP_SUB}},
-  /* 11 */ {{'*', EOP_MUL}, {'/', EOP_DIV}, {'%', EOP_MOD}},
-};
+// clang-format on
 
+BinaryOperator binaryOperator(LONG sym) {
+  switch (sym) {
+    case SYM_LOGICAL_OR: return {EOP_LOR, 2};
+    case SYM_LOGICAL_AND: return {EOP_LAND, 3};
+    case '|': return {EOP_OR, 4};
+    case '^': return {EOP_XOR, 5};
+    case '&': return {EOP_AND, 6};
+    case SYM_EQ: return {EOP_EQU, 7};
+    case SYM_NE: return {EOP_NEQ, 7};
+    case '<': return {EOP_LT, 8};
+    case '>': return {EOP_GT, 8};
+    case SYM_LE: return {EOP_LEQ, 8};
+    case SYM_GE: return {EOP_GEQ, 8};
+    case SYM_SHL: return {EOP_SHL, kShiftLevel};
+    case SYM_SHR: return {EOP_SHR, kShiftLevel};
+    case '+': return {EOP_ADD, 10};
+    case '-': return {EOP_SUB, 10};
+    case '*': return {EOP_MUL, 11};
+    case '/': return {EOP_DIV, 11};
+    case '%': return {EOP_MOD, 11};
+    default: return {0, 0};
+  }
+}
+
+// clang-format off
 constexpr OperatorCode kPrefixes[] = {
   {SYM_INCREMENT, EOP_PREINC}, {SYM_DECREMENT, EOP_PREDEC}, {'+', EOP_POS}, {'-', EOP_NEG},
   {'!', EOP_LNOT}, {'~', EOP_NOT}, {'*', EOP_DRF}, {'&', EOP_ADR},
@@ -93,23 +110,26 @@ DWORD Compiler::assignment() {
   return rc ? rc : recordXRef(ctx_, target);
 }
 
-DWORD Compiler::binary(int level) {
-  if (level > kLastBinaryLevel) return unary();
-  if (DWORD rc = binary(level + 1)) return rc;
+// Precedence climbing: the left operand is compiled; each operator of at
+// least `minLevel` takes as its right operand a unary expression and every
+// operator binding tighter that follows, which gives the same postfix code
+// as one recursive rule per level, with left-associative levels.
+DWORD Compiler::binary(int minLevel) {
+  if (DWORD rc = unary()) return rc;
   for (;;) {
-    LONG position = codeSize();
-    LONG leftType = ctx_->nCurType;
-    LONG opcode = opcodeOf(kBinaryLevels[level - kFirstBinaryLevel], sym());
-    if (!opcode) return QEL_S_OK;
+    const LONG position = codeSize();
+    const LONG leftType = ctx_->nCurType;
+    const BinaryOperator op = binaryOperator(sym());
+    if (!op.opcode || op.level < minLevel) return QEL_S_OK;
     advance();
-    DWORD rc = binary(level + 1);
-    if (!rc && level == kShiftLevel) {
+    DWORD rc = binary(op.level + 1);
+    if (!rc && op.level == kShiftLevel) {
       rc = convertTo(EXT_Long);
       ctx_->nCurType = leftType;
-      if (!rc) rc = emit(opcode, leftType, nullptr);
+      if (!rc) rc = emit(op.opcode, leftType, nullptr);
     } else if (!rc) {
       rc = convert(position, leftType, false);
-      if (!rc) rc = emit(opcode, yieldsLong(opcode) ? EXT_Long : 0, nullptr);
+      if (!rc) rc = emit(op.opcode, yieldsLong(op.opcode) ? EXT_Long : 0, nullptr);
     }
     dropCandidate();
     if (rc) return rc;
