@@ -34,12 +34,14 @@ const Case kCases[] = {
      [](double a, double b, double c, double d) {
        return double((a > 1 && b < 3) || ((c >= 2 && d != 4) && (a + b > c)) || ((d - a < b) && (c * 2 > d)));
      }},
-    {"(a + b) * (c - d) / (a + 1) + (b - c) * (d + a) - c * d / (b + 2) + a * b - c / (d + 3) + (a - b) * 0.5",
+    {"(a + b) * (c - d) / (a + 1) + (b - c) * (d + a) - c * d / (b + 2) + a * b - c / (d + 3) + (a - b) * "
+     "0.5",
      [](double a, double b, double c, double d) {
        return (a + b) * (c - d) / (a + 1) + (b - c) * (d + a) - c * d / (b + 2) + a * b - c / (d + 3) +
               (a - b) * 0.5;
      }},
-    {"hyp(a, b) + hyp(c, d) * 0.5", [](double a, double b, double c, double d) { return hyp(a, b) + hyp(c, d) * 0.5; }},
+    {"hyp(a, b) + hyp(c, d) * 0.5",
+     [](double a, double b, double c, double d) { return hyp(a, b) + hyp(c, d) * 0.5; }},
 };
 
 double QEL_CDECL hostHyp(ExprContext* ctx, LONG_PTR) {
@@ -59,7 +61,8 @@ struct Engine {
     ExprDefineVar(&ctx, &v.b, QEL_W("b"), EXT_Double);
     ExprDefineVar(&ctx, &v.c, QEL_W("c"), EXT_Double);
     ExprDefineVar(&ctx, &v.d, QEL_W("d"), EXT_Double);
-    ExprDefineFn(&ctx, reinterpret_cast<void*>(&hostHyp), QEL_W("hyp"), EXT_Double, 2, EXT_Double, EXT_Double);
+    ExprDefineFn(&ctx, reinterpret_cast<void*>(&hostHyp), QEL_W("hyp"), EXT_Double, 2, EXT_Double,
+                 EXT_Double);
   }
   ~Engine() { ExprRelease(&ctx); }
   LONG compile(const char* text) {
@@ -70,6 +73,15 @@ struct Engine {
   }
   ExprContext ctx{};
 };
+
+#ifdef QELBASE_BENCH_MUPARSER
+void defineVariables(mu::Parser& parser, Variables& v) {
+  parser.DefineVar("a", &v.a);
+  parser.DefineVar("b", &v.b);
+  parser.DefineVar("c", &v.c);
+  parser.DefineVar("d", &v.d);
+}
+#endif
 
 using Clock = std::chrono::steady_clock;
 
@@ -91,10 +103,7 @@ void Evaluate(benchmark::State& state) {
   if (start < 0) return state.SkipWithError("QELBase does not compile the expression");
 #ifdef QELBASE_BENCH_MUPARSER
   mu::Parser parser;
-  parser.DefineVar("a", &v.a);
-  parser.DefineVar("b", &v.b);
-  parser.DefineVar("c", &v.c);
-  parser.DefineVar("d", &v.d);
+  defineVariables(parser, v);
   parser.DefineFun("hyp", hyp);
   parser.SetExpr(c.text);
   if (std::abs(parser.Eval() - c.native(v.a, v.b, v.c, v.d)) > 1e-9)
@@ -140,10 +149,7 @@ void Compile(benchmark::State& state) {
     ours += timed(kCompiles, [&] { benchmark::DoNotOptimize(engine.compile(text)); });
 #ifdef QELBASE_BENCH_MUPARSER
     mu::Parser parser;
-    parser.DefineVar("a", &v.a);
-    parser.DefineVar("b", &v.b);
-    parser.DefineVar("c", &v.c);
-    parser.DefineVar("d", &v.d);
+    defineVariables(parser, v);
     // muparser parses on the first evaluation after SetExpr.
     theirs += timed(kCompiles, [&] {
       parser.SetExpr(text);

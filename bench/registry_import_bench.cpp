@@ -53,8 +53,8 @@ void ImportFile(benchmark::State& state) {
     waitpid(child, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("the import failed");
   }
-  state.counters["values/s"] =
-      benchmark::Counter(double(keys) * kValuesPerKey * double(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["values/s"] = benchmark::Counter(double(keys) * kValuesPerKey * double(state.iterations()),
+                                                  benchmark::Counter::kIsRate);
 }
 BENCHMARK(ImportFile)->Arg(1000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 

@@ -50,7 +50,8 @@ int runAdd(Args args) {
   SYSTEMTIME carried = v, withoutYears = interval;
   withoutYears.wYear = 0;
   subtract ? TDSubst(&carried, &withoutYears) : TDAdd(&carried, &withoutYears);
-  const long year = long(v.wYear) + (subtract ? -1 : 1) * (yearsMoved(v, carried, subtract) + long(interval.wYear));
+  const long year =
+      long(v.wYear) + (subtract ? -1 : 1) * (yearsMoved(v, carried, subtract) + long(interval.wYear));
   if (year < 0 || year > 65535) return usageError("the result lies outside the years 0 to 65535", kUsage);
   subtract ? TDSubst(&v, &interval) : TDAdd(&v, &interval);
   std::cout << isoText(v) << "\n";
@@ -127,7 +128,8 @@ int runParse(Args args) {
   std::cout << isoText(v) << " (day of week field " << v.wDayOfWeek << ")\n";
   // The parser checks fields one by one, not whether they make a date.
   FILETIME probe;
-  if (!SystemTimeToFileTime(&v, &probe)) std::cerr << "qel: warning: " << isoText(v) << " is not a date of the calendar\n";
+  if (!SystemTimeToFileTime(&v, &probe))
+    std::cerr << "qel: warning: " << isoText(v) << " is not a date of the calendar\n";
   return 0;
 }
 

@@ -44,8 +44,10 @@ void containers() {
       LLPushBack(list, &sq);
       DLInsertFirstElement(chain, DLCreateElement(chain, &i));
     }
-    std::cout << "Dynamic array of " << DAGetSize(squares) << " squares (capacity " << squares->nAlloc << "):";
-    for (LONG i = 0; i < DAGetSize(squares); ++i) std::cout << " " << *static_cast<LONG*>(DAGetElem(squares, i));
+    std::cout << "Dynamic array of " << DAGetSize(squares) << " squares (capacity " << squares->nAlloc
+              << "):";
+    for (LONG i = 0; i < DAGetSize(squares); ++i)
+      std::cout << " " << *static_cast<LONG*>(DAGetElem(squares, i));
     std::cout << "\nBalanced tree of " << BTCount(tree) << " keys in order:";
     for (void* e = BTFirst(tree); e; e = BTNext(e)) std::cout << " " << *static_cast<LONG*>(e);
     std::cout << "\nLinked list: first odd square " << *static_cast<LONG*>(LLApply(list, isOdd))
@@ -97,7 +99,8 @@ void stringsAndDates() {
   term.wMonth = 1;
   TDAdd(&due, &term);
   TS text = TSNew();
-  if (text && TSSetStr(text, QEL_W("  invoice due ")) && TSATrim(text) && TSUpper(text) && TSAddStr(text, QEL_W(": "))) {
+  if (text && TSSetStr(text, QEL_W("  invoice due ")) && TSATrim(text) && TSUpper(text) &&
+      TSAddStr(text, QEL_W(": "))) {
     TS date = TSFromDate(TSNew(), &due);
     if (date) TSAdd(text, date);
     std::cout << "String and date: \"" << toUtf8(TSGetStr(text)) << "\" (31 January plus one month; week "
@@ -110,7 +113,8 @@ void stringsAndDates() {
 void formatting() {
   WCHAR out[32] = {};
   const WCHAR picture[] = QEL_W("$$$,$$#.##");
-  LONG n = FMFormatDouble(nullptr, picture, LONG(std::char_traits<WCHAR>::length(picture)), 1234.567, out, nullptr);
+  LONG n = FMFormatDouble(nullptr, picture, LONG(std::char_traits<WCHAR>::length(picture)), 1234.567, out,
+                          nullptr);
   std::cout << "Picture \"" << toUtf8(picture) << "\" of 1234.567: \"" << toUtf8({out, size_t(n)}) << "\"\n";
   FScContext fsc{};
   const WCHAR line[] = QEL_W("Total: ###.## EUR");
@@ -126,8 +130,8 @@ void formatting() {
 
 void bufferedFile() {
   std::error_code error;
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path(error) / ("qel-example-" + std::to_string(GetCurrentProcessId()) + ".txt");
+  const std::filesystem::path path = std::filesystem::temp_directory_path(error) /
+                                     ("qel-example-" + std::to_string(GetCurrentProcessId()) + ".txt");
   if (error) return;
   const std::u8string utf8 = path.u8string();
   const WString name = fromUtf8({reinterpret_cast<const char*>(utf8.data()), utf8.size()});

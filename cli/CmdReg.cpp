@@ -142,7 +142,8 @@ bool allReadable(Args files) {
 }
 
 int runReg(Args args) {
-  static constexpr std::string_view kActions[] = {"get", "set", "delete", "list", "export", "import", "update"};
+  static constexpr std::string_view kActions[] = {"get",    "set",    "delete", "list",
+                                                  "export", "import", "update"};
   if (args.empty()) return usageError("expected an action and a KEYPATH", kUsage);
   const std::string_view action = args[0];
   if (std::find(std::begin(kActions), std::end(kActions), action) == std::end(kActions))

@@ -80,7 +80,8 @@ int write(Args args) {
     return 1;
   }
   const std::basic_string<WCHAR> text = fromUtf8(args[2]);
-  const bool passes = filtered ? TraceFacilityEnabled(&trace, level, facility) : TraceLevelEnabled(&trace, level);
+  const bool passes =
+      filtered ? TraceFacilityEnabled(&trace, level, facility) : TraceLevelEnabled(&trace, level);
   if (filtered)
     TraceVAF(&trace, level, facility, QEL_W("%s"), text.c_str());
   else

@@ -2,10 +2,9 @@
  * ExprEvaluate: the loop over the code array.  The stack holds instruction
  * indexes; every value lives in an instruction's slot or in host storage.
  */
-#include <cstdint>
-
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "expr/EvaluationPlan.h"
@@ -85,7 +84,8 @@ DWORD index(ExprContext* ctx, ExprInstr& self, const ExprInstr& base, const Expr
 
 // The operator families by opcode.  ORDER EOP
 Handler familyHandler(LONG opcode, LONG type) {
-  if (opcode < EOP_TO_CHAR && !hasValueType(type)) return noValue;  // the operands go, the instruction stands for them
+  if (opcode < EOP_TO_CHAR && !hasValueType(type))
+    return noValue;  // the operands go, the instruction stands for them
   if (opcode <= EOP_ORASS) return anyAssignment;
   if (opcode <= EOP_MOD) return binaryHandler(opcode, type);
   switch (opcode) {
@@ -105,19 +105,6 @@ Handler familyHandler(LONG opcode, LONG type) {
 // Types 0 to 8, and one column for every other value.
 constexpr LONG kTypeColumns = EXT_Unknown + 2;
 
-DWORD push(ExprContext* ctx, LONG index) {
-  if (ctx->nStackDepth >= ctx->nStackSize) {
-    if (ctx->nStackSize > INT32_MAX - kStackStep) return QEL_E_OUTOFMEMORY;
-    auto* stack = static_cast<LONG*>(
-        qel::heapRealloc(ctx->pStack, size_t(ctx->nStackSize + kStackStep) * sizeof(LONG)));
-    if (!stack) return QEL_E_OUTOFMEMORY;
-    ctx->pStack = stack;
-    ctx->nStackSize += kStackStep;
-  }
-  ctx->pStack[ctx->nStackDepth++] = index;
-  return QEL_S_OK;
-}
-
 // Room for `depth` entries, made in the steps a push makes it.
 bool reserve(ExprContext* ctx, LONG depth) {
   while (ctx->nStackSize < depth) {
@@ -129,6 +116,12 @@ bool reserve(ExprContext* ctx, LONG depth) {
     ctx->nStackSize += kStackStep;
   }
   return true;
+}
+
+DWORD push(ExprContext* ctx, LONG index) {
+  if (!reserve(ctx, ctx->nStackDepth + 1)) return QEL_E_OUTOFMEMORY;
+  ctx->pStack[ctx->nStackDepth++] = index;
+  return QEL_S_OK;
 }
 
 // Runs the code from instruction i with the stack as it stands: to the
@@ -180,7 +173,7 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
   const Entry& entry = plan.entries[size_t(start)];
   const LONG base = ctx->nStackDepth;
   if (!reserve(ctx, base + LONG(entry.depth))) return runFrom(ctx, ULONG(start), true, start, hostArg);
-  ExprInstr* const code = static_cast<ExprInstr*>(DAGetElem(ctx->hCode, 0));
+  ExprInstr* const code = static_cast<ExprInstr*>(ctx->hCode->pData);
   for (const Step* step = &plan.steps[size_t(entry.step)];; ++step) {
     if (step->kind == Step::Operate) [[likely]] {
       if (DWORD rc = step->handler(ctx, code[step->self], code[step->left], code[step->right])) [[unlikely]]

@@ -73,34 +73,35 @@ ULONG planExpression(const ExprContext* ctx, ULONG begin, Plan& plan, std::vecto
   const size_t firstStep = plan.steps.size(), firstShape = plan.shapes.size();
   ULONG depth = 0;
   stack.clear();
-  const ULONG end = walk(ctx, begin, stack, [&](ULONG i, ULONG pops, ULONG arguments, const std::vector<LONG>& s) {
-    const ExprInstr& in = code[i];
-    Step step{Step::Operate, nullptr, i, i, i};
-    if (in.nOpcode == EOP_END) {
-      step.kind = Step::End;
-      addShape(plan, step, s, s.size());
-      plan.steps.push_back(step);
-      return true;
-    }
-    if (pops == 0) {
-      if (!hasDependencies(in)) return depth = std::max(depth, ULONG(s.size()) + 1), true;
-      step.kind = Step::Dependencies;
-      addShape(plan, step, s, s.size());
-    } else {
-      step.right = ULONG(s.back());
-      step.left = pops == 2 ? ULONG(s[s.size() - 2]) : step.right;
-      if (in.nOpcode == EOP_PAR) {
-        step.kind = Step::Call;
-        step.arguments = arguments;
-        addShape(plan, step, s, s.size() - 1);  // the function's push is taken before the call
-      } else {
-        step.handler = handlerFor(in.nOpcode, in.op.nType);
-      }
-    }
-    depth = std::max(depth, ULONG(s.size() - pops - arguments) + 1);
-    plan.steps.push_back(step);
-    return true;
-  });
+  const ULONG end =
+      walk(ctx, begin, stack, [&](ULONG i, ULONG pops, ULONG arguments, const std::vector<LONG>& s) {
+        const ExprInstr& in = code[i];
+        Step step{Step::Operate, nullptr, i, i, i};
+        if (in.nOpcode == EOP_END) {
+          step.kind = Step::End;
+          addShape(plan, step, s, s.size());
+          plan.steps.push_back(step);
+          return true;
+        }
+        if (pops == 0) {
+          if (!hasDependencies(in)) return depth = std::max(depth, ULONG(s.size()) + 1), true;
+          step.kind = Step::Dependencies;
+          addShape(plan, step, s, s.size());
+        } else {
+          step.right = ULONG(s.back());
+          step.left = pops == 2 ? ULONG(s[s.size() - 2]) : step.right;
+          if (in.nOpcode == EOP_PAR) {
+            step.kind = Step::Call;
+            step.arguments = arguments;
+            addShape(plan, step, s, s.size() - 1);  // the function's push is taken before the call
+          } else {
+            step.handler = handlerFor(in.nOpcode, in.op.nType);
+          }
+        }
+        depth = std::max(depth, ULONG(s.size() - pops - arguments) + 1);
+        plan.steps.push_back(step);
+        return true;
+      });
   if (end != kNoEnd) {
     plan.entries[begin] = Entry{LONG(firstStep), depth};
     return end + 1;
@@ -157,9 +158,9 @@ bool stackBefore(const ExprContext* ctx, ULONG begin, ULONG at, std::vector<LONG
 PlanUse::PlanUse(ExprContext* ctx) {
   CacheEntry& entry = slotOf(ctx);
   const unsigned now = epoch.load(std::memory_order_relaxed);
-  const LONG xrefSize = ctx->hXRefList ? DAGetSize(ctx->hXRefList) : 0;
-  const bool same = entry.ctx == ctx && entry.plan && entry.epoch == now && entry.xrefList == ctx->hXRefList &&
-                    entry.xrefSize == xrefSize;
+  const LONG xrefSize = ctx->hXRefList ? ctx->hXRefList->nCount : 0;
+  const bool same = entry.ctx == ctx && entry.plan && entry.epoch == now &&
+                    entry.xrefList == ctx->hXRefList && entry.xrefSize == xrefSize;
   if (same && entry.plan->covered == ULONG(ctx->hCode->nCount)) [[likely]] {
     plan_ = entry.plan.get();
   } else {

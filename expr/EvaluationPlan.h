@@ -26,14 +26,14 @@ namespace qel::expr {
 struct Step {
   enum Kind : std::uint8_t { Operate, Call, Dependencies, End };
   Kind kind;
-  Handler handler;                    // Operate
-  ULONG self, left, right;            // instruction indexes; Call: right is the function's push
+  Handler handler;                     // Operate
+  ULONG self, left, right;             // instruction indexes; Call: right is the function's push
   ULONG shapeAt = 0, shapeLength = 0;  // Call, Dependencies, End: the stack above the run's base
-  ULONG arguments = 0;                // Call: the entries the host takes
+  ULONG arguments = 0;                 // Call: the entries the host takes
 };
 
 struct Entry {
-  LONG step = -1;  // where a run from this instruction starts; -1: no plan for it
+  LONG step = -1;   // where a run from this instruction starts; -1: no plan for it
   ULONG depth = 0;  // the most entries the expression has on the stack
 };
 

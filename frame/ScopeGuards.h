@@ -61,8 +61,8 @@ class RegistryTransaction {
   LONG createKey(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) {
     WCHAR noClass[] = {0};
     if (handle_ != INVALID_HANDLE_VALUE) {
-      LONG e = RegCreateKeyTransactedW(root, subKey, 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr, key,
-                                       nullptr, handle_, nullptr);
+      LONG e = RegCreateKeyTransactedW(root, subKey, 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr,
+                                       key, nullptr, handle_, nullptr);
       if (e != ERROR_CALL_NOT_IMPLEMENTED) return e;
       CloseHandle(handle_);  // a system with the calls but not the service (Wine)
       handle_ = INVALID_HANDLE_VALUE;

@@ -79,7 +79,8 @@ DWORD importSection(const WCHAR* section, const WCHAR* file) {
   if (!splitKeyPath(section, root, rootName, subKey)) return QEL_E_INVALIDARG;
   RegistryTransaction transaction;
   OpenKey key;
-  if (LONG e = transaction.createKey(root, subKey.c_str(), QEL_REG_WRITE, key.out())) return resultOf(DWORD(e));
+  if (LONG e = transaction.createKey(root, subKey.c_str(), QEL_REG_WRITE, key.out()))
+    return resultOf(DWORD(e));
   HeapBlock<WCHAR> lines;
   DWORD result =
       readList([&](WCHAR* buffer,

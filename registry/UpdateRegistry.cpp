@@ -82,7 +82,8 @@ LONG applyValueLine(const Text& line, const UpdateTarget& target) {
   const Text name = line.substr(1, eq - 2);
   const Text text = line.substr(eq + 2, line.size() - eq - 3);
   if (!target.key.get()) return UpdateRegistry(target.current.c_str(), name.c_str(), text.c_str());
-  return RegSetValueExW(target.key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+  return RegSetValueExW(target.key.get(), name.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(text.c_str()),
                         DWORD((text.size() + 1) * sizeof(WCHAR)));
 }
 

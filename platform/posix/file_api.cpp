@@ -112,7 +112,6 @@ bool lockWithinGrace(int fd, int operation) {
   return true;
 }
 
-
 }  // namespace
 }  // namespace qel::posix
 

@@ -5,10 +5,10 @@
  * predefined roots are handles of their own with every right.
  */
 #include <cstring>
-#include <string>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <string>
 #include <unordered_set>
 
 #include "handles.h"

@@ -293,9 +293,12 @@ LSTATUS openStore(Connection& c) {
   std::string path;
   if (LSTATUS s = databasePath(path)) return s;
   struct stat file {};
-  int rc = stat(path.c_str(), &file) == 0 ? SQLITE_OK : errno == ENOENT ? createStoreFile(path) : SQLITE_CANTOPEN;
+  int rc = stat(path.c_str(), &file) == 0 ? SQLITE_OK
+           : errno == ENOENT              ? createStoreFile(path)
+                                          : SQLITE_CANTOPEN;
   if (rc == SQLITE_OK && stat(path.c_str(), &file) == 0 && file.st_size == 0) return ERROR_BADDB;
-  if (rc == SQLITE_OK) rc = sqlite3_open_v2(path.c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc == SQLITE_OK)
+    rc = sqlite3_open_v2(path.c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
     c.classes = 0;

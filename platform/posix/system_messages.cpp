@@ -73,22 +73,28 @@ constexpr std::array<SystemMessage, 57> kMessages{{
      u"Der Konfigurationsregistrierungsschlüssel konnte nicht gelesen werden."},
     {1013, u"The configuration registry key could not be written.",
      u"Der Konfigurationsregistrierungsschlüssel konnte nicht geschrieben werden."},
-    {1014, u"One of the files in the registry database had to be recovered by use of a log or alternate copy. "
-           u"The recovery was successful.",
+    {1014,
+     u"One of the files in the registry database had to be recovered by use of a log or alternate copy. "
+     u"The recovery was successful.",
      u"Eine der Dateien in der Registrierungsdatenbank musste mithilfe einer Protokolldatei oder einer "
      u"alternativen Kopie wiederhergestellt werden. Die Wiederherstellung war erfolgreich."},
-    {1015, u"The registry is corrupted. The structure of one of the files containing registry data is "
-           u"corrupted, or the system's memory image of the file is corrupted, or the file could not be "
-           u"recovered because the alternate copy or log was absent or corrupted.",
+    {1015,
+     u"The registry is corrupted. The structure of one of the files containing registry data is "
+     u"corrupted, or the system's memory image of the file is corrupted, or the file could not be "
+     u"recovered because the alternate copy or log was absent or corrupted.",
      u"Die Registrierung ist beschädigt. Die Struktur einer der Dateien mit Registrierungsdaten ist "
      u"beschädigt, das Speicherabbild der Datei im System ist beschädigt, oder die Datei konnte nicht "
-     u"wiederhergestellt werden, da die alternative Kopie oder die Protokolldatei fehlt oder beschädigt ist."},
-    {1016, u"An I/O operation initiated by the registry failed unrecoverably. The registry could not read in, "
-           u"or write out, or flush, one of the files that contain the system's image of the registry.",
-     u"Ein von der Registrierung eingeleiteter E/A-Vorgang ist endgültig fehlgeschlagen. Eine der Dateien mit "
+     u"wiederhergestellt werden, da die alternative Kopie oder die Protokolldatei fehlt oder beschädigt "
+     u"ist."},
+    {1016,
+     u"An I/O operation initiated by the registry failed unrecoverably. The registry could not read in, "
+     u"or write out, or flush, one of the files that contain the system's image of the registry.",
+     u"Ein von der Registrierung eingeleiteter E/A-Vorgang ist endgültig fehlgeschlagen. Eine der Dateien "
+     u"mit "
      u"dem Systemabbild der Registrierung konnte nicht gelesen, geschrieben oder geleert werden."},
-    {1017, u"The system has attempted to load or restore a file into the registry, but the specified file is "
-           u"not in a registry file format.",
+    {1017,
+     u"The system has attempted to load or restore a file into the registry, but the specified file is "
+     u"not in a registry file format.",
      u"Es wurde versucht, eine Datei in die Registrierung zu laden oder wiederherzustellen, aber die "
      u"angegebene Datei hat kein Registrierungsdateiformat."},
     {1018, u"Illegal operation attempted on a registry key that has been marked for deletion.",

@@ -328,7 +328,8 @@ LONG QEL_CDECL again(ExprContext* ctx, LONG_PTR start) {
 
 TEST(ExprEvaluate, PlannedRunsLeaveTheStackAsThePlainLoop) {
   Evaluation host;
-  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&takesOne, QEL_W("takesOne"), EXT_Long, 2, EXT_Long, EXT_Long), 0u);
+  ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&takesOne, QEL_W("takesOne"), EXT_Long, 2, EXT_Long, EXT_Long),
+            0u);
   ASSERT_EQ(ExprDefineFn(&host.ctx, (void*)&again, QEL_W("again"), EXT_Long, 0), 0u);
   // A host that takes one of two arguments: the other stays, and the add
   // takes it in place of its own left operand: 2 + 30, with the 1 left below.

@@ -332,7 +332,8 @@ TEST(Registry, NamesBeyondWindowsLimitsAreRefused) {
   };
   for (const auto& c : cases) {
     HKEY key = nullptr;
-    LSTATUS status = RegCreateKeyExW(parent, c.subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LSTATUS status =
+        RegCreateKeyExW(parent, c.subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     if (status == ERROR_SUCCESS) status = setString(key, c.valueName.c_str(), QEL_W("x"));
     EXPECT_EQ(status, c.expected) << c.subKey.size() << " " << c.valueName.size();
     if (key) RegCloseKey(key);

@@ -93,9 +93,10 @@ TEST(RegistryImportCrash, EveryKeyIsWholeOrAbsentAfterAKill) {
 
 TEST(RegistryImportCrash, RefusedLineKeepsTheEarlierValuesOfItsSection) {
   const std::string name = scratch.folder() + "/refused.reg";
-  std::ofstream(name, std::ios::binary) << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\QelRefused\\A]\r\n"
-                                           "\"one\"=\"1\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\QelRefused\\B]\r\n"
-                                           "\"two\"=\"2\"\r\nno equals sign\r\n\"three\"=\"3\"\r\n";
+  std::ofstream(name, std::ios::binary)
+      << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\QelRefused\\A]\r\n"
+         "\"one\"=\"1\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\QelRefused\\B]\r\n"
+         "\"two\"=\"2\"\r\nno equals sign\r\n\"three\"=\"3\"\r\n";
   QELFileNameList files{wide(name)};
   EXPECT_EQ(QEL_RegImport(&files), 0x80070057u);
   HKEY key;

@@ -10,8 +10,8 @@
 
 #ifdef _WIN32
 
-#include <windows.h>
 #include <ktmw32.h> /* registry transactions */
+#include <windows.h>
 /* The Microsoft runtime's wide formatting and locale functions. */
 #include <locale.h>
 #include <stdio.h>
@@ -596,14 +596,16 @@ typedef struct _GUID {
    process that dies before the commit leaves none of it.  The transaction's
    calls stay on that one thread, and the process does not fork while it
    is open. */
-HANDLE WINAPI CreateTransaction(LPSECURITY_ATTRIBUTES lpTransactionAttributes, LPGUID UOW, DWORD CreateOptions,
-                                DWORD IsolationLevel, DWORD IsolationFlags, DWORD Timeout, LPWSTR Description);
+HANDLE WINAPI CreateTransaction(LPSECURITY_ATTRIBUTES lpTransactionAttributes, LPGUID UOW,
+                                DWORD CreateOptions, DWORD IsolationLevel, DWORD IsolationFlags,
+                                DWORD Timeout, LPWSTR Description);
 BOOL WINAPI CommitTransaction(HANDLE TransactionHandle);
 BOOL WINAPI RollbackTransaction(HANDLE TransactionHandle);
 LSTATUS WINAPI RegCreateKeyTransactedW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass,
                                        DWORD dwOptions, REGSAM samDesired,
                                        const LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
-                                       LPDWORD lpdwDisposition, HANDLE hTransaction, PVOID pExtendedParemeter);
+                                       LPDWORD lpdwDisposition, HANDLE hTransaction,
+                                       PVOID pExtendedParemeter);
 /* INI files: lists of zero-terminated items and a final zero; a list that
    does not fit is cut and reports nSize - 2.  A null key deletes the
    section, a null string the key.  A file name is used as given. */
