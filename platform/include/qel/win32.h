@@ -10,8 +10,9 @@
 
 #ifdef _WIN32
 
-#include <ktmw32.h> /* registry transactions */
 #include <windows.h>
+/* Registry transactions (after <windows.h>, whose types it uses). */
+#include <ktmw32.h>
 /* The Microsoft runtime's wide formatting and locale functions. */
 #include <locale.h>
 #include <stdio.h>
