@@ -153,7 +153,9 @@ DWORD runFrom(ExprContext* ctx, ULONG i, bool toEnd, LONG start, LONG_PTR hostAr
 
 // Writes a step's stack above the run's base.
 void writeStack(ExprContext* ctx, LONG base, const Plan& plan, const Step& step) {
-  std::copy_n(plan.shapes.begin() + ptrdiff_t(step.shapeAt), step.shapeLength, ctx->pStack + base);
+  const LONG* entry = plan.shapes.data() + step.shapeAt;
+  LONG* to = ctx->pStack + base;
+  for (ULONG n = 0; n < step.shapeLength; ++n) to[n] = entry[n];  // mostly one or two: no call
   ctx->nStackDepth = base + LONG(step.shapeLength);
 }
 
@@ -173,28 +175,30 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
   const Entry& entry = plan.entries[size_t(start)];
   const LONG base = ctx->nStackDepth;
   if (!reserve(ctx, base + LONG(entry.depth))) return runFrom(ctx, ULONG(start), true, start, hostArg);
-  ExprInstr* const code = static_cast<ExprInstr*>(ctx->hCode->pData);
+  BYTE* const code = static_cast<BYTE*>(ctx->hCode->pData);
+  auto at = [code](ULONG offset) -> ExprInstr& { return *reinterpret_cast<ExprInstr*>(code + offset); };
+  auto index = [](ULONG offset) { return offset / ULONG(sizeof(ExprInstr)); };
   for (const Step* step = &plan.steps[size_t(entry.step)];; ++step) {
     if (step->kind == Step::Operate) [[likely]] {
-      if (DWORD rc = step->handler(ctx, code[step->self], code[step->left], code[step->right])) [[unlikely]]
-        return failed(ctx, base, start, step->self, rc);
+      if (DWORD rc = step->handler(ctx, at(step->self), at(step->left), at(step->right))) [[unlikely]]
+        return failed(ctx, base, start, index(step->self), rc);
       continue;
     }
     switch (step->kind) {
       case Step::Operate: break;
       case Step::Call:
         writeStack(ctx, base, plan, *step);
-        if (DWORD rc = runCall(ctx, LONG(step->self), code[step->right], hostArg)) return rc;
+        if (DWORD rc = runCall(ctx, LONG(index(step->self)), at(step->right), hostArg)) return rc;
         if (ctx->nStackDepth != base + LONG(step->shapeLength - step->arguments)) {
           // The host took more or fewer arguments than declared: the rest
           // runs on the stack as it now stands.
-          if (DWORD rc = push(ctx, LONG(step->self))) return rc;
-          return runFrom(ctx, step->self + 1, true, start, hostArg);
+          if (DWORD rc = push(ctx, LONG(index(step->self)))) return rc;
+          return runFrom(ctx, index(step->self) + 1, true, start, hostArg);
         }
         break;
       case Step::Dependencies:
         writeStack(ctx, base, plan, *step);
-        if (DWORD rc = runDependencies(ctx, code[step->self].op.nLink, start, hostArg)) return rc;
+        if (DWORD rc = runDependencies(ctx, at(step->self).op.nLink, start, hostArg)) return rc;
         break;
       case Step::End: writeStack(ctx, base, plan, *step); return QEL_S_OK;
     }

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <memory>
 #include <new>
 
 #include "expr/InstructionSet.h"
@@ -76,7 +75,8 @@ ULONG planExpression(const ExprContext* ctx, ULONG begin, Plan& plan, std::vecto
   const ULONG end =
       walk(ctx, begin, stack, [&](ULONG i, ULONG pops, ULONG arguments, const std::vector<LONG>& s) {
         const ExprInstr& in = code[i];
-        Step step{Step::Operate, nullptr, i, i, i};
+        constexpr ULONG kSize = sizeof(ExprInstr);
+        Step step{Step::Operate, nullptr, i * kSize, i * kSize, i * kSize};
         if (in.nOpcode == EOP_END) {
           step.kind = Step::End;
           addShape(plan, step, s, s.size());
@@ -88,8 +88,8 @@ ULONG planExpression(const ExprContext* ctx, ULONG begin, Plan& plan, std::vecto
           step.kind = Step::Dependencies;
           addShape(plan, step, s, s.size());
         } else {
-          step.right = ULONG(s.back());
-          step.left = pops == 2 ? ULONG(s[s.size() - 2]) : step.right;
+          step.right = ULONG(s.back()) * kSize;
+          step.left = pops == 2 ? ULONG(s[s.size() - 2]) * kSize : step.right;
           if (in.nOpcode == EOP_PAR) {
             step.kind = Step::Call;
             step.arguments = arguments;
@@ -125,20 +125,38 @@ void extend(const ExprContext* ctx, Plan& plan) {
 
 std::atomic<unsigned> epoch{1};
 
-// What a plan was made from: when any of it changes, the plan is out of date.
+// What a plan was made from: when any of it changes, the plan is out of
+// date.  Trivially destructible, so that the run's lookup is a plain access
+// of thread-local memory; the owner below frees the plans.
 struct CacheEntry {
-  const ExprContext* ctx = nullptr;
-  unsigned epoch = 0;
-  DA xrefList = nullptr;
-  LONG xrefSize = 0;
-  int users = 0;  // runs using the plan (a host function may evaluate again)
-  std::unique_ptr<Plan> plan;
+  const ExprContext* ctx;
+  unsigned epoch;
+  DA xrefList;
+  LONG xrefSize;
+  int users;  // runs using the plan (a host function may evaluate again)
+  Plan* plan;
 };
 
-thread_local std::array<CacheEntry, 8> cache;
+constexpr size_t kCacheSlots = 8;
+thread_local CacheEntry cache[kCacheSlots];
+
+// Frees the thread's plans when the thread ends; set up by the first plan.
+struct CacheOwner {
+  CacheOwner() = default;
+  ~CacheOwner() {
+    for (CacheEntry& entry : cache) delete entry.plan;
+  }
+};
+
+void setPlan(CacheEntry& entry, Plan* plan) {
+  thread_local CacheOwner owner;
+  (void)owner;
+  delete entry.plan;
+  entry.plan = plan;
+}
 
 CacheEntry& slotOf(const ExprContext* ctx) {
-  return cache[(reinterpret_cast<std::uintptr_t>(ctx) >> 4) % cache.size()];
+  return cache[(reinterpret_cast<std::uintptr_t>(ctx) >> 4) % kCacheSlots];
 }
 
 }  // namespace
@@ -155,34 +173,43 @@ bool stackBefore(const ExprContext* ctx, ULONG begin, ULONG at, std::vector<LONG
   return reached;
 }
 
+namespace {
+
+// Brings the slot's plan up to date for `ctx`, or gives null when it cannot.
+[[gnu::noinline]] Plan* refresh(CacheEntry& entry, ExprContext* ctx, bool same, unsigned now, LONG xrefSize) {
+  if (entry.users) return nullptr;  // another run of this thread holds the slot
+  try {
+    const ULONG covered = same ? entry.plan->covered : 0;
+    if (!same || covered > ULONG(DAGetSize(ctx->hCode)) ||
+        (covered && codeOf(ctx)[covered - 1].nOpcode != EOP_END)) {
+      entry.ctx = nullptr;
+      setPlan(entry, new Plan);
+      entry.ctx = ctx;
+      entry.epoch = now;
+      entry.xrefList = ctx->hXRefList;
+      entry.xrefSize = xrefSize;
+    }
+    extend(ctx, *entry.plan);
+    return entry.plan;
+  } catch (const std::bad_alloc&) {
+    setPlan(entry, nullptr);
+    entry.ctx = nullptr;
+    return nullptr;
+  }
+}
+
+}  // namespace
+
 PlanUse::PlanUse(ExprContext* ctx) {
   CacheEntry& entry = slotOf(ctx);
   const unsigned now = epoch.load(std::memory_order_relaxed);
   const LONG xrefSize = ctx->hXRefList ? ctx->hXRefList->nCount : 0;
   const bool same = entry.ctx == ctx && entry.plan && entry.epoch == now &&
                     entry.xrefList == ctx->hXRefList && entry.xrefSize == xrefSize;
-  if (same && entry.plan->covered == ULONG(ctx->hCode->nCount)) [[likely]] {
-    plan_ = entry.plan.get();
-  } else {
-    if (entry.users) return;  // another run of this thread holds the slot
-    try {
-      const ULONG covered = same ? entry.plan->covered : 0;
-      if (!same || covered > ULONG(DAGetSize(ctx->hCode)) ||
-          (covered && codeOf(ctx)[covered - 1].nOpcode != EOP_END)) {
-        entry.plan = std::make_unique<Plan>();
-        entry.ctx = ctx;
-        entry.epoch = now;
-        entry.xrefList = ctx->hXRefList;
-        entry.xrefSize = xrefSize;
-      }
-      extend(ctx, *entry.plan);
-      plan_ = entry.plan.get();
-    } catch (const std::bad_alloc&) {
-      entry.plan.reset();
-      entry.ctx = nullptr;
-      return;
-    }
-  }
+  if (same && entry.plan->covered == ULONG(ctx->hCode->nCount)) [[likely]]
+    plan_ = entry.plan;
+  else if (!(plan_ = refresh(entry, ctx, same, now, xrefSize)))
+    return;
   users_ = &entry.users;
   ++*users_;
 }
@@ -195,7 +222,7 @@ void forgetPlans(const ExprContext* ctx) {
   epoch.fetch_add(1, std::memory_order_relaxed);
   CacheEntry& entry = slotOf(ctx);
   if (entry.ctx == ctx && !entry.users) {
-    entry.plan.reset();
+    setPlan(entry, nullptr);
     entry.ctx = nullptr;
   }
 }

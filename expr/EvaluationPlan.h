@@ -26,8 +26,10 @@ namespace qel::expr {
 struct Step {
   enum Kind : std::uint8_t { Operate, Call, Dependencies, End };
   Kind kind;
-  Handler handler;                     // Operate
-  ULONG self, left, right;             // instruction indexes; Call: right is the function's push
+  Handler handler;  // Operate
+  // The instructions by their byte offsets in the code array (which a run
+  // adds to the array's address as it stands); Call: right is the function.
+  ULONG self, left, right;
   ULONG shapeAt = 0, shapeLength = 0;  // Call, Dependencies, End: the stack above the run's base
   ULONG arguments = 0;                 // Call: the entries the host takes
 };
