@@ -12,6 +12,7 @@
 #include "EvalHost.h"
 #include "expr/ExprInternal.h"
 #include "expr/InstructionSet.h"
+#include "frame/ResultCodes.h"
 
 namespace qel::cli {
 namespace {
@@ -78,7 +79,7 @@ void printCompileError(EvalHost& host, DWORD rc, const std::string& expression) 
   std::snprintf(code, sizeof code, "0x%08X", unsigned(rc));
   std::cerr << "qel: " << messageText(rc) << " (" << code << ")";
   // These two leave pszErrText as it was, perhaps from an earlier compile.
-  const bool errTextSet = rc != 0xC0040400 && rc != 0x8007000E;
+  const bool errTextSet = rc != QEL_E_LVALUE_REQUIRED && rc != QEL_E_OUTOFMEMORY;
   if (errTextSet && ctx.pszErrText && *ctx.pszErrText) std::cerr << ": " << toUtf8(ctx.pszErrText);
   std::cerr << "\n  " << expression << "\n  ";
   // Columns count UTF-16 code units; the terminal shows one cell per character.
@@ -232,7 +233,7 @@ int runEval(Args args) {
     return usageError(options.xrefFile.empty() ? "missing expression" : "--xref takes no expression", kUsage);
 
   EvalHost host;
-  if (!host.ready()) return usageError(messageText(0x8007000E), kUsage);
+  if (!host.ready()) return usageError(messageText(QEL_E_OUTOFMEMORY), kUsage);
   std::string error;
   for (std::string_view spec : options.variables)
     if (!host.define(spec, error)) return usageError(error, kUsage);

@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "expr/ExprInternal.h"
+#include "frame/ResultCodes.h"
 
 namespace qel::expr {
 
@@ -28,13 +29,13 @@ inline DWORD forNumeric(LONG type, Body&& body) {
     case EXT_Long: return body(LONG{});
     case EXT_ULong: return body(ULONG{});
     case EXT_Double: return body(double{});
-    default: return 0x8000FFFFu;
+    default: return QEL_E_UNEXPECTED;
   }
 }
 
 template <class Body>
 inline DWORD forIntegral(LONG type, Body&& body) {
-  return type == EXT_Double ? 0x8000FFFFu : forNumeric(type, body);
+  return type == EXT_Double ? QEL_E_UNEXPECTED : forNumeric(type, body);
 }
 
 // Wrapping integer arithmetic at the type's width; plain double arithmetic.
@@ -114,7 +115,7 @@ DWORD combine(LONG opcode, const ExprInstr& left, const ExprInstr& right, T& out
     case EOP_SUB: out = wrapSub(l, r); return 0;
     case EOP_MUL: out = wrapMul(l, r); return 0;
     case EOP_DIV:
-      if (isZero(r)) return 0x80020012u;
+      if (isZero(r)) return QEL_DISP_E_DIVBYZERO;
       out = quotient(l, r);
       return 0;
     default: break;
@@ -127,13 +128,13 @@ DWORD combine(LONG opcode, const ExprInstr& left, const ExprInstr& right, T& out
       case EOP_SHL:
       case EOP_SHR: out = shifted(l, valueOf<LONG>(right), opcode == EOP_SHL); return 0;
       case EOP_MOD:
-        if (r == 0) return 0x80020012u;
+        if (r == 0) return QEL_DISP_E_DIVBYZERO;
         out = remainder(l, r);
         return 0;
       default: break;
     }
   }
-  return 0x8000FFFFu;
+  return QEL_E_UNEXPECTED;
 }
 
 // The same for bit fields: OR, XOR, AND and the shifts.
