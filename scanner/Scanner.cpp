@@ -15,8 +15,8 @@ namespace {
 
 // The logical keywords of the dotted dialects, registered in this order.
 const SymKeyword kLogicalKeywords[] = {
-    {QEL_W("not"), 33}, {QEL_W("or"), SYM_LOGICAL_OR}, {QEL_W("xor"), 94}, {QEL_W("and"), SYM_LOGICAL_AND},
-    {QEL_W("NOT"), 33}, {QEL_W("OR"), SYM_LOGICAL_OR}, {QEL_W("XOR"), 94}, {QEL_W("AND"), SYM_LOGICAL_AND},
+    {QEL_W("not"), '!'}, {QEL_W("or"), SYM_LOGICAL_OR}, {QEL_W("xor"), '^'}, {QEL_W("and"), SYM_LOGICAL_AND},
+    {QEL_W("NOT"), '!'}, {QEL_W("OR"), SYM_LOGICAL_OR}, {QEL_W("XOR"), '^'}, {QEL_W("AND"), SYM_LOGICAL_AND},
 };
 
 bool isCLike(LONG mode) { return mode == SYM_MODE_C || mode == SYM_MODE_C_ALT; }

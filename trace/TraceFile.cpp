@@ -6,6 +6,7 @@
 
 #include <clocale>
 #include <cstring>
+#include <iterator>
 
 #include "datetime/DateTime.h"
 #include "frame/Heap.h"
@@ -164,7 +165,7 @@ bool sizeExceeded(const TraceObject* t, long long size) {
 
 void openFile(TraceObject* t) {
   Lock lock(t);
-  bool ok = copyField(t->szFileName, 255, todaysFileName(t));
+  bool ok = copyField(t->szFileName, std::size(t->szFileName), todaysFileName(t));
   if (ok && !sameFileName(t->szFileName, t->szLastFileName)) deleteOldFiles(t);
   HANDLE file =
       ok ? CreateFileW(t->szFileName, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)

@@ -1,5 +1,6 @@
 /* Trace and the formatted forms: one record line to every channel that is on. */
 #include <cstdarg>
+#include <iterator>
 
 #include "frame/Boundary.h"
 #include "trace/TraceInternal.h"
@@ -14,7 +15,7 @@ void appendToFile(TraceObject* t, const Text& line) {
   long long size = file.close();
   if (size >= 0 && sizeExceeded(t, size)) return openFile(t);
   // The record that crosses midnight stays in yesterday's file.
-  copyField(t->szFileName, 255, todaysFileName(t));
+  copyField(t->szFileName, std::size(t->szFileName), todaysFileName(t));
   if (!sameFileName(t->szFileName, t->szLastFileName)) openFile(t);
 }
 

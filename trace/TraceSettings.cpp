@@ -3,6 +3,7 @@
  * defaults, the level mask and the facility switches.
  */
 #include <cstring>
+#include <iterator>
 
 #include "frame/Boundary.h"
 #include "frame/ScopeGuards.h"
@@ -73,10 +74,11 @@ void loadSettings(TraceObject* t, LPCWSTR keyPath, LPCWSTR name, bool appendPid)
                  {QEL_W("TRACEMAILSLOT"), reinterpret_cast<LONG*>(&t->bMailslot), 0}};
   for (const auto& n : numbers) QueryRegEntryLong(key, n.value, n.field, n.fallback);
   disableFacilities(t, readString(key, QEL_W("DISABLED_FACILITIES"), 250, QEL_W("")));
-  copyField(t->szEventSource, 30, readString(key, QEL_W("EVENTSOURCE"), 30, QEL_W("QELORA-STDTrace")));
-  copyField(t->szTracePath, 100, readString(key, QEL_W("TRACEPATH"), 100, QEL_W("")));
+  copyField(t->szEventSource, std::size(t->szEventSource),
+            readString(key, QEL_W("EVENTSOURCE"), 30, QEL_W("QELORA-STDTrace")));
+  copyField(t->szTracePath, std::size(t->szTracePath), readString(key, QEL_W("TRACEPATH"), 100, QEL_W("")));
   // A mailslot name too long for the field leaves no mailslot to open.
-  copyField(t->szMailslot, 100,
+  copyField(t->szMailslot, std::size(t->szMailslot),
             QEL_W("\\\\*\\mailslot\\") + readString(key, QEL_W("MAILSLOT"), 250, QEL_W("")));
 
   bool named = name && *name;
@@ -90,8 +92,8 @@ void loadSettings(TraceObject* t, LPCWSTR keyPath, LPCWSTR name, bool appendPid)
   }
   // The dated name adds 12 characters; a base name that leaves no room for
   // them is refused, and the file channel with it.
-  if (!copyField(t->szFileName, 255 - 12, t->szTracePath + traceName)) t->bFile = 0;
-  copyField(t->szBaseName, 256, t->szFileName);
+  if (!copyField(t->szFileName, std::size(t->szFileName) - 12, t->szTracePath + traceName)) t->bFile = 0;
+  copyField(t->szBaseName, std::size(t->szBaseName), t->szFileName);
 }
 
 Text disabledList(const TraceObject* t) {
