@@ -33,3 +33,4 @@ install(FILES "${CMAKE_BINARY_DIR}/QELBaseConfig.cmake" "${CMAKE_BINARY_DIR}/QEL
 file(RELATIVE_PATH QELBASE_PC_TO_PREFIX "/root/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/root")
 configure_file("${CMAKE_SOURCE_DIR}/cmake/qelbase.pc.in" "${CMAKE_BINARY_DIR}/qelbase.pc" @ONLY)
 install(FILES "${CMAKE_BINARY_DIR}/qelbase.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+install(FILES "${CMAKE_SOURCE_DIR}/LICENSE" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/qelbase")
