@@ -148,12 +148,11 @@ using Handler = DWORD (*)(ExprContext* ctx, ExprInstr& self, const ExprInstr& le
 // The handler of every instruction but the operand push, the call and the
 // end; an opcode outside the set has none (null).
 Handler handlerFor(LONG opcode, LONG type);
-// Numbers get handlers made for their opcode and type; the other types one
-// that looks at both when it runs.
+// The binary operators EOP_LOR to EOP_MOD: numbers get handlers made for
+// their opcode and type; the other types one that looks at both when it runs.
 Handler binaryHandler(LONG opcode, LONG type);
 Handler conversionHandler(LONG opcode, LONG type);
 
-DWORD runBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right);
 DWORD runUnary(LONG opcode, const ExprInstr& self, const ExprInstr& operand);
 // The result becomes the left operand's own storage: `self` is updated.
 DWORD runAssignment(LONG opcode, ExprInstr& self, const ExprInstr& left, const ExprInstr& right);

@@ -95,21 +95,6 @@ DWORD dateBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, cons
   return QEL_S_OK;
 }
 
-template <class T>
-DWORD numericBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
-  const T l = valueOf<T>(left);
-  const T r = valueOf<T>(right);
-  if (opcode == EOP_LOR || opcode == EOP_LAND) {
-    valueOf<LONG>(self) = opcode == EOP_LOR ? isTrue(l) || isTrue(r) : isTrue(l) && isTrue(r);
-    return QEL_S_OK;
-  }
-  if (opcode >= EOP_EQU && opcode <= EOP_GEQ) {
-    valueOf<LONG>(self) = compared(opcode, l, r);
-    return QEL_S_OK;
-  }
-  return combine(opcode, left, right, valueOf<T>(self));
-}
-
 // The handler of one numeric operator on one type: the opcode is a
 // constant, so what is left is the operation itself.
 template <class T, LONG Op>
@@ -128,8 +113,14 @@ DWORD numericOp(ExprContext*, ExprInstr& self, const ExprInstr& left, const Expr
   return QEL_S_OK;
 }
 
+// Bit fields, strings and dates: the operator is looked at when it runs.
 DWORD anyBinary(ExprContext*, ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
-  return runBinary(self.nOpcode, self, left, right);
+  switch (self.op.nType) {
+    case EXT_BitField: return bitFieldBinary(self.nOpcode, self, left, right);
+    case EXT_String: return stringBinary(self.nOpcode, self, left, right);
+    case EXT_Date: return dateBinary(self.nOpcode, self, left, right);
+    default: return QEL_E_UNEXPECTED;  // no value type of an operator
+  }
 }
 
 // The binary operators EOP_LOR to EOP_MOD of one numeric type.  ORDER EOP
@@ -145,7 +136,7 @@ constexpr std::array<std::array<Handler, EOP_MOD - EOP_LOR + 1>, 4> kNumericOps{
 }  // namespace
 
 Handler binaryHandler(LONG opcode, LONG type) {
-  if (opcode < EOP_LOR || opcode > EOP_MOD || opcode == EOP_SHL || opcode == EOP_SHR) return anyBinary;
+  if (opcode < EOP_LOR || opcode > EOP_MOD) return anyBinary;
   switch (type) {  // the rows of kNumericOps
     case EXT_Char: return kNumericOps[0][size_t(opcode - EOP_LOR)];
     case EXT_Long: return kNumericOps[1][size_t(opcode - EOP_LOR)];
@@ -182,17 +173,6 @@ DWORD shiftBits(uint64_t& v, LONG count, bool left) {
   if (count < 0 || count > 63) return QEL_DISP_E_OVERFLOW;
   v = left ? v << count : v >> count;
   return QEL_S_OK;
-}
-
-DWORD runBinary(LONG opcode, const ExprInstr& self, const ExprInstr& left, const ExprInstr& right) {
-  switch (self.op.nType) {
-    case EXT_BitField: return bitFieldBinary(opcode, self, left, right);
-    case EXT_String: return stringBinary(opcode, self, left, right);
-    case EXT_Date: return dateBinary(opcode, self, left, right);
-    default:
-      return forNumeric(self.op.nType,
-                        [&](auto tag) { return numericBinary<decltype(tag)>(opcode, self, left, right); });
-  }
 }
 
 DWORD runUnary(LONG opcode, const ExprInstr& self, const ExprInstr& operand) {
