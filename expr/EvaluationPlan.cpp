@@ -142,7 +142,6 @@ thread_local CacheEntry cache[kCacheSlots];
 
 // Frees the thread's plans when the thread ends; set up by the first plan.
 struct CacheOwner {
-  CacheOwner() = default;
   ~CacheOwner() {
     for (CacheEntry& entry : cache) delete entry.plan;
   }
@@ -158,22 +157,6 @@ void setPlan(CacheEntry& entry, Plan* plan) {
 CacheEntry& slotOf(const ExprContext* ctx) {
   return cache[(reinterpret_cast<std::uintptr_t>(ctx) >> 4) % kCacheSlots];
 }
-
-}  // namespace
-
-bool stackBefore(const ExprContext* ctx, ULONG begin, ULONG at, std::vector<LONG>& stack) {
-  stack.clear();
-  bool reached = false;
-  walk(ctx, begin, stack, [&](ULONG i, ULONG pops, ULONG arguments, std::vector<LONG>& s) {
-    if (i != at) return true;
-    s.resize(s.size() - pops - arguments);
-    reached = true;
-    return false;
-  });
-  return reached;
-}
-
-namespace {
 
 // Brings the slot's plan up to date for `ctx`, or gives null when it cannot.
 [[gnu::noinline]] Plan* refresh(CacheEntry& entry, ExprContext* ctx, bool same, unsigned now, LONG xrefSize) {
@@ -199,6 +182,18 @@ namespace {
 }
 
 }  // namespace
+
+bool stackBefore(const ExprContext* ctx, ULONG begin, ULONG at, std::vector<LONG>& stack) {
+  stack.clear();
+  bool reached = false;
+  walk(ctx, begin, stack, [&](ULONG i, ULONG pops, ULONG arguments, std::vector<LONG>& s) {
+    if (i != at) return true;
+    s.resize(s.size() - pops - arguments);
+    reached = true;
+    return false;
+  });
+  return reached;
+}
 
 PlanUse::PlanUse(ExprContext* ctx) {
   CacheEntry& entry = slotOf(ctx);
