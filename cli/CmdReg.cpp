@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "Console.h"
 #include "RegistryText.h"
+#include "frame/ResultCodes.h"
 #include "registry/RegistryScripts.h"
 
 namespace qel::cli {
@@ -129,7 +130,7 @@ int exportKey(const KeyPath& path, std::string_view file, bool recursive) {
   const RegExportParams params{FALSE, recursive, FALSE, key.c_str(), temporary.c_str()};
   DWORD rc = QEL_RegExport(&params);
   if (rc == 0 && !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-    rc = 0x80070000u | (GetLastError() & 0xFFFF);
+    rc = QEL_HRESULT_FROM_ERROR(GetLastError());
   if (rc) DeleteFileW(temporary.c_str());
   return scriptResult(rc, "cannot export the key");
 }

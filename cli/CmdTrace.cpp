@@ -9,6 +9,7 @@
 #include "Console.h"
 #include "RegistryText.h"
 #include "trace/Trace.h"
+#include "trace/TraceInternal.h"
 
 namespace qel::cli {
 namespace {
@@ -47,10 +48,6 @@ int listen(std::string_view name, DWORD count) {
   return status;
 }
 
-bool anyChannel(const TraceObject& trace) {
-  return trace.bFile || trace.bDebug || trace.bEventLog || trace.bMailslot;
-}
-
 int write(Args args) {
   // The key is below HKEY_LOCAL_MACHINE; naming that root is allowed.
   std::basic_string<WCHAR> keyPath = fromUtf8(args[0]);
@@ -74,7 +71,7 @@ int write(Args args) {
   }
   static TraceObject trace;  // lives until the process ends, as trace objects do
   TraceInit(&trace, keyPath.c_str(), name.empty() ? nullptr : name.c_str(), 0);
-  if (!anyChannel(trace) || trace.dwLevelMask == 0) {
+  if (!qel::trace::anyChannel(&trace) || trace.dwLevelMask == 0) {
     std::cerr << "qel: the trace of HKEY_LOCAL_MACHINE\\" << toUtf8(keyPath)
               << " writes nowhere: no channel on or TRACELEVEL 0 (the key may not exist)\n";
     return 1;
@@ -89,7 +86,7 @@ int write(Args args) {
   // A channel that fails switches itself off, so what is on now got the record.
   if (!passes) {
     std::cout << "not written: level " << level << (filtered ? " or the facility" : "") << " is off\n";
-  } else if (!anyChannel(trace)) {
+  } else if (!qel::trace::anyChannel(&trace)) {
     std::cerr << "qel: the record was lost: every channel failed and switched itself off (does the TRACEPATH "
                  "folder exist?)\n";
     return 1;

@@ -74,14 +74,12 @@ bool readInput(std::string_view file, std::string& out) {
   const bool standardInput = file == "-";
   std::FILE* in = standardInput ? stdin : std::fopen(std::string(file).c_str(), "rb");
   int error = in ? 0 : errno;
-  char chunk[65536];
-  while (in && !error) {
-    size_t n = std::fread(chunk, 1, sizeof chunk, in);
-    out.append(chunk, n);
-    if (n < sizeof chunk) error = std::ferror(in) ? (errno ? errno : EIO) : 0;
-    if (n < sizeof chunk) break;
+  if (in) {
+    char chunk[65536];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) out.append(chunk, n);
+    if (std::ferror(in)) error = errno ? errno : EIO;  // a directory, a read that failed
+    if (!standardInput) std::fclose(in);
   }
-  if (in && !standardInput) std::fclose(in);
   if (!error) return true;
   std::cerr << "qel: cannot read '" << file << "': " << std::strerror(error) << "\n";
   return false;

@@ -1,5 +1,5 @@
 /* String values below HKEY_LOCAL_MACHINE, one at a time or from a file. */
-#include <memory>
+#include <optional>
 #include <string>
 
 #include "frame/Boundary.h"
@@ -38,12 +38,20 @@ bool readText(const WCHAR* path, Text& text) {
   return true;
 }
 
+// A string value, terminator included.
+LONG setText(HKEY key, LPCWSTR name, LPCWSTR value) {
+  size_t length = 0;
+  while (value[length]) ++length;
+  return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                        DWORD((length + 1) * sizeof(WCHAR)));
+}
+
 // Where the lines of an update file go: the current key path and, once a
 // key line has created it, that key, open in the key line's transaction.
 // A key line and its values are one transaction.
 struct UpdateTarget {
   Text current;
-  std::unique_ptr<RegistryTransaction> transaction;
+  std::optional<RegistryTransaction> transaction;
   OpenKey key;
 
   LONG finish() {
@@ -67,7 +75,7 @@ LONG applyKeyLine(const Text& line, UpdateTarget& target) {
   OpenKey software;
   if (LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE"), 0, QEL_REG_WRITE, software.out()))
     return e;
-  target.transaction = std::make_unique<RegistryTransaction>();
+  target.transaction.emplace();
   const Text below = target.current.substr(second + 1);
   LONG e = target.transaction->createKey(software.get(), below.c_str(), QEL_REG_ALL_ACCESS, target.key.out());
   // Values reach the created key through it only when it is the current key.
@@ -82,9 +90,7 @@ LONG applyValueLine(const Text& line, const UpdateTarget& target) {
   const Text name = line.substr(1, eq - 2);
   const Text text = line.substr(eq + 2, line.size() - eq - 3);
   if (!target.key.get()) return UpdateRegistry(target.current.c_str(), name.c_str(), text.c_str());
-  return RegSetValueExW(target.key.get(), name.c_str(), 0, REG_SZ,
-                        reinterpret_cast<const BYTE*>(text.c_str()),
-                        DWORD((text.size() + 1) * sizeof(WCHAR)));
+  return setText(target.key.get(), name.c_str(), text.c_str());
 }
 
 LONG applyLine(Text line, UpdateTarget& target) {
@@ -101,11 +107,7 @@ extern "C" {
 LONG QEL_STDCALL UpdateRegistry(LPCWSTR pszSubKey, LPCWSTR pszValueName, LPCWSTR pszValue) {
   HKEY key;
   if (LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, pszSubKey, 0, QEL_REG_WRITE, &key)) return e;
-  const WCHAR* value = pszValue ? pszValue : QEL_W("");
-  size_t length = 0;
-  while (value[length]) ++length;
-  LONG e = RegSetValueExW(key, pszValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                          DWORD((length + 1) * sizeof(WCHAR)));
+  LONG e = qel::registry::setText(key, pszValueName, pszValue ? pszValue : QEL_W(""));
   RegCloseKey(key);
   return e;
 }
