@@ -293,10 +293,9 @@ LSTATUS openStore(Connection& c) {
   std::string path;
   if (LSTATUS s = databasePath(path)) return s;
   struct stat file {};
-  int rc = stat(path.c_str(), &file) == 0 ? SQLITE_OK
-           : errno == ENOENT              ? createStoreFile(path)
-                                          : SQLITE_CANTOPEN;
-  if (rc == SQLITE_OK && stat(path.c_str(), &file) == 0 && file.st_size == 0) return ERROR_BADDB;
+  const bool exists = stat(path.c_str(), &file) == 0;
+  if (exists && file.st_size == 0) return ERROR_BADDB;  // we never leave one empty
+  int rc = exists ? SQLITE_OK : errno == ENOENT ? createStoreFile(path) : SQLITE_CANTOPEN;
   if (rc == SQLITE_OK)
     rc = sqlite3_open_v2(path.c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc == SQLITE_OK) {

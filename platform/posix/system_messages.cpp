@@ -5,8 +5,6 @@
  */
 #include "system_messages.h"
 
-#include <array>
-
 namespace qel::posix {
 namespace {
 
@@ -16,7 +14,7 @@ struct SystemMessage {
   const char16_t* german;
 };
 
-constexpr std::array<SystemMessage, 57> kMessages{{
+constexpr SystemMessage kMessages[] = {
     {0, u"The operation completed successfully.", u"Der Vorgang wurde erfolgreich beendet."},
     {1, u"Incorrect function.", u"Unzulässige Funktion."},
     {2, u"The system cannot find the file specified.", u"Das System kann die angegebene Datei nicht finden."},
@@ -54,10 +52,10 @@ constexpr std::array<SystemMessage, 57> kMessages{{
      u"Die Syntax für den Dateinamen, Verzeichnisnamen oder die Datenträgerbezeichnung ist falsch."},
     {145, u"The directory is not empty.", u"Das Verzeichnis ist nicht leer."},
     {161, u"The specified path is invalid.", u"Der angegebene Pfad ist ungültig."},
+    {170, u"The requested resource is in use.", u"Die angeforderte Ressource ist in Gebrauch."},
     {183, u"Cannot create a file when that file already exists.",
      u"Eine Datei kann nicht erstellt werden, wenn sie bereits vorhanden ist."},
     {193, u"%1 is not a valid Win32 application.", u"%1 ist keine zulässige Win32-Anwendung."},
-    {170, u"The requested resource is in use.", u"Die angeforderte Ressource ist in Gebrauch."},
     {234, u"More data is available.", u"Weitere Daten sind verfügbar."},
     {259, u"No more data is available.", u"Es sind keine weiteren Daten verfügbar."},
     {317, u"The system cannot find message text for message number 0x%1 in the message file for %2.",
@@ -90,8 +88,7 @@ constexpr std::array<SystemMessage, 57> kMessages{{
      u"An I/O operation initiated by the registry failed unrecoverably. The registry could not read in, "
      u"or write out, or flush, one of the files that contain the system's image of the registry.",
      u"Ein von der Registrierung eingeleiteter E/A-Vorgang ist endgültig fehlgeschlagen. Eine der Dateien "
-     u"mit "
-     u"dem Systemabbild der Registrierung konnte nicht gelesen, geschrieben oder geleert werden."},
+     u"mit dem Systemabbild der Registrierung konnte nicht gelesen, geschrieben oder geleert werden."},
     {1017,
      u"The system has attempted to load or restore a file into the registry, but the specified file is "
      u"not in a registry file format.",
@@ -121,7 +118,7 @@ constexpr std::array<SystemMessage, 57> kMessages{{
     {0x80020012, u"Division by zero.", u"Division durch Null."},
     {0x8002802D, u"Name already exists in the library.",
      u"Der Name ist in der Bibliothek bereits vorhanden."},
-}};
+};
 
 const SystemMessage* find(DWORD id) {
   for (const SystemMessage& m : kMessages)
