@@ -19,6 +19,7 @@
 
 namespace {
 
+using qel::test::widen;
 using qel::test::WString;
 using Bytes = std::string;
 
@@ -36,7 +37,6 @@ class QELFileTest : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(folder_); }
 
   std::string path(const char* name = "f.txt") const { return folder_ + "/" + name; }
-  static WString wide(const std::string& p) { return WString(p.begin(), p.end()); }
   void put(const Bytes& content, const char* name = "f.txt") const {
     std::ofstream(path(name), std::ios::binary) << content;
   }
@@ -47,7 +47,7 @@ class QELFileTest : public ::testing::Test {
   // Opens an existing file; the code of mode 2 (0x80004001) counts as success.
   DWORD open(QELFileObject& f, DWORD bufSize, LONG mode, DWORD access = GENERIC_READ,
              DWORD disposition = OPEN_EXISTING, const std::string& name = "") const {
-    const WString w = wide(name.empty() ? path() : name);
+    const WString w = widen(name.empty() ? path() : name);
     DWORD r = QELFileOpen(&f, bufSize, w.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
                           FILE_ATTRIBUTE_NORMAL, nullptr, mode);
     return r == 0x80004001u && mode == 2 ? 0 : r;
@@ -233,7 +233,7 @@ TEST_F(QELFileTest, ResultCodes) {
   EXPECT_EQ(open(f, 8, 1, GENERIC_READ, OPEN_EXISTING, path("missing")), 0x80070002u);
   EXPECT_EQ(open(f, 8, 1, GENERIC_READ, OPEN_EXISTING, path("none/missing")), 0x80070003u);
   put("");
-  EXPECT_EQ(QELFileOpen(&f, 8, wide(path()).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr, 2),
+  EXPECT_EQ(QELFileOpen(&f, 8, widen(path()).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr, 2),
             0x80004001u);
   EXPECT_EQ(QELFileGetLine(&f, line, 8), kEof);
   EXPECT_EQ(QELFileClose(&f), 0u);

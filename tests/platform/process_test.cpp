@@ -11,13 +11,13 @@
 #include <sstream>
 
 #include "platform/posix/command_line.h"
+#include "support/WideText.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using WString = std::basic_string<WCHAR>;
-
-WString wide(const std::string& s) { return WString(s.begin(), s.end()); }
+using qel::test::widen;
+using qel::test::WString;
 
 TEST(CommandLine, SplitsAsWindowsDoes) {
   struct Case {
@@ -67,7 +67,7 @@ class Processes : public ::testing::Test {
   // error in `error` when it could not start.
   DWORD run(const std::string& line, const WCHAR* directory = nullptr, void* environment = nullptr,
             DWORD flags = 0) {
-    WString command = wide(line);
+    WString command = widen(line);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -114,7 +114,7 @@ TEST_F(Processes, ExitCodesWaitsAndSettings) {
   EXPECT_EQ(run("sh -c \"exit 7\""), 7u);
   EXPECT_EQ(run("sh -c \"kill -TERM $$\""), 128u + 15);
 
-  const WString here = wide(folder.string());
+  const WString here = widen(folder.string());
   EXPECT_EQ(run("sh -c \"pwd > where\"", here.c_str()), 0u);
   EXPECT_EQ(read("where"), fs::canonical(folder).string() + "\n");
 
@@ -173,7 +173,7 @@ TEST_F(Processes, Failures) {
   DWORD code;
   EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(0x7777), 0), WAIT_FAILED);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
-  HANDLE file = CreateFileW(wide((folder / "f").string()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileW(widen((folder / "f").string()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   EXPECT_EQ(WaitForSingleObject(file, 0), WAIT_FAILED);

@@ -21,15 +21,15 @@
 #include "registry/RegistryHelpers.h"
 #include "support/Platform.h"
 #include "support/ScratchRegistry.h"
+#include "support/WideText.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using WString = std::basic_string<WCHAR>;
+using qel::test::widen;
+using qel::test::WString;
 
 const qel::test::ScratchRegistry scratch;
-
-WString wide(const std::string& s) { return WString(s.begin(), s.end()); }
 
 // Polls for up to ten seconds: the registration processes are not waited for.
 bool eventually(const std::function<bool()>& condition) {
@@ -102,7 +102,7 @@ TEST_F(FakeTool, CommandLinesCarrySwitchesInOrderAndNamesUnquoted) {
   };
   for (const Case& c : cases) {
     OcxRegisterParams params{c.unregister, c.silent, {}};
-    for (const std::string& f : c.files) params.files.push_back(wide(f));
+    for (const std::string& f : c.files) params.files.push_back(widen(f));
     EXPECT_EQ(QEL_OCXRegister(&params), 0u);
     EXPECT_EQ(logged(c.expected.size()), c.expected);
     for (const auto& entry : fs::directory_iterator(folder))
@@ -132,7 +132,7 @@ bool componentRegistered() {
 
 // The exit code of regsvr32 run to its end on the given arguments.
 DWORD toolExit(const std::string& arguments) {
-  WString line = wide("regsvr32 " + arguments);
+  WString line = widen("regsvr32 " + arguments);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -153,7 +153,7 @@ TEST(Regsvr32, RegistersAndUnregistersAComponent) {
   SearchPath path(QELBASE_TOOL_DIR);
 #endif
   const std::string module = nativePath(QELBASE_TEST_COMPONENT);
-  const WString component = wide(module);
+  const WString component = widen(module);
   OcxRegisterParams add{FALSE, TRUE, {component}}, remove{TRUE, TRUE, {component}};
   ASSERT_EQ(QEL_OCXRegister(&add), 0u);
   EXPECT_TRUE(eventually(componentRegistered));

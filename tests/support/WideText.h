@@ -22,6 +22,9 @@ inline WString wprintf(const WCHAR* format, ...) {
   return n < 0 ? WString(QEL_W("<overflow>")) : WString(buffer, size_t(n));
 }
 
+// Each byte as one wide character: for ASCII names and paths.
+inline WString widen(std::string_view text) { return WString(text.begin(), text.end()); }
+
 // ASCII as is, anything else as \uXXXX: for readable failure messages.
 inline std::string narrow(std::basic_string_view<WCHAR> text) {
   std::string out;

@@ -38,8 +38,6 @@ class TraceTest : public ::testing::Test {
                widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
 
-  static WString widen(const std::string& s) { return WString(s.begin(), s.end()); }
-
   // The settings key with these values; TRACEPATH defaults to the folder.
   void configure(std::vector<Setting> settings) {
     HKEY key = nullptr;

@@ -7,6 +7,7 @@ namespace {
 
 using qel::test::TraceTest;
 using qel::test::WString;
+using qel::test::widen;
 
 TEST_F(TraceTest, SettingsDefaultsAndGates) {
   TraceObject t{};
