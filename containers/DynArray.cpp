@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "containers/DynArrayTail.h"
 #include "frame/Heap.h"
 
 namespace {
@@ -44,19 +45,7 @@ void* store(DA da, LONG index, const void* elem) {
 extern "C" {
 
 DA QEL_CDECL DACreate(LONG nElemSize, LONG nInitialCapacity) {
-  if (nElemSize <= 0 || nInitialCapacity <= 0) return nullptr;
-  auto* da = static_cast<DA>(qel::heapAlloc(sizeof(DARecord)));
-  if (!da) return nullptr;
-  da->pData = qel::heapCalloc(size_t(nInitialCapacity), size_t(nElemSize));
-  if (!da->pData) {
-    qel::heapFree(da);
-    return nullptr;
-  }
-  da->nCount = 0;
-  da->nAlloc = nInitialCapacity;
-  da->nGrowBy = nInitialCapacity;
-  da->nElemSize = nElemSize;
-  return da;
+  return qel::daCreateWithTail(nElemSize, nInitialCapacity, 0);
 }
 
 void QEL_CDECL DADestroy(DA da) {
@@ -107,3 +96,22 @@ void QEL_CDECL DADeleteLast(DA da) {
   if (da && da->nCount > 0) --da->nCount;
 }
 }
+
+namespace qel {
+
+DA daCreateWithTail(LONG nElemSize, LONG nInitialCapacity, size_t tailBytes) {
+  if (nElemSize <= 0 || nInitialCapacity <= 0) return nullptr;
+  auto* da = static_cast<DA>(heapCalloc(1, tailBytes ? kDATailOffset + tailBytes : sizeof(DARecord)));
+  if (!da) return nullptr;
+  da->pData = heapCalloc(size_t(nInitialCapacity), size_t(nElemSize));
+  if (!da->pData) {
+    heapFree(da);
+    return nullptr;
+  }
+  da->nAlloc = nInitialCapacity;
+  da->nGrowBy = nInitialCapacity;
+  da->nElemSize = nElemSize;
+  return da;
+}
+
+}  // namespace qel

@@ -57,7 +57,7 @@ void destroyTables(ExprContext* ctx) {
   DADestroy(ctx->hXRefList);
   BTDestroy(ctx->hXRefTree, nullptr);
   DADestroy(ctx->hArgTypes);
-  DADestroy(ctx->hCode);
+  destroyCodeArray(ctx->hCode);
   BTDestroy(ctx->hSymbols, nullptr);
   ctx->hXRefList = nullptr;
   ctx->hXRefTree = nullptr;
@@ -70,7 +70,7 @@ DWORD createTables(ExprContext* ctx, bool ignoreCase) {
   ctx->hXRefTree = nullptr;
   ctx->hSymbols =
       BTCreate(ignoreCase ? compareNamesIgnoringCase : compareNamesExactly, LONG(sizeof(ExprSymbol)));
-  if (ctx->hSymbols) ctx->hCode = DACreate(LONG(sizeof(ExprInstr)), 10);
+  if (ctx->hSymbols) ctx->hCode = createCodeArray();
   if (ctx->hCode) ctx->hArgTypes = DACreate(LONG(sizeof(LONG)), 10);
   return ctx->hArgTypes ? createXRefTables(ctx) : QEL_E_OUTOFMEMORY;
 }
@@ -97,7 +97,6 @@ DWORD QEL_STDCALL ExprInit(ExprContext* pCtx, ULONG nMaxIdentLen, ULONG nMaxAlph
                            ExprScanFn pfnNextSym, ExprScanFn pfnGetSym, ExprScanFn pfnGetAlpha,
                            LONG_PTR nCbArg1, void* pCbArg2) {
   return qel::guarded(QEL_E_OUTOFMEMORY, [&]() -> DWORD {
-    qel::expr::forgetPlans(pCtx);
     // A failed init leaves nothing allocated behind, so the record may simply
     // be dropped or initialised again.
     if (createTables(pCtx, bUpperCaseKeywords != 0) != QEL_S_OK) {
@@ -140,7 +139,6 @@ DWORD QEL_STDCALL ExprInit(ExprContext* pCtx, ULONG nMaxIdentLen, ULONG nMaxAlph
 
 DWORD QEL_STDCALL ExprRelease(ExprContext* pCtx) {
   qel::guarded([&] {
-    qel::expr::forgetPlans(pCtx);
     qel::heapFree(pCtx->pStack);
     qel::heapFree(pCtx->pPool);
     pCtx->pStack = nullptr;

@@ -178,17 +178,45 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
   BYTE* const code = static_cast<BYTE*>(ctx->hCode->pData);
   auto at = [code](ULONG offset) -> ExprInstr& { return *reinterpret_cast<ExprInstr*>(code + offset); };
   auto index = [](ULONG offset) { return offset / ULONG(sizeof(ExprInstr)); };
+  auto d = [](const void* p) { return *static_cast<const double*>(p); };
+  auto l = [](const void* p) { return *static_cast<const LONG*>(p); };
+  // Each case names its comparison, so that no second dispatch follows.
+  auto compare = [d](LONG opcode, const Step* step) {
+    *static_cast<LONG*>(step->out) = compared(opcode, d(step->a), d(step->b));
+  };
   for (const Step* step = &plan.steps[size_t(entry.step)];; ++step) {
-    if (step->kind == Step::Operate) [[likely]] {
-      if (DWORD rc = step->handler(ctx, at(step->self), at(step->left), at(step->right))) [[unlikely]]
-        return failed(ctx, base, start, index(step->self), rc);
-      continue;
-    }
     switch (step->kind) {
-      case Step::Operate: break;
+      case Step::Operate:
+        if (DWORD rc = step->handler(ctx, at(step->self), at(step->left), at(step->right))) [[unlikely]]
+          return failed(ctx, base, start, index(step->self), rc);
+        break;
+      case Step::AddDouble: *static_cast<double*>(step->out) = d(step->a) + d(step->b); break;
+      case Step::SubDouble: *static_cast<double*>(step->out) = d(step->a) - d(step->b); break;
+      case Step::MulDouble: *static_cast<double*>(step->out) = d(step->a) * d(step->b); break;
+      case Step::DivDouble:
+        if (isZero(d(step->b))) [[unlikely]]
+          return failed(ctx, base, start, index(step->self), QEL_DISP_E_DIVBYZERO);
+        *static_cast<double*>(step->out) = d(step->a) / d(step->b);
+        break;
+      case Step::EquDouble: compare(EOP_EQU, step); break;
+      case Step::NeqDouble: compare(EOP_NEQ, step); break;
+      case Step::LtDouble: compare(EOP_LT, step); break;
+      case Step::GtDouble: compare(EOP_GT, step); break;
+      case Step::LeqDouble: compare(EOP_LEQ, step); break;
+      case Step::GeqDouble: compare(EOP_GEQ, step); break;
+      case Step::LOrLong: *static_cast<LONG*>(step->out) = isTrue(l(step->a)) || isTrue(l(step->b)); break;
+      case Step::LAndLong: *static_cast<LONG*>(step->out) = isTrue(l(step->a)) && isTrue(l(step->b)); break;
+      case Step::LongToDouble: *static_cast<double*>(step->out) = double(l(step->b)); break;
       case Step::Call:
+      case Step::CallDouble:
         writeStack(ctx, base, plan, *step);
-        if (DWORD rc = runCall(ctx, LONG(index(step->self)), at(step->right), hostArg)) return rc;
+        if (step->kind == Step::CallDouble) {
+          using Function = double(QEL_CDECL*)(ExprContext*, LONG_PTR);
+          *static_cast<double*>(step->out) =
+              reinterpret_cast<Function>(const_cast<void*>(step->a))(ctx, hostArg);
+        } else if (DWORD rc = runCall(ctx, LONG(index(step->self)), at(step->right), hostArg)) {
+          return rc;
+        }
         if (ctx->nStackDepth != base + LONG(step->shapeLength - step->arguments)) {
           // The host took more or fewer arguments than declared: the rest
           // runs on the stack as it now stands.
@@ -200,7 +228,14 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
         writeStack(ctx, base, plan, *step);
         if (DWORD rc = runDependencies(ctx, at(step->self).op.nLink, start, hostArg)) return rc;
         break;
-      case Step::End: writeStack(ctx, base, plan, *step); return QEL_S_OK;
+      case Step::End:
+        if (step->shapeLength == 1) {  // the usual end: the result alone
+          ctx->pStack[base] = plan.shapes[step->shapeAt];
+          ctx->nStackDepth = base + 1;
+          return QEL_S_OK;
+        }
+        writeStack(ctx, base, plan, *step);
+        return QEL_S_OK;
     }
   }
 }

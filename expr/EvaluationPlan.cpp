@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <new>
 
 #include "expr/InstructionSet.h"
@@ -59,6 +58,39 @@ ULONG walk(const ExprContext* ctx, ULONG i, std::vector<LONG>& stack, Visit&& vi
   return kNoEnd;
 }
 
+// An instruction whose value stays where it is from run to run (operand
+// pushes, computed numbers and calls), so that a step may keep its address.
+bool staysPut(const ExprInstr& in) {
+  const LONG op = in.nOpcode;
+  return in.op.pValue && (op == EOP_NOP || op == EOP_PAR || (op >= EOP_LOR && op <= EOP_MOD) ||
+                          (op >= EOP_TO_CHAR && op <= EOP_TO_DOUBLE));
+}
+
+// The inline kind of an operator step, or Operate.
+Step::Kind inlineKind(const ExprInstr& in) {
+  const LONG op = in.nOpcode, type = in.op.nType;
+  if (type == EXT_Double && op >= EOP_EQU && op <= EOP_GEQ)
+    return Step::Kind(Step::EquDouble + (op - EOP_EQU));
+  if (type == EXT_Double && op >= EOP_ADD && op <= EOP_DIV)
+    return Step::Kind(Step::AddDouble + (op - EOP_ADD));
+  if (type == EXT_Long && (op == EOP_LOR || op == EOP_LAND))
+    return op == EOP_LOR ? Step::LOrLong : Step::LAndLong;
+  if (type == EXT_Long && op == EOP_TO_DOUBLE) return Step::LongToDouble;
+  return Step::Operate;
+}
+
+void makeInline(const ExprInstr* code, Step& step) {
+  constexpr ULONG kSize = sizeof(ExprInstr);
+  const ExprInstr &self = code[step.self / kSize], &left = code[step.left / kSize],
+                  &right = code[step.right / kSize];
+  const Step::Kind kind = inlineKind(self);
+  if (kind == Step::Operate || !staysPut(self) || !staysPut(left) || !staysPut(right)) return;
+  step.kind = kind;
+  step.out = self.op.pValue;
+  step.a = left.op.pValue;
+  step.b = right.op.pValue;
+}
+
 void addShape(Plan& plan, Step& step, const std::vector<LONG>& stack, size_t length) {
   step.shapeAt = ULONG(plan.shapes.size());
   step.shapeLength = ULONG(length);
@@ -93,9 +125,15 @@ ULONG planExpression(const ExprContext* ctx, ULONG begin, Plan& plan, std::vecto
           if (in.nOpcode == EOP_PAR) {
             step.kind = Step::Call;
             step.arguments = arguments;
+            if (in.op.nType == EXT_Double && staysPut(in)) {
+              step.kind = Step::CallDouble;
+              step.out = in.op.pValue;
+              step.a = code[s.back()].op.pValue;
+            }
             addShape(plan, step, s, s.size() - 1);  // the function's push is taken before the call
           } else {
             step.handler = handlerFor(in.nOpcode, in.op.nType);
+            makeInline(code, step);
           }
         }
         depth = std::max(depth, ULONG(s.size() - pops - arguments) + 1);
@@ -123,64 +161,6 @@ void extend(const ExprContext* ctx, Plan& plan) {
   plan.covered = size;
 }
 
-std::atomic<unsigned> epoch{1};
-
-// What a plan was made from: when any of it changes, the plan is out of
-// date.  Trivially destructible, so that the run's lookup is a plain access
-// of thread-local memory; the owner below frees the plans.
-struct CacheEntry {
-  const ExprContext* ctx;
-  unsigned epoch;
-  DA xrefList;
-  LONG xrefSize;
-  int users;  // runs using the plan (a host function may evaluate again)
-  Plan* plan;
-};
-
-constexpr size_t kCacheSlots = 8;
-thread_local CacheEntry cache[kCacheSlots];
-
-// Frees the thread's plans when the thread ends; set up by the first plan.
-struct CacheOwner {
-  ~CacheOwner() {
-    for (CacheEntry& entry : cache) delete entry.plan;
-  }
-};
-
-void setPlan(CacheEntry& entry, Plan* plan) {
-  thread_local CacheOwner owner;
-  (void)owner;
-  delete entry.plan;
-  entry.plan = plan;
-}
-
-CacheEntry& slotOf(const ExprContext* ctx) {
-  return cache[(reinterpret_cast<std::uintptr_t>(ctx) >> 4) % kCacheSlots];
-}
-
-// Brings the slot's plan up to date for `ctx`, or gives null when it cannot.
-[[gnu::noinline]] Plan* refresh(CacheEntry& entry, ExprContext* ctx, bool same, unsigned now, LONG xrefSize) {
-  if (entry.users) return nullptr;  // another run of this thread holds the slot
-  try {
-    const ULONG covered = same ? entry.plan->covered : 0;
-    if (!same || covered > ULONG(DAGetSize(ctx->hCode)) ||
-        (covered && codeOf(ctx)[covered - 1].nOpcode != EOP_END)) {
-      entry.ctx = nullptr;
-      setPlan(entry, new Plan);
-      entry.ctx = ctx;
-      entry.epoch = now;
-      entry.xrefList = ctx->hXRefList;
-      entry.xrefSize = xrefSize;
-    }
-    extend(ctx, *entry.plan);
-    return entry.plan;
-  } catch (const std::bad_alloc&) {
-    setPlan(entry, nullptr);
-    entry.ctx = nullptr;
-    return nullptr;
-  }
-}
-
 }  // namespace
 
 bool stackBefore(const ExprContext* ctx, ULONG begin, ULONG at, std::vector<LONG>& stack) {
@@ -195,30 +175,33 @@ bool stackBefore(const ExprContext* ctx, ULONG begin, ULONG at, std::vector<LONG
   return reached;
 }
 
-PlanUse::PlanUse(ExprContext* ctx) {
-  CacheEntry& entry = slotOf(ctx);
-  const unsigned now = epoch.load(std::memory_order_relaxed);
-  const LONG xrefSize = ctx->hXRefList ? ctx->hXRefList->nCount : 0;
-  const bool same = entry.ctx == ctx && entry.plan && entry.epoch == now &&
-                    entry.xrefList == ctx->hXRefList && entry.xrefSize == xrefSize;
-  if (same && entry.plan->covered == ULONG(ctx->hCode->nCount)) [[likely]]
-    plan_ = entry.plan;
-  else if (!(plan_ = refresh(entry, ctx, same, now, xrefSize)))
-    return;
-  users_ = &entry.users;
-  ++*users_;
+DA createCodeArray() { return daCreateWithTail(LONG(sizeof(ExprInstr)), 10, sizeof(PlanHolder)); }
+
+void destroyCodeArray(DA code) {
+  if (code) delete holderOf(code).plan;
+  DADestroy(code);
 }
 
-PlanUse::~PlanUse() {
-  if (users_) --*users_;
-}
-
-void forgetPlans(const ExprContext* ctx) {
-  epoch.fetch_add(1, std::memory_order_relaxed);
-  CacheEntry& entry = slotOf(ctx);
-  if (entry.ctx == ctx && !entry.users) {
-    setPlan(entry, nullptr);
-    entry.ctx = nullptr;
+const Plan* refreshPlan(PlanHolder& holder, const ExprContext* ctx, LONG xrefSize) {
+  if (holder.users) return nullptr;  // a run further up holds the plan
+  try {
+    const ULONG covered = holder.plan ? holder.plan->covered : 0;
+    if (!holder.plan || holder.pool != ctx->pPool || holder.xrefList != ctx->hXRefList ||
+        holder.xrefSize != xrefSize || covered > ULONG(DAGetSize(ctx->hCode)) ||
+        (covered && codeOf(ctx)[covered - 1].nOpcode != EOP_END)) {
+      delete holder.plan;
+      holder.plan = nullptr;
+      holder.plan = new Plan;
+      holder.pool = ctx->pPool;
+      holder.xrefList = ctx->hXRefList;
+      holder.xrefSize = xrefSize;
+    }
+    extend(ctx, *holder.plan);
+    return holder.plan;
+  } catch (const std::bad_alloc&) {
+    delete holder.plan;
+    holder.plan = nullptr;
+    return nullptr;
   }
 }
 

@@ -8,10 +8,9 @@
  * each host call, before the earlier expressions a variable depends on run,
  * when an operator fails, and at the end.
  *
- * Plans live in a small cache of each thread, keyed by the context; a plan
- * is brought up to date when the code array grew (compiles only append),
- * and made anew when the cross-references changed or any context was set
- * up or released since.
+ * A plan lives with its code array; it is brought up to date when the array
+ * grew (compiles only append), and made anew when the array shrank or the
+ * cross-references changed.
  */
 #ifndef QELBASE_EXPR_EVALUATION_PLAN_H
 #define QELBASE_EXPR_EVALUATION_PLAN_H
@@ -19,12 +18,34 @@
 #include <cstdint>
 #include <vector>
 
+#include "containers/DynArrayTail.h"
 #include "expr/Evaluator.h"
 
 namespace qel::expr {
 
 struct Step {
-  enum Kind : std::uint8_t { Operate, Call, Dependencies, End };
+  enum Kind : std::uint8_t {
+    Operate,
+    Call,
+    Dependencies,
+    End,
+    // The commonest numeric operators run in the loop itself, on the
+    // addresses of their values.  ORDER EOP for the Double operators.
+    AddDouble,
+    SubDouble,
+    MulDouble,
+    DivDouble,
+    EquDouble,
+    NeqDouble,
+    LtDouble,
+    GtDouble,
+    LeqDouble,
+    GeqDouble,
+    LOrLong,
+    LAndLong,
+    LongToDouble,
+    CallDouble,  // a Call whose function gives a Double: a is the function
+  };
   Kind kind;
   Handler handler;  // Operate
   // The instructions by their byte offsets in the code array (which a run
@@ -32,6 +53,8 @@ struct Step {
   ULONG self, left, right;
   ULONG shapeAt = 0, shapeLength = 0;  // Call, Dependencies, End: the stack above the run's base
   ULONG arguments = 0;                 // Call: the entries the host takes
+  void* out = nullptr;                 // the inline kinds: the result's and the operands' values
+  const void *a = nullptr, *b = nullptr;
 };
 
 struct Entry {
@@ -51,12 +74,44 @@ struct Plan {
 // the code does not say (damaged code).
 bool stackBefore(const ExprContext* ctx, ULONG begin, ULONG at, std::vector<LONG>& stack);
 
+// Where a code array keeps its plan: room behind the array's record that
+// the host never sees, so a run finds its plan with a few loads.
+struct PlanHolder {
+  Plan* plan;
+  const BYTE* pool;  // the value pool the inline steps' addresses point into
+  DA xrefList;       // the cross-references the plan was made with
+  LONG xrefSize;
+  int users;  // runs using the plan (a host function may evaluate again)
+};
+
+// A code array with room for its plan, and its end with the plan's.
+DA createCodeArray();
+void destroyCodeArray(DA code);
+
+inline PlanHolder& holderOf(DA code) { return *static_cast<PlanHolder*>(daTail(code)); }
+
+// Brings the holder's plan up to date, or gives null when it cannot.
+const Plan* refreshPlan(PlanHolder& holder, const ExprContext* ctx, LONG xrefSize);
+
 // The plan of a context's code for the length of a run; null when none can
 // be had (no memory), and the run then goes without.
 class PlanUse {
  public:
-  explicit PlanUse(ExprContext* ctx);
-  ~PlanUse();
+  explicit PlanUse(const ExprContext* ctx) {
+    if (!ctx->hCode) return;
+    PlanHolder& holder = holderOf(ctx->hCode);
+    const LONG xrefSize = ctx->hXRefList ? ctx->hXRefList->nCount : 0;
+    if (holder.plan && holder.pool == ctx->pPool && holder.xrefList == ctx->hXRefList &&
+        holder.xrefSize == xrefSize && holder.plan->covered == ULONG(ctx->hCode->nCount)) [[likely]]
+      plan_ = holder.plan;
+    else if (!(plan_ = refreshPlan(holder, ctx, xrefSize)))
+      return;
+    users_ = &holder.users;
+    ++*users_;
+  }
+  ~PlanUse() {
+    if (users_) --*users_;
+  }
   PlanUse(const PlanUse&) = delete;
   PlanUse& operator=(const PlanUse&) = delete;
   const Plan* get() const { return plan_; }
@@ -65,10 +120,6 @@ class PlanUse {
   const Plan* plan_ = nullptr;
   int* users_ = nullptr;
 };
-
-// Every plan of every thread is made anew before its next use; this
-// thread's plan of `ctx` goes at once.
-void forgetPlans(const ExprContext* ctx);
 
 }  // namespace qel::expr
 

@@ -101,6 +101,27 @@ inline void setBits(const ExprInstr& in, uint64_t v) {
   valueOf<ExprBitField>(in) = {ULONG(v >> 32), ULONG(v)};
 }
 
+template <class T>
+inline bool isTrue(T v) {
+  if constexpr (std::is_floating_point_v<T>)
+    return v < 0 || v > 0;  // a NaN is false
+  else
+    return v != 0;
+}
+
+// A comparison involving a NaN is unordered: ==, <, <= hold, the others not.
+template <class T>
+inline LONG compared(LONG opcode, T l, T r) {
+  switch (opcode) {
+    case EOP_EQU: return !(l < r || l > r);
+    case EOP_NEQ: return l < r || l > r;
+    case EOP_LT: return !(l >= r);
+    case EOP_GT: return l > r;
+    case EOP_LEQ: return !(l > r);
+    default: return l >= r;
+  }
+}
+
 // Shifting a bit field by a count outside 0 to 63 fails.
 DWORD shiftBits(uint64_t& v, LONG count, bool left);
 

@@ -11,27 +11,6 @@
 namespace qel::expr {
 namespace {
 
-template <class T>
-bool isTrue(T v) {
-  if constexpr (std::is_floating_point_v<T>)
-    return v < 0 || v > 0;  // a NaN is false
-  else
-    return v != 0;
-}
-
-// A comparison involving a NaN is unordered: ==, <, <= hold, the others not.
-template <class T>
-LONG compared(LONG opcode, T l, T r) {
-  switch (opcode) {
-    case EOP_EQU: return !(l < r || l > r);
-    case EOP_NEQ: return l < r || l > r;
-    case EOP_LT: return !(l >= r);
-    case EOP_GT: return l > r;
-    case EOP_LEQ: return !(l > r);
-    default: return l >= r;
-  }
-}
-
 LONG fromThreeWay(LONG opcode, LONG r) {
   switch (opcode) {
     case EOP_EQU: return r == 0;
