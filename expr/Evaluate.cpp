@@ -241,12 +241,13 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
 }
 
 DWORD evaluate(ExprContext* ctx, LONG start, LONG_PTR hostArg) {
-  if (start == EXPR_NONE) return QEL_S_OK;
-  if (start >= 0) {
+  if (start >= 0) [[likely]] {
     PlanUse use(ctx);
     const Plan* plan = use.get();
-    if (plan && ULONG(start) < plan->covered && plan->entries[size_t(start)].step >= 0)
+    if (plan && ULONG(start) < plan->covered && plan->entries[size_t(start)].step >= 0) [[likely]]
       return runPlanned(ctx, *plan, start, hostArg);
+  } else if (start == EXPR_NONE) {
+    return QEL_S_OK;
   }
   return runFrom(ctx, start == -1 ? 0 : ULONG(start), start != -1, start, hostArg);
 }

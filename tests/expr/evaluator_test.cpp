@@ -353,6 +353,19 @@ TEST(ExprEvaluate, PlannedRunsLeaveTheStackAsThePlainLoop) {
   EXPECT_EQ(host.run(QEL_W("d = a + 2.5")), "D:-4.5");
   ASSERT_EQ(ExprEvaluate(&host.ctx, first, 0), 0u);
   EXPECT_EQ(*static_cast<LONG*>(ExprPopResult(&host.ctx)), 11);
+  // Constants enough to move the value pool several times: the inline
+  // steps follow their values.
+  ASSERT_EQ(host.compile(QEL_W("d * 2.0 + x / 4.0 < 1.0 && d - 1 < 9.5")), 0u);
+  const LONG planned = host.start;
+  const BYTE* pool = host.ctx.pPool;
+  for (int i = 0; i < 400 && host.ctx.pPool == pool; ++i) {
+    ASSERT_EQ(ExprEvaluate(&host.ctx, planned, 0), 0u);
+    EXPECT_EQ(*static_cast<LONG*>(ExprPopResult(&host.ctx)), 1);
+    ASSERT_EQ(host.compile(QEL_W("d + 1.5 * 2.5")), 0u);
+  }
+  EXPECT_NE(host.ctx.pPool, pool);
+  ASSERT_EQ(ExprEvaluate(&host.ctx, planned, 0), 0u);
+  EXPECT_EQ(*static_cast<LONG*>(ExprPopResult(&host.ctx)), 1);
   // A host function that evaluates on the same context in between.
   ASSERT_EQ(host.compile(QEL_W("x * 2 + again()")), 0u);
   const LONG outer = host.start;
