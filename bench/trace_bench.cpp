@@ -1,17 +1,22 @@
 /*
- * Records per second into the trace file channel, next to spdlog's basic
+ * Records per second into the trace file channel, next to the least a
+ * shared file needs (open for appending, write, close) and spdlog's basic
  * file sink with the same flush policy: every record reaches the file
  * before the call returns (our trace opens, appends and closes the file
- * per record; spdlog keeps it open and flushes after each message).
- * Both write lines of the same length into a scratch folder.
+ * per record; spdlog keeps it open and flushes after each message).  All
+ * write lines of the same length into a scratch folder, timed in
+ * alternating batches of one run.
  */
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "trace/Trace.h"
 
@@ -54,43 +59,76 @@ TraceObject& traceObject() {
   return t;
 }
 
-void TraceToFile(benchmark::State& state) {
-  TraceObject& t = traceObject();
-  int i = 0;
-  for (auto _ : state)
-    TraceVA(&t, 2, QEL_W("record %d of the trace benchmark, a line of ordinary length"), i++);
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(TraceToFile);
+const char kPlainLine[] =
+    "I071226 120000000 record 1234 of the trace benchmark, a line of ordinary length\r\n";
 
 // The least a shared file needs per record: open for appending, write the
 // same bytes, close.  The trace's rate against this one is its overhead.
-void PlainAppend(benchmark::State& state) {
-  const std::string file = scratch() + "/plain.log";
-  const std::string line =
-      "I071226 120000000 record 1234 of the trace benchmark, a line of ordinary length\r\n";
-  for (auto _ : state) {
-    int fd = open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    benchmark::DoNotOptimize(write(fd, line.data(), line.size()));
-    close(fd);
-  }
-  state.SetItemsProcessed(state.iterations());
+void plainAppend(const std::string& file) {
+  int fd = open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  benchmark::DoNotOptimize(write(fd, kPlainLine, sizeof kPlainLine - 1));
+  close(fd);
 }
-BENCHMARK(PlainAppend);
 
+void traceRecords(int count, int threads) {
+  TraceObject& t = traceObject();
+  std::vector<std::thread> writers;
+  for (int w = 0; w < threads; ++w)
+    writers.emplace_back([&t, count, threads] {
+      for (int i = 0; i < count / threads; ++i)
+        TraceVA(&t, 2, QEL_W("record %d of the trace benchmark, a line of ordinary length"), i);
+    });
+  for (auto& w : writers) w.join();
+}
+
+using Clock = std::chrono::steady_clock;
+
+template <class Body>
+double seconds(Body&& body) {
+  const auto began = Clock::now();
+  body();
+  return std::chrono::duration<double>(Clock::now() - began).count();
+}
+
+constexpr int kBatch = 2000;
+
+// Records per second of the trace with 1 and 4 threads on one object, of
+// the plain append loop and of spdlog, in alternating batches.
+void TraceToFile(benchmark::State& state) {
+  const std::string plainFile = scratch() + "/plain.log";
 #ifdef QELBASE_BENCH_SPDLOG
-void SpdlogBasicFileSink(benchmark::State& state) {
   static auto logger = [] {
     auto l = spdlog::basic_logger_mt("bench", scratch() + "/spdlog.log");
     l->set_pattern("%L%d%m%y %H%M%S%e %v");  // a prefix of the same length
     l->flush_on(spdlog::level::trace);       // every record flushed, as the trace does
     return l;
   }();
-  int i = 0;
-  for (auto _ : state) logger->info("record {} of the trace benchmark, a line of ordinary length", i++);
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(SpdlogBasicFileSink);
+  double spdlogTime = 0;
 #endif
+  double one = 0, four = 0, plain = 0;
+  for (auto _ : state) {
+    one += seconds([] { traceRecords(kBatch, 1); });
+    four += seconds([] { traceRecords(kBatch, 4); });
+    plain += seconds([&] {
+      for (int i = 0; i < kBatch; ++i) plainAppend(plainFile);
+    });
+#ifdef QELBASE_BENCH_SPDLOG
+    spdlogTime += seconds([] {
+      for (int i = 0; i < kBatch; ++i)
+        logger->info("record {} of the trace benchmark, a line of ordinary length", i);
+    });
+#endif
+  }
+  const double records = double(state.iterations()) * kBatch;
+  state.counters["trace_per_s"] = records / one;
+  state.counters["trace_4_threads_per_s"] = records / four;
+  state.counters["plain_append_per_s"] = records / plain;
+  state.counters["ratio_to_plain"] = plain / one;
+#ifdef QELBASE_BENCH_SPDLOG
+  state.counters["spdlog_per_s"] = records / spdlogTime;
+  state.counters["ratio_to_spdlog"] = spdlogTime / one;
+#endif
+}
+BENCHMARK(TraceToFile)->Iterations(20)->UseRealTime();
 
 }  // namespace

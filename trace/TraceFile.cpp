@@ -34,10 +34,8 @@ void appendText(std::string& out, const Text& line) {
 
 Text dateText(const SYSTEMTIME& date) {
   WCHAR text[16];
-  checkedFormat([&] {
-    return _snwprintf(text, 16, QEL_W("%04d%02d%02d"), int(date.wYear), int(date.wMonth), int(date.wDay));
-  });
-  return text;
+  WCHAR* end = putDigits(putDigits(putDigits(text, date.wYear, 4), date.wMonth, 2), date.wDay, 2);
+  return Text(text, end);
 }
 
 bool isDigit(WCHAR c) { return c >= '0' && c <= '9'; }
@@ -132,15 +130,17 @@ bool FileAppender::isOpen() const { return file_ != INVALID_HANDLE_VALUE; }
 
 void FileAppender::add(const Text& line) { appendText(bytes_, line); }
 
-long long FileAppender::close() {
+long long FileAppender::close(bool wantSize) {
   if (!isOpen()) return -1;
   DWORD written = 0;
   WriteFile(file_, bytes_.data(), DWORD(bytes_.size()), &written, nullptr);
   bytes_.clear();
-  DWORD high = 0;
-  DWORD low = GetFileSize(file_, &high);
-  const long long size =
-      low == INVALID_FILE_SIZE && GetLastError() ? -1 : (long long)(ULONGLONG(high) << 32 | low);
+  long long size = 0;
+  if (wantSize) {
+    DWORD high = 0;
+    DWORD low = GetFileSize(file_, &high);
+    size = low == INVALID_FILE_SIZE && GetLastError() ? -1 : (long long)(ULONGLONG(high) << 32 | low);
+  }
   CloseHandle(file_);
   file_ = INVALID_HANDLE_VALUE;
   return size;
@@ -150,6 +150,15 @@ Text todaysFileName(const TraceObject* t) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   return Text(t->szBaseName) + dateText(now) + QEL_W(".log");
+}
+
+bool namedForToday(const TraceObject* t) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const Text date = dateText(now);
+  const size_t length = wcslen(t->szFileName), suffix = date.size() + 4;  // YYYYMMDD.log
+  return length >= suffix &&
+         std::char_traits<WCHAR>::compare(t->szFileName + length - suffix, date.data(), date.size()) == 0;
 }
 
 bool sameFileName(const WCHAR* a, const WCHAR* b) {

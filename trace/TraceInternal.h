@@ -54,8 +54,9 @@ class FileAppender {
   FileAppender& operator=(const FileAppender&) = delete;
   bool isOpen() const;
   void add(const Text& line);
-  // Writes what was added and closes; the file's size after it, or -1.
-  long long close();
+  // Writes what was added and closes; the file's size after it when
+  // `wantSize` (-1 when unknown), else 0.
+  long long close(bool wantSize = false);
 
  private:
   HANDLE file_;
@@ -64,6 +65,20 @@ class FileAppender {
 
 // Today's file name for the object: base name + YYYYMMDD + ".log".
 Text todaysFileName(const TraceObject* t);
+// Whether the object's file name ends in today's date and ".log".
+bool namedForToday(const TraceObject* t);
+
+// `value` as at least `width` decimal digits, zero-padded, as %0*d writes
+// it; returns the end.
+inline WCHAR* putDigits(WCHAR* out, unsigned value, int width) {
+  WCHAR digits[10];
+  int n = 0;
+  do digits[n++] = WCHAR('0' + value % 10), value /= 10;
+  while (value);
+  while (n < width) digits[n++] = '0';
+  while (n) *out++ = digits[--n];
+  return out;
+}
 // Case-blind comparison of file names.
 bool sameFileName(const WCHAR* a, const WCHAR* b);
 // The file roll: today's name, clean-up on a new name, the size limit.

@@ -12,9 +12,11 @@ void appendToFile(TraceObject* t, const Text& line) {
   FileAppender file(t->szFileName);
   if (!file.isOpen()) return;  // this record misses the file; nothing changes
   file.add(line);
-  long long size = file.close();
+  // The size only matters under a limit.
+  const long long size = file.close(t->nSizeKB > 0);
   if (size >= 0 && sizeExceeded(t, size)) return openFile(t);
   // The record that crosses midnight stays in yesterday's file.
+  if (namedForToday(t)) return;
   copyField(t->szFileName, std::size(t->szFileName), todaysFileName(t));
   if (!sameFileName(t->szFileName, t->szLastFileName)) openFile(t);
 }
@@ -35,14 +37,16 @@ Text prefix(ULONG level) {
   static constexpr WCHAR kLetters[] = QEL_W("?DIWEA");
   SYSTEMTIME now;
   GetLocalTime(&now);
+  // "%c%02d%02d%02d %02d%02d%02d%03d ", written out: this runs per record.
   WCHAR text[32];
-  checkedFormat([&] {
-    return _snwprintf(text, 32, QEL_W("%c%02d%02d%02d %02d%02d%02d%03d "),
-                      level < 6 ? kLetters[level] : WCHAR('?'), int(now.wDay), int(now.wMonth),
-                      int(now.wYear % 100), int(now.wHour), int(now.wMinute), int(now.wSecond),
-                      int(now.wMilliseconds));
-  });
-  return text;
+  WCHAR* p = text;
+  *p++ = level < 6 ? kLetters[level] : WCHAR('?');
+  p = putDigits(putDigits(putDigits(p, now.wDay, 2), now.wMonth, 2), now.wYear % 100, 2);
+  *p++ = ' ';
+  p = putDigits(putDigits(putDigits(putDigits(p, now.wHour, 2), now.wMinute, 2), now.wSecond, 2),
+                now.wMilliseconds, 3);
+  *p++ = ' ';
+  return Text(text, p);
 }
 
 }  // namespace qel::trace

@@ -112,6 +112,32 @@ bool lockWithinGrace(int fd, int operation) {
   return true;
 }
 
+// Opens as open(2) does and tells whether the file was there before.  A
+// create that may open an existing file first tries without creating, so
+// that the common case costs one call; a folder is refused as Windows
+// refuses it.
+int openFile(const std::string& path, int flags, mode_t mode, bool& existed) {
+  const bool creates = (flags & O_CREAT) && !(flags & O_EXCL);
+  int fd = -1;
+  for (;;) {
+    fd = open(path.c_str(), creates ? flags & ~O_CREAT : flags, mode);
+    existed = fd >= 0 && !(flags & O_EXCL);
+    if (fd >= 0 || !creates || errno != ENOENT) break;
+    fd = open(path.c_str(), flags | O_EXCL, mode);
+    if (fd >= 0 || errno != EEXIST) break;  // else made by another between the two calls
+  }
+  if (fd < 0 && errno == EISDIR) errno = EACCES;
+  if (fd >= 0 && (flags & O_ACCMODE) == O_RDONLY) {
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      close(fd);
+      fd = -1;
+      errno = EACCES;
+    }
+  }
+  return fd;
+}
+
 }  // namespace
 }  // namespace qel::posix
 
@@ -148,11 +174,9 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
             break;
           default: return failed(ERROR_INVALID_PARAMETER);
         }
-        struct stat st;
-        const bool existed = stat(path.c_str(), &st) == 0;
-        if (existed && S_ISDIR(st.st_mode)) return failed(ERROR_ACCESS_DENIED);
         const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-        int fd = open(path.c_str(), flags, mode);
+        bool existed = false;
+        const int fd = openFile(path, flags, mode, existed);
         if (fd < 0) return failed(errno == ENOENT ? missingError(path) : errorOf(errno));
         // Truncation waits for the lock, so that a file in use is left alone.
         if (!lockWithinGrace(fd, dwShareMode ? LOCK_SH : LOCK_EX)) {
