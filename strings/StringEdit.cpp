@@ -32,31 +32,47 @@ TS keepRange(TS ts, LONG from, LONG to) {
   return result;
 }
 
-// The result of a substitution is built in a temporary object and copied
-// back once; ts stays as it was when the temporary cannot be built.
+// The result of a substitution: its length counted in a first pass over
+// the matches (the first of them remembered, so that the second pass need
+// not look for them again), the block of that size filled in a second, and
+// swapped in; ts stays as it was when the block cannot be had.
 // nextMatch(text, from) gives the position and length of the next match.
 template <class NextMatch>
 TS substitute(TS ts, const WCHAR* replacement, NextMatch nextMatch) {
-  TSString temp{};
-  const std::basic_string_view<WCHAR> text(ts->pText, size_t(lengthOf(ts)));
-  size_t from = 0;
-  bool ok = true;
-  for (;;) {
-    const auto [at, length] = nextMatch(text, from);
-    if (at == std::basic_string_view<WCHAR>::npos) break;
-    if (at > from) ok = ok && TSAddStrN(&temp, text.data() + from, ULONG(at - from));
-    if (replacement) ok = ok && TSAddStr(&temp, replacement);
-    from = at + length;
+  using View = std::basic_string_view<WCHAR>;
+  const View text(ts->pText, size_t(lengthOf(ts)));
+  const View put(replacement ? replacement : QEL_W(""));
+  constexpr size_t kRemembered = 256;
+  size_t starts[kRemembered], ends[kRemembered], count = 0, length = 0, from = 0;
+  for (auto m = nextMatch(text, from); m.at != View::npos; m = nextMatch(text, from)) {
+    if (count < kRemembered) starts[count] = m.at, ends[count] = m.at + m.length;
+    ++count;
+    length += m.at - from + put.size(), from = m.at + m.length;
   }
-  if (from < text.size()) ok = ok && TSAddStrN(&temp, text.data() + from, ULONG(text.size() - from));
-  if (!ok) {
-    TSInit(&temp);
-    return nullptr;
+  length += text.size() - from;
+  if (length == 0) return TSInit(ts);
+  if (length > 0xFFFFFFFEu) return nullptr;
+  auto* block = static_cast<WCHAR*>(qel::heapAlloc((length + 1) * sizeof(WCHAR)));
+  if (!block) return nullptr;
+  WCHAR* out = block;
+  auto copy = [&out](const WCHAR* piece, size_t n) {
+    std::memcpy(out, piece, n * sizeof(WCHAR));
+    out += n;
+  };
+  from = 0;
+  for (size_t i = 0; i < count; ++i) {
+    auto m = i < kRemembered ? decltype(nextMatch(text, from)){starts[i], ends[i] - starts[i]}
+                             : nextMatch(text, from);
+    copy(text.data() + from, m.at - from);
+    copy(put.data(), put.size());
+    from = m.at + m.length;
   }
-  TSInit(ts);
-  TS result = TSCopy(ts, &temp);
-  TSInit(&temp);
-  return result;
+  copy(text.data() + from, text.size() - from);
+  *out = 0;
+  qel::heapFree(ts->pText);
+  ts->pText = block;
+  ts->nSize = ULONG(length + 1);
+  return ts;
 }
 
 struct Match {
@@ -146,10 +162,20 @@ TS QEL_CDECL TSStrSubst(TS ts, const WCHAR* pszPattern, const WCHAR* pszReplacem
 LONG QEL_CDECL TSStrPos(const TSString* ts, const WCHAR* pszPattern, LONG nStart) {
   const LONG length = lengthOf(ts);
   if (length == 0 || !*pszPattern || nStart < 0 || nStart > length || ts->pText[0] == 0) return -1;
-  // The search runs over the text up to its first zero character.
-  const std::basic_string_view<WCHAR> text(ts->pText);
-  const size_t at = text.find(std::basic_string_view<WCHAR>(pszPattern), size_t(nStart));
-  return at == std::basic_string_view<WCHAR>::npos ? -1 : LONG(at);
+  // The search runs over the text up to its first zero character, found
+  // on the way rather than measured first.
+  const WCHAR* text = ts->pText;
+  const WCHAR first = pszPattern[0];
+  const size_t rest = std::char_traits<WCHAR>::length(pszPattern + 1);
+  for (LONG i = nStart; i < length; ++i) {
+    if (text[i] == first) {
+      if (size_t(i) + 1 + rest > size_t(length)) return -1;  // no room left for a match
+      if (std::char_traits<WCHAR>::compare(text + i + 1, pszPattern + 1, rest) == 0) return i;
+    } else if (text[i] == 0) {
+      return -1;
+    }
+  }
+  return -1;
 }
 
 LONG QEL_CDECL TSStrRPos(const TSString* ts, const WCHAR* pszPattern, LONG nLowest) {

@@ -166,7 +166,14 @@ TEST(StringObject, TrimCaseAndSubstitution) {
     const WCHAR* with;
     std::basic_string<WCHAR> out;
   };
+  auto times = [](const WCHAR* piece, int n) {
+    std::basic_string<WCHAR> out;
+    while (n--) out += piece;
+    return out;
+  };
   const Subst substs[] = {
+      {false, times(QEL_W("xab"), 300), QEL_W("ab"), QEL_W("Q"),
+       times(QEL_W("xQ"), 300)},  // past 256 matches
       {false, QEL_W("aaaa"), QEL_W("aa"), QEL_W("b"), QEL_W("bb")},
       {false, QEL_W("aaaa"), QEL_W("aa"), nullptr, QEL_W("")},
       {false, QEL_W("aaa"), QEL_W("aa"), QEL_W("aa"), QEL_W("aaa")},
@@ -209,6 +216,8 @@ TEST(StringObject, SearchAndCompare) {
   Str empty, zeroFirst(std::basic_string<WCHAR>(QEL_W("\0a"), 2));
   EXPECT_EQ(TSStrPos(&empty.ts, QEL_W("a"), 0), -1);
   EXPECT_EQ(TSStrPos(&zeroFirst.ts, QEL_W("a"), 0), -1);
+  Str zeroInside(std::basic_string<WCHAR>(QEL_W("ab\0ab"), 5));
+  EXPECT_EQ(TSStrPos(&zeroInside.ts, QEL_W("ab"), 1), -1);  // the text ends at its first zero
   EXPECT_EQ(TSStrRPos(&empty.ts, QEL_W(""), 0), 0);
 
   Str a(QEL_W("a")), b(QEL_W("b")), ab(QEL_W("ab")), empty2;
