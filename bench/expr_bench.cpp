@@ -9,7 +9,6 @@
  */
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cmath>
 #include <string>
 
@@ -17,6 +16,7 @@
 #include <muParser.h>
 #endif
 
+#include "bench/SideBySide.h"
 #include "expr/Expression.h"
 
 namespace {
@@ -83,16 +83,6 @@ void defineVariables(mu::Parser& parser, Variables& v) {
 }
 #endif
 
-using Clock = std::chrono::steady_clock;
-
-// Runs body `n` times and returns the nanoseconds it took.
-template <class Body>
-double timed(int n, Body&& body) {
-  const auto began = Clock::now();
-  for (int i = 0; i < n; ++i) body();
-  return std::chrono::duration<double, std::nano>(Clock::now() - began).count();
-}
-
 constexpr int kBatch = 2000;
 
 void Evaluate(benchmark::State& state) {
@@ -114,14 +104,14 @@ void Evaluate(benchmark::State& state) {
     return state.SkipWithError("QELBase computes another value");
   double ours = 0, theirs = 0, native = 0;
   for (auto _ : state) {
-    ours += timed(kBatch, [&] {
+    ours += timedNs(kBatch, [&] {
       ExprEvaluate(&engine.ctx, start, 0);
       benchmark::DoNotOptimize(ExprPopResult(&engine.ctx));
     });
 #ifdef QELBASE_BENCH_MUPARSER
-    theirs += timed(kBatch, [&] { benchmark::DoNotOptimize(parser.Eval()); });
+    theirs += timedNs(kBatch, [&] { benchmark::DoNotOptimize(parser.Eval()); });
 #endif
-    native += timed(kBatch, [&] {
+    native += timedNs(kBatch, [&] {
       benchmark::DoNotOptimize(v);
       benchmark::DoNotOptimize(c.native(v.a, v.b, v.c, v.d));
     });
@@ -146,12 +136,12 @@ void Compile(benchmark::State& state) {
   double ours = 0, theirs = 0;
   for (auto _ : state) {
     Engine engine(v);
-    ours += timed(kCompiles, [&] { benchmark::DoNotOptimize(engine.compile(text)); });
+    ours += timedNs(kCompiles, [&] { benchmark::DoNotOptimize(engine.compile(text)); });
 #ifdef QELBASE_BENCH_MUPARSER
     mu::Parser parser;
     defineVariables(parser, v);
     // muparser parses on the first evaluation after SetExpr.
-    theirs += timed(kCompiles, [&] {
+    theirs += timedNs(kCompiles, [&] {
       parser.SetExpr(text);
       benchmark::DoNotOptimize(parser.Eval());
     });

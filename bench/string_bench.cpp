@@ -8,9 +8,9 @@
  */
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <string>
 
+#include "bench/SideBySide.h"
 #include "strings/StringObject.h"
 
 namespace {
@@ -24,22 +24,13 @@ Text sample(size_t length) {
   return s;
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <class Body>
-double timed(int n, Body&& body) {
-  const auto began = Clock::now();
-  for (int i = 0; i < n; ++i) body();
-  return std::chrono::duration<double, std::nano>(Clock::now() - began).count();
-}
-
 template <class Ours, class Theirs>
 void sideBySide(benchmark::State& state, Ours&& ours, Theirs&& theirs) {
   constexpr int kBatch = 200;
   double a = 0, b = 0;
   for (auto _ : state) {
-    a += timed(kBatch, ours);
-    b += timed(kBatch, theirs);
+    a += timedNs(kBatch, ours);
+    b += timedNs(kBatch, theirs);
   }
   const double operations = double(state.iterations()) * kBatch;
   state.counters["QELBase_ns"] = a / operations;

@@ -11,13 +11,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/SideBySide.h"
 #include "trace/Trace.h"
 
 #ifdef QELBASE_BENCH_SPDLOG
@@ -81,15 +81,6 @@ void traceRecords(int count, int threads) {
   for (auto& w : writers) w.join();
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <class Body>
-double seconds(Body&& body) {
-  const auto began = Clock::now();
-  body();
-  return std::chrono::duration<double>(Clock::now() - began).count();
-}
-
 constexpr int kBatch = 2000;
 
 // Records per second of the trace with 1 and 4 threads on one object, of
@@ -107,19 +98,15 @@ void TraceToFile(benchmark::State& state) {
 #endif
   double one = 0, four = 0, plain = 0;
   for (auto _ : state) {
-    one += seconds([] { traceRecords(kBatch, 1); });
-    four += seconds([] { traceRecords(kBatch, 4); });
-    plain += seconds([&] {
-      for (int i = 0; i < kBatch; ++i) plainAppend(plainFile);
-    });
+    one += timedNs(1, [] { traceRecords(kBatch, 1); });
+    four += timedNs(1, [] { traceRecords(kBatch, 4); });
+    plain += timedNs(kBatch, [&] { plainAppend(plainFile); });
 #ifdef QELBASE_BENCH_SPDLOG
-    spdlogTime += seconds([] {
-      for (int i = 0; i < kBatch; ++i)
-        logger->info("record {} of the trace benchmark, a line of ordinary length", i);
-    });
+    spdlogTime += timedNs(
+        kBatch, [] { logger->info("record {} of the trace benchmark, a line of ordinary length", 1234); });
 #endif
   }
-  const double records = double(state.iterations()) * kBatch;
+  const double records = double(state.iterations()) * kBatch * 1e9;  // the times are in ns
   state.counters["trace_per_s"] = records / one;
   state.counters["trace_4_threads_per_s"] = records / four;
   state.counters["plain_append_per_s"] = records / plain;
