@@ -1,6 +1,6 @@
-# Reads frame/exports.txt, the one list of the module's exports, for the
-# linker version script (ELF), the module-definition file (PE) and the
-# check of the DLL's export table.
+# Reads an export list (frame/exports.txt, the module's; platform/exports.txt,
+# the POSIX platform library's) for the linker version script (ELF), the
+# module-definition file (PE) and the check of the DLL's export table.
 
 # One module-definition entry per export: "Name", "Name DATA", or on 32-bit
 # Windows (decorate ON) "_Name@bytes=Name@bytes" for a standard-call
@@ -13,11 +13,12 @@ function(qelbase_def_entries list_file decorate out_entries)
     if(line STREQUAL "" OR line MATCHES "^#")
       continue()
     endif()
-    string(REGEX MATCH "^([^ \t]+)[ \t]+([a-z]+)[ \t]*([0-9]*)" _ "${line}")
-    if(CMAKE_MATCH_2 STREQUAL "data")
+    # "Name", or "Name kind [bytes]"
+    string(REGEX MATCH "^([^ \t]+)([ \t]+([a-z]+)[ \t]*([0-9]*))?" _ "${line}")
+    if(CMAKE_MATCH_3 STREQUAL "data")
       list(APPEND entries "${CMAKE_MATCH_1} DATA")
-    elseif(CMAKE_MATCH_2 STREQUAL "stdcall" AND decorate)
-      list(APPEND entries "_${CMAKE_MATCH_1}@${CMAKE_MATCH_3}=${CMAKE_MATCH_1}@${CMAKE_MATCH_3}")
+    elseif(CMAKE_MATCH_3 STREQUAL "stdcall" AND decorate)
+      list(APPEND entries "_${CMAKE_MATCH_1}@${CMAKE_MATCH_4}=${CMAKE_MATCH_1}@${CMAKE_MATCH_4}")
     else()
       list(APPEND entries "${CMAKE_MATCH_1}")
     endif()

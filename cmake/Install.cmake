@@ -2,21 +2,29 @@
 # (find_package(QELBase) gives QELBase::QELBaseU) and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
-set(QELBASE_HEADER_DIRS frame containers scanner expr datetime strings format file registry trace)
-foreach(dir IN LISTS QELBASE_HEADER_DIRS)
-  install(DIRECTORY "${CMAKE_SOURCE_DIR}/${dir}/" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase/${dir}"
-          FILES_MATCHING PATTERN "*.h" PATTERN "Heap.h" EXCLUDE PATTERN "Boundary.h" EXCLUDE PATTERN "ScopeGuards.h" EXCLUDE
-          PATTERN "Module.h" EXCLUDE PATTERN "Characters.h" EXCLUDE PATTERN "EscapeReader.h" EXCLUDE PATTERN "TraceInternal.h" EXCLUDE PATTERN "FileInternal.h" EXCLUDE PATTERN "ScriptInternal.h" EXCLUDE
-          PATTERN "CodePageText.h" EXCLUDE PATTERN "ScannerText.h" EXCLUDE
-          PATTERN "CalendarRules.h" EXCLUDE
-          PATTERN "ExprInternal.h" EXCLUDE PATTERN "Compiler.h" EXCLUDE
-          PATTERN "InstructionSet.h" EXCLUDE)
+# The public headers: QELBase.h and what it includes.  The headers only the
+# library needs stay in the source tree.
+set(QELBASE_PUBLIC_HEADERS
+  containers/BalancedTree.h containers/DoublyLinkedList.h containers/DynArray.h containers/LinkedList.h
+  containers/MemoryPool.h datetime/DateTime.h expr/Expression.h expr/Opcodes.h file/QELFile.h
+  format/FormatScanner.h format/NumberFormat.h frame/CritSect.h frame/DataObjects.h frame/Message.h
+  frame/QELBaseDefs.h frame/ResultCodes.h frame/Version.h registry/ComponentRegistration.h
+  registry/PrinterPorts.h registry/RegistryHelpers.h registry/RegistryScripts.h scanner/Symbol.h
+  strings/StringObject.h trace/Trace.h)
+foreach(header IN LISTS QELBASE_PUBLIC_HEADERS)
+  get_filename_component(folder "${header}" DIRECTORY)
+  install(FILES "${CMAKE_SOURCE_DIR}/${header}" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase/${folder}")
 endforeach()
-install(FILES "${CMAKE_SOURCE_DIR}/frame/QELBase.h" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase")
-install(FILES "${CMAKE_SOURCE_DIR}/platform/include/qel/win32.h"
+install(FILES "${CMAKE_SOURCE_DIR}/include/QELBase.h" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase")
+install(FILES "${CMAKE_SOURCE_DIR}/platform/include/qel/win32.h" "${CMAKE_SOURCE_DIR}/platform/include/qel/wcrt.h"
         DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase/qel")
 
-install(TARGETS QELBaseU QELBaseU_static EXPORT QELBaseTargets
+if(WIN32)
+  set(QELBASE_INSTALLED_LIBS QELBaseU QELBaseU_static)
+else()
+  set(QELBASE_INSTALLED_LIBS QELWin32 QELWin32_static QELBaseU QELBaseU_static)
+endif()
+install(TARGETS ${QELBASE_INSTALLED_LIBS} EXPORT QELBaseTargets
         LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}"
         ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}"
         RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
@@ -31,6 +39,15 @@ install(FILES "${CMAKE_BINARY_DIR}/QELBaseConfig.cmake" "${CMAKE_BINARY_DIR}/QEL
 
 # The .pc file finds the prefix from its own place, so the tree is relocatable.
 file(RELATIVE_PATH QELBASE_PC_TO_PREFIX "/root/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/root")
+# On POSIX the Windows services come from libQELWin32 (qelwin32.pc).
+set(QELBASE_PC_REQUIRES "")
+if(NOT WIN32)
+  set(QELBASE_PC_REQUIRES "Requires: qelwin32")
+endif()
 configure_file("${CMAKE_SOURCE_DIR}/cmake/qelbase.pc.in" "${CMAKE_BINARY_DIR}/qelbase.pc" @ONLY)
 install(FILES "${CMAKE_BINARY_DIR}/qelbase.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+if(NOT WIN32)
+  configure_file("${CMAKE_SOURCE_DIR}/cmake/qelwin32.pc.in" "${CMAKE_BINARY_DIR}/qelwin32.pc" @ONLY)
+  install(FILES "${CMAKE_BINARY_DIR}/qelwin32.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+endif()
 install(FILES "${CMAKE_SOURCE_DIR}/LICENSE" "${CMAKE_SOURCE_DIR}/CHANGELOG.md" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/qelbase")

@@ -106,11 +106,29 @@ DWORD importFile(const WCHAR* file) {
 }  // namespace
 }  // namespace qel::registry
 
-extern "C" DWORD QEL_CDECL QEL_RegImport(const QELFileNameList* pFiles) {
-  if (!pFiles) return QEL_E_INVALIDARG;
+namespace {
+
+// Imports the files in order; stops at the first failure.  nameAt(i) is
+// the i-th file name.
+template <class NameAt>
+DWORD importEach(size_t count, NameAt nameAt) {
   return qel::guarded(QEL_E_OUTOFMEMORY, [&]() -> DWORD {
-    for (const auto& file : *pFiles)
-      if (DWORD r = qel::registry::importFile(file.c_str())) return r;
+    for (size_t i = 0; i < count; ++i)
+      if (DWORD r = qel::registry::importFile(nameAt(i))) return r;
     return 0;
   });
+}
+
+}  // namespace
+
+extern "C" DWORD QEL_CDECL QEL_RegImport(const QELFileNameList* pFiles) {
+  if (!pFiles) return QEL_E_INVALIDARG;
+  return importEach(pFiles->size(), [pFiles](size_t i) { return (*pFiles)[i].c_str(); });
+}
+
+extern "C" DWORD QEL_CDECL QEL_RegImportFiles(const LPCWSTR* ppszFiles, DWORD nFiles) {
+  if (nFiles && !ppszFiles) return QEL_E_INVALIDARG;
+  for (DWORD i = 0; i < nFiles; ++i)
+    if (!ppszFiles[i]) return QEL_E_INVALIDARG;
+  return importEach(nFiles, [ppszFiles](size_t i) { return ppszFiles[i]; });
 }

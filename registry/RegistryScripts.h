@@ -34,6 +34,10 @@ DWORD QEL_CDECL QEL_RegExport(const RegExportParams* pParams);
 /* Creates the keys and values of each file's sections; stops at the first
    failure, keeping what was written before it. */
 DWORD QEL_CDECL QEL_RegImport(const QELFileNameList* pFiles);
+/* An addition of this library, for hosts written in C: QEL_RegImport over
+   an array of nFiles file names (ppszFiles may be null when nFiles is 0),
+   with the same results; 0x80070057 for a null array or name. */
+DWORD QEL_CDECL QEL_RegImportFiles(const LPCWSTR* ppszFiles, DWORD nFiles);
 
 /* Windows error codes.  pszValue null sets the empty string. */
 LONG QEL_STDCALL UpdateRegistry(LPCWSTR pszSubKey, LPCWSTR pszValueName, LPCWSTR pszValue);

@@ -24,8 +24,7 @@ HMODULE thisModule() {
 // (--undefined=qelbase_attach_module): nothing else refers to it.
 extern "C" __attribute__((constructor)) void qelbase_attach_module() {
   HMODULE self = thisModule();
-  qel::posix::registerModuleMessages(self,
-                                     {qel::posix::kModuleMessageTable, qel::posix::kModuleMessageCount});
+  QELRegisterMessageTable(self, qel::posix::kModuleMessageTable, qel::posix::kModuleMessageCount);
   DllMain(self, DLL_PROCESS_ATTACH, nullptr);
 }
 

@@ -36,11 +36,6 @@ HMODULE mainProgram() {
 
 }  // namespace
 
-void registerModuleMessages(HMODULE module, MessageTable table) {
-  std::lock_guard<std::mutex> hold(registryLock);
-  if (registeredCount < registry.size()) registry[registeredCount++] = {module, table};
-}
-
 const MessageTable* findModuleMessages(HMODULE module) {
   if (!module) module = mainProgram();
   std::lock_guard<std::mutex> hold(registryLock);
@@ -50,3 +45,10 @@ const MessageTable* findModuleMessages(HMODULE module) {
 }
 
 }  // namespace qel::posix
+
+extern "C" void WINAPI QELRegisterMessageTable(HMODULE hModule, const QEL_MESSAGE_RESOURCE_ENTRY* pEntries,
+                                               size_t nCount) {
+  using namespace qel::posix;
+  std::lock_guard<std::mutex> hold(registryLock);
+  if (registeredCount < registry.size()) registry[registeredCount++] = {hModule, {pEntries, nCount}};
+}

@@ -11,13 +11,7 @@
 
 namespace qel::posix {
 
-// One message of a message-table resource: its code, its language and its
-// text in code page 1252, ending with CR LF as the message compiler leaves it.
-struct MessageEntry {
-  DWORD id;
-  WORD language;
-  const char* text;
-};
+using MessageEntry = QEL_MESSAGE_RESOURCE_ENTRY;
 
 struct MessageTable {
   const MessageEntry* entries;
@@ -27,8 +21,6 @@ struct MessageTable {
 // The table compiled into this module from resources/.
 extern const MessageEntry kModuleMessageTable[];
 extern const size_t kModuleMessageCount;
-
-void registerModuleMessages(HMODULE module, MessageTable table);
 
 // The registered table of a module (null: the main program); null if none.
 const MessageTable* findModuleMessages(HMODULE module);

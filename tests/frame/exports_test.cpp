@@ -1,8 +1,11 @@
-// The shared library exports exactly the names of the export list: none
-// missing, none leaking.  Reads the ELF dynamic symbol table directly.
+// Each shared library exports exactly the names of its export list: none
+// missing, none leaking; and the platform library's list holds every
+// function its header declares.  Reads the ELF dynamic symbol table
+// directly.
 #include <elf.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -51,16 +54,48 @@ std::set<std::string> listedNames(const char* path) {
   return names;
 }
 
+// The functions a header declares: the name before the parenthesis of each
+// declaration that starts a line (continuation lines are indented).
+std::set<std::string> declaredFunctions(const char* path) {
+  std::set<std::string> names;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || !(std::isalpha(static_cast<unsigned char>(line[0])) || line[0] == '_')) continue;
+    const size_t paren = line.find('(');
+    if (line.rfind("typedef", 0) == 0 || paren == std::string::npos) continue;
+    size_t begin = line.find_last_of(" *", paren);
+    names.insert(line.substr(begin == std::string::npos ? 0 : begin + 1, paren - begin - 1));
+  }
+  return names;
+}
+
+struct Library {
+  const char* file;
+  const char* list;
+  const char* header;  // whose functions must all be listed; null: none
+};
+
 }  // namespace
 
 TEST(ExportTable, MatchesTheExportList) {
-  std::vector<char> image = readFile(QELBASE_SHARED_LIBRARY);
-  ASSERT_GT(image.size(), 0u) << QELBASE_SHARED_LIBRARY;
-  ASSERT_EQ(std::memcmp(image.data(), ELFMAG, SELFMAG), 0);
-  ASSERT_EQ(image[EI_CLASS], ELFCLASS64);
+  const Library libraries[] = {
+      {QELBASE_SHARED_LIBRARY, QELBASE_EXPORT_LIST, nullptr},
+      {QELWIN32_SHARED_LIBRARY, QELWIN32_EXPORT_LIST, QELWIN32_HEADER},
+  };
+  for (const Library& library : libraries) {
+    SCOPED_TRACE(library.file);
+    std::vector<char> image = readFile(library.file);
+    ASSERT_GT(image.size(), 0u);
+    ASSERT_EQ(std::memcmp(image.data(), ELFMAG, SELFMAG), 0);
+    ASSERT_EQ(image[EI_CLASS], ELFCLASS64);
 
-  std::set<std::string> exported = exportedSymbols(image), listed = listedNames(QELBASE_EXPORT_LIST);
-  ASSERT_FALSE(listed.empty());
-  for (const std::string& name : listed) EXPECT_TRUE(exported.count(name)) << "missing export: " << name;
-  for (const std::string& name : exported) EXPECT_TRUE(listed.count(name)) << "unlisted export: " << name;
+    std::set<std::string> exported = exportedSymbols(image), listed = listedNames(library.list);
+    ASSERT_FALSE(listed.empty());
+    for (const std::string& name : listed) EXPECT_TRUE(exported.count(name)) << "missing export: " << name;
+    for (const std::string& name : exported) EXPECT_TRUE(listed.count(name)) << "unlisted export: " << name;
+    if (!library.header) continue;
+    const std::set<std::string> declared = declaredFunctions(library.header);
+    EXPECT_GT(declared.size(), 70u);
+    for (const std::string& name : declared) EXPECT_TRUE(listed.count(name)) << "declared, not listed: " << name;
+  }
 }

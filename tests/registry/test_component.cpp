@@ -1,7 +1,7 @@
 /* A component for the registration tests: registering it creates
    HKEY_CURRENT_USER\Software\QELBaseTest\Component, unregistering removes
    the key again and fails when it is not there. */
-#include "frame/QELBase.h"
+#include "QELBase.h"
 
 #ifdef _WIN32
 #define COMPONENT_EXPORT extern "C" /* exported by the module-definition file, undecorated */

@@ -330,6 +330,21 @@ int WINAPI GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, 
 DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
                             LPWSTR lpBuffer, DWORD nSize, va_list* Arguments);
 
+/* ---- module resources (POSIX only) ------------------------------------
+   The message-table resource of a shared module, which FormatMessageW reads
+   with FORMAT_MESSAGE_FROM_HMODULE.  Windows maps it from the DLL's file;
+   here a module registers its table once, when it is loaded (QELBase does
+   so from its load-time constructor).  The table is not copied and must
+   stay valid while the module is loaded; up to 16 modules are kept, later
+   registrations are ignored. */
+typedef struct QEL_MESSAGE_RESOURCE_ENTRY {
+  DWORD id;         /* the message identifier */
+  WORD language;    /* its language id, e.g. 0x0409 */
+  const char* text; /* code page 1252, every line ending in CR LF */
+} QEL_MESSAGE_RESOURCE_ENTRY;
+
+void WINAPI QELRegisterMessageTable(HMODULE hModule, const QEL_MESSAGE_RESOURCE_ENTRY* pEntries, size_t nCount);
+
 /* ---- code pages ------------------------------------------------------- */
 
 #define CP_ACP 0

@@ -1,0 +1,2 @@
+// The same host program as a C++ one.
+#include "consumer.c"
