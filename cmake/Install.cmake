@@ -16,6 +16,7 @@ foreach(header IN LISTS QELBASE_PUBLIC_HEADERS)
   install(FILES "${CMAKE_SOURCE_DIR}/${header}" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase/${folder}")
 endforeach()
 install(FILES "${CMAKE_SOURCE_DIR}/include/QELBase.h" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase")
+include(cmake/Docs.cmake)
 install(FILES "${CMAKE_SOURCE_DIR}/platform/include/qel/win32.h" "${CMAKE_SOURCE_DIR}/platform/include/qel/wcrt.h"
         DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/qelbase/qel")
 

@@ -1,4 +1,5 @@
-/* The library's exported data objects. */
+/** @file
+ * The library's exported data objects. */
 #ifndef QELBASE_DATA_OBJECTS_H
 #define QELBASE_DATA_OBJECTS_H
 
@@ -6,10 +7,12 @@
 
 QEL_BEGIN_DECLS
 
-/* The picture-formatting character sets: digit, currency, fill, fill,
+/** The picture-formatting character sets: digit, currency, fill, fill,
    decimal point, thousands separator, plus, minus.  Not terminated. */
+/** @{ */
 extern QEL_IMPORT WCHAR DefaultDblFormat[8];
 extern QEL_IMPORT WCHAR LLDblFormat[8];
+/** @} */
 
 QEL_END_DECLS
 

@@ -1,4 +1,4 @@
-/*
+/** @file
  * What every QELBase header shares: the platform types, the calling
  * conventions of the export table and the C linkage of the interface.
  */
@@ -7,7 +7,8 @@
 
 #include <qel/win32.h>
 
-/* The caller-cleans and the callee-cleans conventions of 32-bit Windows;
+/** @{ */
+/** The caller-cleans and the callee-cleans conventions of 32-bit Windows;
    elsewhere there is only one convention. */
 #if defined(_WIN32) && !defined(_WIN64)
 #define QEL_CDECL __cdecl
@@ -16,7 +17,10 @@
 #define QEL_CDECL
 #define QEL_STDCALL
 #endif
+/** @} */
 
+/** @{ */
+/** Around every header's declarations: C linkage for C++ hosts. */
 #ifdef __cplusplus
 #define QEL_BEGIN_DECLS extern "C" {
 #define QEL_END_DECLS }
@@ -24,8 +28,9 @@
 #define QEL_BEGIN_DECLS
 #define QEL_END_DECLS
 #endif
+/** @} */
 
-/* Data objects and the exported class, as a host sees them through the DLL. */
+/** Data objects and the exported class, as a host sees them through the DLL. */
 #if defined(_WIN32) && !defined(QELBASE_BUILDING) && !defined(QELBASE_STATIC)
 #define QEL_IMPORT __declspec(dllimport)
 #else

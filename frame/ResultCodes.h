@@ -1,30 +1,32 @@
-/* The result codes of the library's families, in the HRESULT layout. */
+/** @file
+ * The result codes of the library's families, in the HRESULT layout. */
 #ifndef QELBASE_RESULT_CODES_H
 #define QELBASE_RESULT_CODES_H
 
 #include "frame/QELBaseDefs.h"
 
-/* A platform error value in result-code form; an error value of 0 still
+/** A platform error value in result-code form; an error value of 0 still
    gives a failure code (0x80070000). */
 #define QEL_HRESULT_FROM_ERROR(e) ((DWORD)(((DWORD)(e)&0xFFFFu) | 0x80070000u))
 
-#define QEL_S_OK 0x00000000u
-#define QEL_E_OUTOFMEMORY 0x8007000Eu
-#define QEL_E_INVALIDARG 0x80070057u
-#define QEL_E_HANDLE 0x80070006u
-#define QEL_E_INVALID_DATA 0x8007000Du
-#define QEL_E_HANDLE_EOF 0x80070026u
-#define QEL_E_NOTIMPL 0x80004001u
-#define QEL_E_UNEXPECTED 0x8000FFFFu
-#define QEL_DISP_E_TYPEMISMATCH 0x80020005u
-#define QEL_DISP_E_UNKNOWNNAME 0x80020006u
-#define QEL_DISP_E_OVERFLOW 0x8002000Au
-#define QEL_DISP_E_BADINDEX 0x8002000Bu
-#define QEL_DISP_E_BADPARAMCOUNT 0x8002000Eu
-#define QEL_DISP_E_DIVBYZERO 0x80020012u
-#define QEL_TYPE_E_NAMECONFLICT 0x8002802Du
+#define QEL_S_OK 0x00000000u                 /**< success */
+#define QEL_E_OUTOFMEMORY 0x8007000Eu        /**< memory ran out */
+#define QEL_E_INVALIDARG 0x80070057u         /**< a bad argument */
+#define QEL_E_HANDLE 0x80070006u             /**< a bad handle, or an object not open */
+#define QEL_E_INVALID_DATA 0x8007000Du       /**< data the operation cannot take */
+#define QEL_E_HANDLE_EOF 0x80070026u         /**< the end of the file was reached */
+#define QEL_E_NOTIMPL 0x80004001u            /**< an operation that is not implemented */
+#define QEL_E_UNEXPECTED 0x8000FFFFu         /**< an unexpected failure (damaged state) */
+#define QEL_DISP_E_TYPEMISMATCH 0x80020005u  /**< operand types that do not fit together */
+#define QEL_DISP_E_UNKNOWNNAME 0x80020006u   /**< a name that is not defined */
+#define QEL_DISP_E_OVERFLOW 0x8002000Au      /**< a value out of its type's range */
+#define QEL_DISP_E_BADINDEX 0x8002000Bu      /**< an index out of range */
+#define QEL_DISP_E_BADPARAMCOUNT 0x8002000Eu /**< a call with the wrong number of arguments */
+#define QEL_DISP_E_DIVBYZERO 0x80020012u     /**< division by zero */
+#define QEL_TYPE_E_NAMECONFLICT 0x8002802Du  /**< a name defined twice */
 
-/* The message catalogue (severity error, facility 4). */
+/** @{ */
+/** The message catalogue (severity error, facility 4). */
 #define QEL_E_LVALUE_REQUIRED 0xC0040400u
 #define QEL_E_RPAREN_REQUIRED 0xC0040401u
 #define QEL_E_LPAREN_REQUIRED 0xC0040402u
@@ -49,5 +51,6 @@
 #define QEL_E_PRINTER_RIBBON_OUT 0xC0040415u
 #define QEL_E_PRINTER_HEAD_UP 0xC0040416u
 #define QEL_E_PRINTER_LABEL_WAITING 0xC0040417u
+/** @} */
 
 #endif

@@ -1,4 +1,5 @@
-/* QELBase: the whole interface of the library. */
+/** @file
+ * QELBase: the whole interface of the library. */
 #ifndef QELBASE_H
 #define QELBASE_H
 

@@ -1,4 +1,4 @@
-/*
+/** @file
  * The ports of the local print spooler, walked one record at a time.  The
  * list is one per process and has no lock: one thread at a time.
  */
@@ -9,10 +9,10 @@
 
 QEL_BEGIN_DECLS
 
-/* Reads the list (replacing and releasing an earlier one); 1 when it was
+/** Reads the list (replacing and releasing an earlier one); 1 when it was
    read, 0 otherwise. */
 DWORD QEL_STDCALL GetLocalPorts(void);
-/* Steps over one record: 1 while records remain (the last of them
+/** Steps over one record: 1 while records remain (the last of them
    releases the list), then 0.  The argument is not used. */
 DWORD QEL_STDCALL GetNextPortInfo(DWORD dwReserved);
 
