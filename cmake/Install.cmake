@@ -1,6 +1,10 @@
-# Installs headers, both libraries, the tool, a CMake package
-# (find_package(QELBase) gives QELBase::QELBaseU) and a pkg-config file.
+# Installs headers, the libraries, the tools, a CMake package
+# (find_package(QELBase) gives QELBase::QELBaseU) and pkg-config files, in
+# three components that become the Debian packages (cmake/Packaging.cmake):
+# runtime (the shared libraries), dev (headers, static libraries, CMake and
+# pkg-config files, the API reference) and tools (qel, regsvr32, manuals).
 include(CMakePackageConfigHelpers)
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME dev)
 
 # The public headers: QELBase.h and what it includes.  The headers only the
 # library needs stay in the source tree.
@@ -26,9 +30,9 @@ else()
   set(QELBASE_INSTALLED_LIBS QELWin32 QELWin32_static QELBaseU QELBaseU_static)
 endif()
 install(TARGETS ${QELBASE_INSTALLED_LIBS} EXPORT QELBaseTargets
-        LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}"
-        ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}"
-        RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+        LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT runtime NAMELINK_COMPONENT dev
+        ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT dev
+        RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT runtime)
 install(EXPORT QELBaseTargets NAMESPACE QELBase:: DESTINATION "${CMAKE_INSTALL_LIBDIR}/cmake/QELBase")
 
 configure_package_config_file("${CMAKE_SOURCE_DIR}/cmake/QELBaseConfig.cmake.in"
@@ -52,3 +56,8 @@ if(NOT WIN32)
   install(FILES "${CMAKE_BINARY_DIR}/qelwin32.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
 endif()
 install(FILES "${CMAKE_SOURCE_DIR}/LICENSE" "${CMAKE_SOURCE_DIR}/CHANGELOG.md" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/qelbase")
+if(NOT WIN32)
+  install(FILES "${CMAKE_SOURCE_DIR}/docs/man/qel.1" "${CMAKE_SOURCE_DIR}/docs/man/regsvr32.1"
+          DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT tools)
+  include(cmake/Packaging.cmake)
+endif()

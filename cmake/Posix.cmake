@@ -58,4 +58,4 @@ target_link_libraries(QELBaseU_static INTERFACE QELWin32_static)
 # The system's registration tool, which Windows has and POSIX systems lack.
 add_executable(regsvr32 "${CMAKE_SOURCE_DIR}/platform/posix/tools/regsvr32.cpp")
 target_link_libraries(regsvr32 PRIVATE ${CMAKE_DL_LIBS})
-install(TARGETS regsvr32 RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+install(TARGETS regsvr32 RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT tools)
