@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "Console.h"
 #include "EvalHost.h"
+#include "expr/CodeListing.h"
 #include "expr/ExprInternal.h"
 #include "expr/InstructionSet.h"
 #include "frame/ResultCodes.h"
@@ -28,47 +29,31 @@ struct EvalOptions {
   std::vector<std::string_view> variables;
 };
 
-// How many stack entries an instruction takes: a call also its arguments.
-size_t operandCount(ExprContext& ctx, const ExprInstr& in, const std::vector<LONG>& stack) {
-  size_t pops = size_t(qel::expr::opcodeInfo(in.nOpcode) ? qel::expr::opcodeInfo(in.nOpcode)->pops : 0);
-  if (in.nOpcode != EOP_PAR || stack.empty()) return pops;
-  const ExprInstr& function = *qel::expr::instrAt(&ctx, stack.back());
-  for (LONG i = function.op.nLink; *static_cast<LONG*>(DAGetElem(ctx.hArgTypes, i)) != EXT_Void; ++i) ++pops;
-  return pops;
-}
-
 // One line per instruction: index, opcode, the type it works on, then the
 // operand pushed or the indexes of the instructions whose values it takes.
 void printListing(EvalHost& host, LONG start) {
-  ExprContext& ctx = host.context();
-  std::vector<LONG> stack;
-  for (LONG i = start; i < DAGetSize(ctx.hCode); ++i) {
-    const ExprInstr& in = *qel::expr::instrAt(&ctx, i);
+  for (const qel::expr::ListedInstruction& line : qel::expr::listExpression(&host.context(), start)) {
+    const ExprInstr& in = *line.instr;
     const qel::expr::OpcodeInfo* info = qel::expr::opcodeInfo(in.nOpcode);
     char head[96];
     if (in.nOpcode == EOP_END) {
-      std::snprintf(head, sizeof head, "%4d  EOP_END\n", int(i));
+      std::snprintf(head, sizeof head, "%4d  EOP_END\n", int(line.index));
       std::cout << head;
       return;
     }
-    std::snprintf(head, sizeof head, "%4d  %-16s", int(i), info ? toUtf8(info->name).c_str() : "?");
+    std::snprintf(head, sizeof head, "%4d  %-16s", int(line.index), info ? toUtf8(info->name).c_str() : "?");
     std::cout << head;
     std::string type = toUtf8(qel::expr::typeName(in.op.nType));
     type.resize(14, ' ');
     std::cout << type;
-    std::string symbol = host.symbolAt(in.op.pValue);
+    const std::string symbol = line.symbol ? toUtf8(line.symbol) : std::string();
     if (in.nOpcode == EOP_NOP) {
-      std::cout << (symbol.empty() ? valueText(in.op.nType, in.op.pValue) : symbol) << "\n";
-      stack.push_back(i);
+      std::cout << (line.symbol ? symbol : qel::expr::valueText(in.op.nType, in.op.pValue)) << "\n";
       continue;
     }
-    size_t pops = std::min(operandCount(ctx, in, stack), stack.size());
     std::string operands;
-    for (size_t k = stack.size() - pops; k < stack.size(); ++k)
-      operands += (operands.empty() ? "" : " ") + std::to_string(stack[k]);
-    stack.resize(stack.size() - pops);
-    stack.push_back(i);
-    std::cout << "[" << operands << "]" << (symbol.empty() ? "" : " -> " + symbol) << "\n";
+    for (LONG k : line.operands) operands += (operands.empty() ? "" : " ") + std::to_string(k);
+    std::cout << "[" << operands << "]" << (line.symbol ? " -> " + symbol : "") << "\n";
   }
 }
 
@@ -123,9 +108,9 @@ int evaluate(EvalHost& host, LONG start, LONG type, DWORD repeat) {
     result = ExprPopResult(&ctx);
   }
   auto elapsed = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - began).count();
-  std::cout << valueText(type, result) << " (" << toUtf8(qel::expr::typeName(type)) << ")\n";
+  std::cout << qel::expr::valueText(type, result) << " (" << toUtf8(qel::expr::typeName(type)) << ")\n";
   for (const auto& [name, symbol] : assignedSymbols(ctx))
-    std::cout << name << " = " << valueText(symbol->nType, symbol->pValue) << "\n";
+    std::cout << name << " = " << qel::expr::valueText(symbol->nType, symbol->pValue) << "\n";
   if (repeat > 1) std::cout << repeat << " evaluations, " << elapsed / repeat << " ns each\n";
   return 0;
 }
@@ -203,7 +188,7 @@ int runXRef(EvalHost& host, std::string_view file) {
       ctx.nStackDepth = depth;
       continue;
     }
-    std::cout << k + 1 << " = " << valueText(set[k].type, ExprPopResult(&ctx)) << " ("
+    std::cout << k + 1 << " = " << qel::expr::valueText(set[k].type, ExprPopResult(&ctx)) << " ("
               << toUtf8(qel::expr::typeName(set[k].type)) << ")\n";
   }
   return 0;

@@ -194,31 +194,4 @@ bool EvalHost::define(std::string_view spec, std::string& error) {
   return rc == 0;
 }
 
-std::string EvalHost::symbolAt(const void* value) {
-  ExprOperand* op;
-  void* pos;
-  for (const WCHAR* name = ExprGetFirstVar(&ctx_, &op, &pos); name; name = ExprGetNextVar(&ctx_, &op, &pos))
-    if (op->pValue == value) return toUtf8(name);
-  return {};
-}
-
-std::string valueText(LONG type, const void* value) {
-  char out[64];
-  switch (type) {
-    case EXT_Char: return "'" + toUtf8(std::basic_string<WCHAR>(1, *static_cast<const WCHAR*>(value))) + "'";
-    case EXT_Long: std::snprintf(out, sizeof out, "%d", int(*static_cast<const LONG*>(value))); break;
-    case EXT_ULong: std::snprintf(out, sizeof out, "%uu", unsigned(*static_cast<const ULONG*>(value))); break;
-    case EXT_Double: std::snprintf(out, sizeof out, "%.17g", *static_cast<const double*>(value)); break;
-    case EXT_BitField: {
-      const auto* bits = static_cast<const ExprBitField*>(value);
-      std::snprintf(out, sizeof out, "0x%08X%08X", unsigned(bits->ulHigh), unsigned(bits->ulLow));
-      break;
-    }
-    case EXT_String: return "\"" + toUtf8(TSGetStr(static_cast<TS>(const_cast<void*>(value)))) + "\"";
-    case EXT_Date: return isoText(*static_cast<const SYSTEMTIME*>(value));
-    default: return "(no value)";
-  }
-  return out;
-}
-
 }  // namespace qel::cli

@@ -44,7 +44,6 @@ class EvalHost {
   bool define(std::string_view spec, std::string& error);
 
   // The name of the symbol whose storage or function `value` is, or empty.
-  std::string symbolAt(const void* value);
 
   // Storage the built-in functions return their strings and dates in.
   TSString* scratchText() { return scratchText_; }
@@ -61,9 +60,6 @@ class EvalHost {
 
 // The host functions every `qel eval` has, for --help: "max(long, long) -> long".
 std::string builtinList();
-
-// The value at `value` as text: 42, 42u, 1.5, 'c', "text", 0x..., a date.
-std::string valueText(LONG type, const void* value);
 
 }  // namespace qel::cli
 

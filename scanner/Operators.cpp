@@ -19,32 +19,32 @@ struct Follow {
 
 struct OperatorRule {
   WCHAR first;
-  LONG single;
+  LONG single;  // the code of the character alone: mostly itself
   std::array<Follow, 3> follows;
 };
 
 constexpr OperatorRule kCOperators[] = {
-    {u'!', 33, {{{u'=', SYM_NE, 0}}}},
-    {u'%', 37, {{{u'=', SYM_MOD_ASSIGN, 0}}}},
-    {u'&', 38, {{{u'&', SYM_LOGICAL_AND, 0}, {u'=', SYM_AND_ASSIGN, 0}}}},
-    {u'*', 42, {{{u'/', SYM_COMMENT_CLOSE, 0}, {u'=', SYM_MUL_ASSIGN, 0}}}},
-    {u'+', 43, {{{u'+', SYM_INCREMENT, 0}, {u'=', SYM_ADD_ASSIGN, 0}}}},
-    {u'-', 45, {{{u'-', SYM_DECREMENT, 0}, {u'=', SYM_SUB_ASSIGN, 0}, {u'>', SYM_ARROW, 0}}}},
-    {u'/', 47, {{{u'*', SYM_COMMENT_OPEN, 0}, {u'/', SYM_LINE_COMMENT, 0}, {u'=', SYM_DIV_ASSIGN, 0}}}},
-    {u':', 58, {{{u':', SYM_SCOPE, 0}}}},
-    {u'<', 60, {{{u'<', SYM_SHL, SYM_SHL_ASSIGN}, {u'=', SYM_LE, 0}}}},
-    {u'=', 61, {{{u'=', SYM_EQ, 0}}}},
-    {u'>', 62, {{{u'=', SYM_GE, 0}, {u'>', SYM_SHR, SYM_SHR_ASSIGN}}}},
-    {u'^', 94, {{{u'=', SYM_XOR_ASSIGN, 0}}}},
-    {u'|', 124, {{{u'=', SYM_OR_ASSIGN, 0}, {u'|', SYM_LOGICAL_OR, 0}}}},
-    {u'~', 126, {{{u'=', SYM_TILDE_NE, 0}}}},
+    {u'!', u'!', {{{u'=', SYM_NE, 0}}}},
+    {u'%', u'%', {{{u'=', SYM_MOD_ASSIGN, 0}}}},
+    {u'&', u'&', {{{u'&', SYM_LOGICAL_AND, 0}, {u'=', SYM_AND_ASSIGN, 0}}}},
+    {u'*', u'*', {{{u'/', SYM_COMMENT_CLOSE, 0}, {u'=', SYM_MUL_ASSIGN, 0}}}},
+    {u'+', u'+', {{{u'+', SYM_INCREMENT, 0}, {u'=', SYM_ADD_ASSIGN, 0}}}},
+    {u'-', u'-', {{{u'-', SYM_DECREMENT, 0}, {u'=', SYM_SUB_ASSIGN, 0}, {u'>', SYM_ARROW, 0}}}},
+    {u'/', u'/', {{{u'*', SYM_COMMENT_OPEN, 0}, {u'/', SYM_LINE_COMMENT, 0}, {u'=', SYM_DIV_ASSIGN, 0}}}},
+    {u':', u':', {{{u':', SYM_SCOPE, 0}}}},
+    {u'<', u'<', {{{u'<', SYM_SHL, SYM_SHL_ASSIGN}, {u'=', SYM_LE, 0}}}},
+    {u'=', u'=', {{{u'=', SYM_EQ, 0}}}},
+    {u'>', u'>', {{{u'=', SYM_GE, 0}, {u'>', SYM_SHR, SYM_SHR_ASSIGN}}}},
+    {u'^', u'^', {{{u'=', SYM_XOR_ASSIGN, 0}}}},
+    {u'|', u'|', {{{u'=', SYM_OR_ASSIGN, 0}, {u'|', SYM_LOGICAL_OR, 0}}}},
+    {u'~', u'~', {{{u'=', SYM_TILDE_NE, 0}}}},
 };
 
 constexpr OperatorRule kDottedOperators[] = {
-    {u'!', 33, {{{u'=', SYM_NE, 0}}}},
-    {u'<', 60, {{{u'=', SYM_LE, 0}, {u'>', SYM_NE, 0}}}},
+    {u'!', u'!', {{{u'=', SYM_NE, 0}}}},
+    {u'<', u'<', {{{u'=', SYM_LE, 0}, {u'>', SYM_NE, 0}}}},
     {u'=', SYM_EQ, {{{u'=', SYM_EQ, 0}}}},
-    {u'>', 62, {{{u'=', SYM_GE, 0}}}},
+    {u'>', u'>', {{{u'=', SYM_GE, 0}}}},
 };
 
 // First character (ASCII) -> rule number + 1, so the dispatch is one load.
@@ -91,8 +91,8 @@ struct DottedWord {
 constexpr DottedWord kDottedWords[] = {
     {QEL_W("AND."), SYM_LOGICAL_AND, -1},
     {QEL_W("OR."), SYM_LOGICAL_OR, -1},
-    {QEL_W("NOT."), 33, -1},
-    {QEL_W("XOR."), 94, -1},
+    {QEL_W("NOT."), '!', -1},
+    {QEL_W("XOR."), '^', -1},
     {QEL_W("T."), SYM_LONG, 1},
     {QEL_W("F."), SYM_LONG, 0},
 };

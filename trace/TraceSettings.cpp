@@ -74,9 +74,11 @@ void loadSettings(TraceObject* t, LPCWSTR keyPath, LPCWSTR name, bool appendPid)
                  {QEL_W("TRACEMAILSLOT"), reinterpret_cast<LONG*>(&t->bMailslot), 0}};
   for (const auto& n : numbers) QueryRegEntryLong(key, n.value, n.field, n.fallback);
   disableFacilities(t, readString(key, QEL_W("DISABLED_FACILITIES"), 250, QEL_W("")));
-  copyField(t->szEventSource, std::size(t->szEventSource),
-            readString(key, QEL_W("EVENTSOURCE"), 30, QEL_W("QELORA-STDTrace")));
-  copyField(t->szTracePath, std::size(t->szTracePath), readString(key, QEL_W("TRACEPATH"), 100, QEL_W("")));
+  copyField(
+      t->szEventSource, std::size(t->szEventSource),
+      readString(key, QEL_W("EVENTSOURCE"), DWORD(std::size(t->szEventSource)), QEL_W("QELORA-STDTrace")));
+  copyField(t->szTracePath, std::size(t->szTracePath),
+            readString(key, QEL_W("TRACEPATH"), DWORD(std::size(t->szTracePath)), QEL_W("")));
   // A mailslot name too long for the field leaves no mailslot to open.
   copyField(t->szMailslot, std::size(t->szMailslot),
             QEL_W("\\\\*\\mailslot\\") + readString(key, QEL_W("MAILSLOT"), 250, QEL_W("")));
@@ -98,7 +100,7 @@ void loadSettings(TraceObject* t, LPCWSTR keyPath, LPCWSTR name, bool appendPid)
 
 Text disabledList(const TraceObject* t) {
   Text list;
-  for (int f = 0; f < 256; ++f) {
+  for (int f = 0; f < int(std::size(t->adwFacility)); ++f) {
     if (t->adwFacility[f]) continue;
     WCHAR number[16];
     checkedFormat([&] { return _snwprintf(number, 16, list.empty() ? QEL_W("%d") : QEL_W(", %d"), f); });

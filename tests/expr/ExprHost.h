@@ -12,6 +12,7 @@
 #include <string>
 
 #include "datetime/DateTime.h"
+#include "expr/CodeListing.h"
 #include "expr/Expression.h"
 #include "expr/InstructionSet.h"
 #include "strings/StringObject.h"
@@ -111,42 +112,19 @@ struct ExprHost {
   }
 
   // The name of the symbol whose storage `value` is, or null.
-  const WCHAR* symbolAt(const void* value) {
-    ExprOperand* op;
-    void* pos;
-    for (const WCHAR* name = ExprGetFirstVar(&ctx, &op, &pos); name; name = ExprGetNextVar(&ctx, &op, &pos))
-      if (op->pValue == value) return name;
-    return nullptr;
-  }
-
-  std::string literal(const ExprOperand& op) {
-    char out[64];
-    switch (op.nType) {
-      case EXT_Char: return "'" + narrow(std::basic_string<WCHAR>(1, *static_cast<WCHAR*>(op.pValue))) + "'";
-      case EXT_Long: std::snprintf(out, sizeof out, "%d", int(*static_cast<LONG*>(op.pValue))); return out;
-      case EXT_ULong:
-        std::snprintf(out, sizeof out, "%uu", unsigned(*static_cast<ULONG*>(op.pValue)));
-        return out;
-      case EXT_Double: std::snprintf(out, sizeof out, "%g", *static_cast<double*>(op.pValue)); return out;
-      case EXT_String: return "\"" + narrow(TSGetStr(static_cast<TS>(op.pValue))) + "\"";
-      default: return "?";
-    }
-  }
-
-  // The code from `from` to the END of that expression.
+  // The code from `from` to the END of that expression, as one line.
   std::string render(LONG from) {
     std::string out;
-    for (LONG i = from; i < DAGetSize(ctx.hCode); ++i) {
-      const ExprInstr& in = *static_cast<ExprInstr*>(DAGetElem(ctx.hCode, i));
+    for (const qel::expr::ListedInstruction& line : qel::expr::listExpression(&ctx, from)) {
+      const ExprInstr& in = *line.instr;
       if (!out.empty()) out += ' ';
-      const WCHAR* symbol = symbolAt(in.op.pValue);
       if (in.nOpcode == EOP_END) return out + "END";
       if (in.nOpcode == EOP_NOP) {
-        out += symbol ? narrow(symbol) : literal(in.op);
+        out += line.symbol ? narrow(line.symbol) : qel::expr::valueText(in.op.nType, in.op.pValue);
         continue;
       }
       out += narrow(qel::expr::opcodeInfo(in.nOpcode)->name + 4) + ":" + shortTypeName(in.op.nType);
-      if (symbol) out += "@" + narrow(symbol);
+      if (line.symbol) out += "@" + narrow(line.symbol);
     }
     return out;
   }
