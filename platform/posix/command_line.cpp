@@ -1,5 +1,6 @@
 /* Splitting Windows command lines and finding the program they name. */
 #include "command_line.h"
+#include "syscalls.h"
 
 #include <dirent.h>
 #include <strings.h>
@@ -57,7 +58,7 @@ size_t takeArgument(std::u16string_view line, size_t i, std::u16string& word) {
 
 bool isExecutableFile(const std::string& path) {
   struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+  return sys::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && sys::access(path.c_str(), X_OK) == 0;
 }
 
 // The names a program name may have on disk.
@@ -71,16 +72,16 @@ std::string findIn(const std::string& folder, const std::vector<std::string>& na
   const std::string prefix = folder.empty() ? "./" : folder.back() == '/' ? folder : folder + "/";
   for (const std::string& name : names)
     if (isExecutableFile(prefix + name)) return prefix + name;
-  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  DIR* dir = sys::opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return {};
   std::string found;
-  while (dirent* entry = readdir(dir)) {
+  while (dirent* entry = sys::readdir(dir)) {
     for (const std::string& name : names)
       if (strcasecmp(entry->d_name, name.c_str()) == 0 && isExecutableFile(prefix + entry->d_name))
         found = prefix + entry->d_name;
     if (!found.empty()) break;
   }
-  closedir(dir);
+  sys::closedir(dir);
   return found;
 }
 

@@ -1,6 +1,6 @@
 /* The event log on syslog(3): the source name is the ident, the event type
    the priority, and the strings are the message. */
-#include "event_log.h"
+#include <qel/win32.h>
 
 #include <syslog.h>
 
@@ -8,6 +8,7 @@
 
 #include "handles.h"
 #include "shield.h"
+#include "syscalls.h"
 
 namespace qel::posix {
 namespace {
@@ -18,14 +19,10 @@ struct EventSource : KernelObject {
   std::string ident;  // openlog keeps the pointer
 };
 
-struct EventLog {
-  std::mutex mutex;  // openlog's ident is process-wide
-  EventSink sink;
-};
-
-EventLog& eventLog() {
-  static EventLog* log = new EventLog;
-  return *log;
+// openlog's ident is process-wide.
+std::mutex& logLock() {
+  static std::mutex* lock = new std::mutex;
+  return *lock;
 }
 
 int priorityOf(WORD type) {
@@ -38,11 +35,6 @@ int priorityOf(WORD type) {
 }
 
 }  // namespace
-
-void setEventSink(EventSink sink) {
-  std::lock_guard lock(eventLog().mutex);
-  eventLog().sink = std::move(sink);
-}
 
 }  // namespace qel::posix
 
@@ -68,17 +60,12 @@ BOOL WINAPI ReportEventW(HANDLE hEventLog, WORD wType, WORD, DWORD, PSID, WORD w
         auto source = handleOf<EventSource>(hEventLog);
         if (!source) return FALSE;
         if (wNumStrings && !lpStrings) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
-        std::vector<std::u16string> strings;
-        for (WORD i = 0; i < wNumStrings; ++i) strings.emplace_back(lpStrings[i] ? lpStrings[i] : u"");
-        EventLog& log = eventLog();
-        std::lock_guard lock(log.mutex);
-        if (log.sink)
-          return log.sink(source->name, wType, strings) ? TRUE : (SetLastError(ERROR_IO_DEVICE), FALSE);
         std::u16string message;
-        for (const auto& s : strings) message += s;
-        openlog(source->ident.c_str(), LOG_PID, LOG_USER);
-        syslog(priorityOf(wType), "%s", utf8(message).c_str());
-        closelog();
+        for (WORD i = 0; i < wNumStrings; ++i)
+          if (lpStrings[i]) message += lpStrings[i];
+        std::lock_guard lock(logLock());
+        if (int error = sys::reportEvent(source->ident.c_str(), priorityOf(wType), utf8(message).c_str()))
+          return SetLastError(errorOf(error)), FALSE;
         return TRUE;
       },
       FALSE);

@@ -19,6 +19,7 @@
 #include "handles.h"
 #include "mailslots.h"
 #include "shield.h"
+#include "syscalls.h"
 
 namespace qel::posix {
 namespace {
@@ -26,14 +27,14 @@ namespace {
 struct FileObject : KernelObject {
   FileObject(int descriptor, std::string deleteOnClose) : fd(descriptor), doomed(std::move(deleteOnClose)) {}
   ~FileObject() override {
-    if (!doomed.empty()) unlink(doomed.c_str());
-    close(fd);
+    if (!doomed.empty()) sys::unlink(doomed.c_str());
+    sys::close(fd);
   }
 
   BOOL read(void* buffer, DWORD size, DWORD& done) override {
     done = 0;
     while (done < size) {
-      ssize_t n = ::read(fd, static_cast<char*>(buffer) + done, size - done);
+      ssize_t n = sys::read(fd, static_cast<char*>(buffer) + done, size - done);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return failWithAccess();
       if (n == 0) break;  // end of file: success with what was read
@@ -45,7 +46,7 @@ struct FileObject : KernelObject {
   BOOL write(const void* buffer, DWORD size, DWORD& done) override {
     done = 0;
     while (done < size) {
-      ssize_t n = ::write(fd, static_cast<const char*>(buffer) + done, size - done);
+      ssize_t n = sys::write(fd, static_cast<const char*>(buffer) + done, size - done);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return failWithAccess();
       done += DWORD(n);
@@ -74,7 +75,7 @@ DWORD missingError(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos || slash == 0) return ERROR_FILE_NOT_FOUND;
   struct stat st;
-  return stat(path.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
+  return sys::stat(path.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
                                                                               : ERROR_PATH_NOT_FOUND;
 }
 
@@ -103,7 +104,7 @@ BOOL transfer(HANDLE handle, const void* buffer, DWORD size, LPDWORD transferred
 bool lockWithinGrace(int fd, int operation) {
   constexpr long kGraceMicroseconds = 100000;
   long waited = 0, pause = 20;
-  while (flock(fd, operation | LOCK_NB) != 0) {
+  while (sys::flock(fd, operation | LOCK_NB) != 0) {
     if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= kGraceMicroseconds) return false;
     usleep(useconds_t(pause));
     waited += pause;
@@ -120,17 +121,17 @@ int openFile(const std::string& path, int flags, mode_t mode, bool& existed) {
   const bool creates = (flags & O_CREAT) && !(flags & O_EXCL);
   int fd = -1;
   for (;;) {
-    fd = open(path.c_str(), creates ? flags & ~O_CREAT : flags, mode);
+    fd = sys::open(path.c_str(), creates ? flags & ~O_CREAT : flags, mode);
     existed = fd >= 0 && !(flags & O_EXCL);
     if (fd >= 0 || !creates || errno != ENOENT) break;
-    fd = open(path.c_str(), flags | O_EXCL, mode);
+    fd = sys::open(path.c_str(), flags | O_EXCL, mode);
     if (fd >= 0 || errno != EEXIST) break;  // else made by another between the two calls
   }
   if (fd < 0 && errno == EISDIR) errno = EACCES;
   if (fd >= 0 && (flags & O_ACCMODE) == O_RDONLY) {
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-      close(fd);
+    if (sys::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      sys::close(fd);
       fd = -1;
       errno = EACCES;
     }
@@ -180,12 +181,12 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
         if (fd < 0) return failed(errno == ENOENT ? missingError(path) : errorOf(errno));
         // Truncation waits for the lock, so that a file in use is left alone.
         if (!lockWithinGrace(fd, dwShareMode ? LOCK_SH : LOCK_EX)) {
-          close(fd);
+          sys::close(fd);
           return failed(ERROR_SHARING_VIOLATION);
         }
-        if (truncate && ftruncate(fd, 0) != 0) {
+        if (truncate && sys::ftruncate(fd, 0) != 0) {
           DWORD error = errorOf(errno);
-          close(fd);
+          sys::close(fd);
           return failed(error);
         }
         std::shared_ptr<FileObject> object;
@@ -193,7 +194,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
           object = std::make_shared<FileObject>(
               fd, dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE ? path : std::string());
         } catch (...) {
-          close(fd);  // not yet owned by an object
+          sys::close(fd);  // not yet owned by an object
           throw;
         }
         HANDLE handle = addHandle(object);
@@ -235,7 +236,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;
   }
-  off_t at = lseek(file->fd, off_t(distance), whence);
+  off_t at = sys::lseek(file->fd, off_t(distance), whence);
   if (at < 0) {
     SetLastError(errno == EINVAL ? ERROR_NEGATIVE_SEEK : errorOf(errno));
     return INVALID_SET_FILE_POINTER;
@@ -248,7 +249,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
 DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
   auto file = handleOf<FileObject>(hFile);
   struct stat st;
-  if (!file || fstat(file->fd, &st) != 0) {
+  if (!file || sys::fstat(file->fd, &st) != 0) {
     if (file) failWithErrno();
     return INVALID_FILE_SIZE;
   }

@@ -12,6 +12,7 @@
 #include "handles.h"
 #include "shield.h"
 #include "wide_case.h"
+#include "syscalls.h"
 
 namespace qel::posix {
 namespace {
@@ -52,7 +53,7 @@ struct Search : KernelObject {
 WIN32_FIND_DATAW entryOf(const std::string& path, const std::u16string& name) {
   WIN32_FIND_DATAW data{};
   struct stat st;
-  if (stat(path.c_str(), &st) == 0) {
+  if (sys::stat(path.c_str(), &st) == 0) {
     data.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     if (!(st.st_mode & S_IWUSR)) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
     data.nFileSizeHigh = DWORD(ULONGLONG(st.st_size) >> 32);
@@ -85,21 +86,21 @@ HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileDa
                                    : slash == 0               ? "/"
                                                               : path.substr(0, slash);
         const std::u16string pattern = wideName(slash == std::string::npos ? path : path.substr(slash + 1));
-        DIR* dir = opendir(folder.c_str());
+        DIR* dir = sys::opendir(folder.c_str());
         if (!dir || !lpFindFileData) {
-          if (dir) closedir(dir);
+          if (dir) sys::closedir(dir);
           SetLastError(!lpFindFileData   ? ERROR_INVALID_PARAMETER
                        : errno == ENOENT ? ERROR_PATH_NOT_FOUND
                                          : errorOf(errno));
           return INVALID_HANDLE_VALUE;
         }
         auto search = std::make_shared<Search>();
-        while (dirent* entry = readdir(dir)) {
+        while (dirent* entry = sys::readdir(dir)) {
           const std::u16string name = wideName(entry->d_name);
           if (matches(name.c_str(), pattern.c_str()))
             search->entries.push_back(entryOf(folder + "/" + entry->d_name, name));
         }
-        closedir(dir);
+        sys::closedir(dir);
         if (search->entries.empty()) {
           SetLastError(ERROR_FILE_NOT_FOUND);
           return INVALID_HANDLE_VALUE;
@@ -160,10 +161,10 @@ UINT WINAPI GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uU
         for (UINT i = 0; i < 0xFFFF; ++i) {
           const UINT number = (start + i) % 0xFFFF + 1;
           const std::u16string name = nameFor(number);
-          int fd = open(hostPath(name.c_str()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+          int fd = sys::open(hostPath(name.c_str()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
           if (fd < 0 && errno == EEXIST) continue;
           if (fd < 0) return failWithErrno(), 0;
-          close(fd);
+          sys::close(fd);
           if (!deliver(name)) return SetLastError(ERROR_BUFFER_OVERFLOW), 0;
           return number;
         }
@@ -179,9 +180,9 @@ BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD
         const std::string from = hostPath(lpExistingFileName), to = hostPath(lpNewFileName);
         struct stat st;
         if (from.empty() || to.empty()) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
-        if (!(dwFlags & MOVEFILE_REPLACE_EXISTING) && stat(to.c_str(), &st) == 0)
+        if (!(dwFlags & MOVEFILE_REPLACE_EXISTING) && sys::stat(to.c_str(), &st) == 0)
           return SetLastError(ERROR_ALREADY_EXISTS), FALSE;
-        return rename(from.c_str(), to.c_str()) == 0 ? TRUE : failWithErrno();
+        return sys::rename(from.c_str(), to.c_str()) == 0 ? TRUE : failWithErrno();
       },
       FALSE);
 }
@@ -191,9 +192,9 @@ BOOL WINAPI DeleteFileW(LPCWSTR lpFileName) {
       [&]() -> BOOL {
         const std::string path = hostPath(lpFileName);
         struct stat st;
-        if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        if (sys::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
           return SetLastError(ERROR_ACCESS_DENIED), FALSE;
-        return unlink(path.c_str()) == 0 ? TRUE : failWithErrno();
+        return sys::unlink(path.c_str()) == 0 ? TRUE : failWithErrno();
       },
       FALSE);
 }

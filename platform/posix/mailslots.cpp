@@ -18,6 +18,7 @@
 
 #include "handles.h"
 #include "shield.h"
+#include "syscalls.h"
 
 namespace qel::posix {
 namespace {
@@ -31,7 +32,7 @@ std::string socketPath(const std::string& name) {
                                                   : "/tmp/qelbase-" + std::to_string(getuid());
   std::string path = folder + "/mailslot/" + name;
   for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-    mkdir(path.substr(0, slash).c_str(), 0700);
+    sys::mkdir(path.substr(0, slash).c_str(), 0700);
   return path.size() < sizeof(sockaddr_un::sun_path) ? path : std::string();
 }
 
@@ -61,23 +62,23 @@ bool splitPath(LPCWSTR path, std::u16string& server, std::string& name) {
   return !name.empty();
 }
 
-int datagramSocket() { return socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0); }
+int datagramSocket() { return sys::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0); }
 
 // Whether a server is bound to the socket file now.
 bool serverListens(const sockaddr_un& address) {
   int fd = datagramSocket();
-  bool listens = fd >= 0 && connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  if (fd >= 0) close(fd);
+  bool listens = fd >= 0 && sys::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  if (fd >= 0) sys::close(fd);
   return listens;
 }
 
 struct MailslotClient : KernelObject {
   MailslotClient(int descriptor, const sockaddr_un& to, bool toAll)
       : fd(descriptor), address(to), broadcast(toAll) {}
-  ~MailslotClient() override { close(fd); }
+  ~MailslotClient() override { sys::close(fd); }
 
   BOOL write(const void* buffer, DWORD size, DWORD& done) override {
-    ssize_t n = sendto(fd, buffer, size, MSG_DONTWAIT | MSG_NOSIGNAL,
+    ssize_t n = sys::sendto(fd, buffer, size, MSG_DONTWAIT | MSG_NOSIGNAL,
                        reinterpret_cast<const sockaddr*>(&address), sizeof address);
     if (n < 0 && !broadcast) {
       SetLastError(errno == ENOENT || errno == ECONNREFUSED ? ERROR_FILE_NOT_FOUND : errorOf(errno));
@@ -96,8 +97,8 @@ struct MailslotServer : KernelObject {
   MailslotServer(int descriptor, std::string file, DWORD wait)
       : fd(descriptor), path(std::move(file)), timeout(wait) {}
   ~MailslotServer() override {
-    close(fd);
-    unlink(path.c_str());
+    sys::close(fd);
+    sys::unlink(path.c_str());
   }
 
   BOOL read(void* buffer, DWORD size, DWORD& done) override {
@@ -109,13 +110,13 @@ struct MailslotServer : KernelObject {
       SetLastError(ERROR_SEM_TIMEOUT);
       return FALSE;
     }
-    ssize_t waiting = recv(fd, nullptr, 0, MSG_PEEK | MSG_TRUNC);
+    ssize_t waiting = sys::recv(fd, nullptr, 0, MSG_PEEK | MSG_TRUNC);
     if (waiting < 0) return failWithErrno();
     if (DWORD(waiting) > size) {  // the message stays for a larger buffer
       SetLastError(ERROR_INSUFFICIENT_BUFFER);
       return FALSE;
     }
-    ssize_t n = recv(fd, buffer, size, 0);
+    ssize_t n = sys::recv(fd, buffer, size, 0);
     if (n < 0) return failWithErrno();
     done = DWORD(n);
     return TRUE;
@@ -167,11 +168,11 @@ extern "C" HANDLE WINAPI CreateMailslotW(LPCWSTR lpName, DWORD, DWORD lReadTimeo
         if (file.empty()) return failed(ERROR_FILENAME_EXCED_RANGE);
         const sockaddr_un address = addressOf(file);
         if (serverListens(address)) return failed(ERROR_ALREADY_EXISTS);
-        unlink(file.c_str());  // left behind by a server that did not close
+        sys::unlink(file.c_str());  // left behind by a server that did not close
         int fd = datagramSocket();
-        if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (fd < 0 || sys::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
           DWORD error = errorOf(errno);
-          if (fd >= 0) close(fd);
+          if (fd >= 0) sys::close(fd);
           return failed(error);
         }
         return addHandle(std::make_shared<MailslotServer>(fd, file, lReadTimeout));

@@ -20,6 +20,7 @@
 #include "command_line.h"
 #include "handles.h"
 #include "shield.h"
+#include "syscalls.h"
 
 extern char** environ;
 
@@ -40,7 +41,7 @@ Orphans& orphans() {
 void reapOrphans() {
   Orphans& o = orphans();
   std::lock_guard lock(o.mutex);
-  std::erase_if(o.pids, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+  std::erase_if(o.pids, [](pid_t pid) { return sys::waitpid(pid, nullptr, WNOHANG) != 0; });
 }
 
 class ProcessObject : public KernelObject {
@@ -85,7 +86,7 @@ class ProcessObject : public KernelObject {
   bool poll() {
     if (done_) return true;
     int status = 0;
-    pid_t r = waitpid(pid_, &status, WNOHANG);
+    pid_t r = sys::waitpid(pid_, &status, WNOHANG);
     if (r == 0) return false;
     done_ = true;
     if (r > 0 && WIFEXITED(status)) code_ = DWORD(WEXITSTATUS(status));
@@ -174,7 +175,7 @@ BOOL createProcess(LPCWSTR application, LPCWSTR commandLine, DWORD flags, LPVOID
   std::string program;
   if (application) {
     program = hostPath(application);
-    if (access(program.c_str(), F_OK) != 0) return fail(ERROR_FILE_NOT_FOUND);
+    if (sys::access(program.c_str(), F_OK) != 0) return fail(ERROR_FILE_NOT_FOUND);
   } else {
     if (words.empty()) return fail(ERROR_INVALID_PARAMETER);
     const char* path = getenv("PATH");
@@ -192,12 +193,12 @@ BOOL createProcess(LPCWSTR application, LPCWSTR commandLine, DWORD flags, LPVOID
   if (directory) {
     struct stat st {};
     const std::string folder = hostPath(directory);
-    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return fail(ERROR_DIRECTORY);
+    if (sys::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return fail(ERROR_DIRECTORY);
     posix_spawn_file_actions_addchdir_np(&settings.actions, folder.c_str());
   }
   reapOrphans();
   pid_t pid = 0;
-  if (int e = posix_spawnp(&pid, program.c_str(), &settings.actions, &settings.attributes, argv.data(),
+  if (int e = sys::spawn(&pid, program.c_str(), &settings.actions, &settings.attributes, argv.data(),
                            environment ? envp.data() : environ))
     return fail(errorOf(e));
   auto process = std::make_shared<ProcessObject>(pid);

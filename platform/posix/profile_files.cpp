@@ -23,6 +23,7 @@
 #include "handles.h"
 #include "shield.h"
 #include "wide_case.h"
+#include "syscalls.h"
 
 namespace qel::posix {
 namespace {
@@ -74,19 +75,19 @@ Text entryText(const Text& line) {
 // Reads the file; a missing file is an empty profile.  False with the
 // last error set when the file exists but cannot be read.
 bool load(const std::string& path, Profile& profile) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = sys::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? true : failWithErrno();
   std::string bytes;
   char chunk[65536];
-  for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) != 0;) {
+  for (ssize_t n; (n = sys::read(fd, chunk, sizeof chunk)) != 0;) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      close(fd);
+      sys::close(fd);
       return failWithErrno();
     }
     bytes.append(chunk, size_t(n));
   }
-  close(fd);
+  sys::close(fd);
   Text text;
   profile.wide = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
   if (profile.wide) {
@@ -123,23 +124,23 @@ bool save(const std::string& path, const Profile& profile) {
                         nullptr);
   }
   const std::string temporary = path + ".qeltmp" + std::to_string(getpid());
-  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  int fd = sys::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : errorOf(errno));
     return false;
   }
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    ssize_t n = sys::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) break;
     done += size_t(n);
   }
-  const int error = done == bytes.size() ? (fsync(fd) == 0 ? 0 : errno) : errno;
-  close(fd);
-  if (error || rename(temporary.c_str(), path.c_str()) != 0) {
+  const int error = done == bytes.size() ? (sys::fsync(fd) == 0 ? 0 : errno) : errno;
+  sys::close(fd);
+  if (error || sys::rename(temporary.c_str(), path.c_str()) != 0) {
     SetLastError(errorOf(error ? error : errno));
-    unlink(temporary.c_str());
+    sys::unlink(temporary.c_str());
     return false;
   }
   return true;
@@ -230,7 +231,7 @@ bool sameContent(const struct stat& a, const struct stat& b) {
 std::shared_ptr<const ParsedProfile> parsedProfile(const std::string& path) {
   ProfileCache& cache = profileCache();
   struct stat now {};
-  const bool exists = stat(path.c_str(), &now) == 0;
+  const bool exists = sys::stat(path.c_str(), &now) == 0;
   std::lock_guard<std::mutex> hold(cache.mutex);
   if (exists && cache.parsed && cache.path == path && sameContent(cache.identity, now)) return cache.parsed;
   Profile profile;
@@ -238,7 +239,7 @@ std::shared_ptr<const ParsedProfile> parsedProfile(const std::string& path) {
   auto parsed = std::make_shared<const ParsedProfile>(parse(profile));
   // A file changed while being read shows a new identity next time.
   struct stat after {};
-  if (exists && stat(path.c_str(), &after) == 0 && sameContent(after, now)) {
+  if (exists && sys::stat(path.c_str(), &after) == 0 && sameContent(after, now)) {
     cache.path = path;
     cache.identity = now;
     cache.parsed = parsed;

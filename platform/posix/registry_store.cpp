@@ -16,6 +16,7 @@
 #include <string>
 
 #include "wide_case.h"
+#include "syscalls.h"
 
 namespace qel::posix::registry {
 namespace {
@@ -173,7 +174,7 @@ LSTATUS databasePath(std::string& path) {
   }
   for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
     std::string folder = path.substr(0, slash);
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+    if (sys::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
       return errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_REGISTRY_IO_FAILED;
   }
   return ERROR_SUCCESS;
@@ -255,7 +256,7 @@ void closeStore(Connection& c) {
 // reported as a foreign file.  A store another process made meanwhile wins.
 int createStoreFile(const std::string& path) {
   const std::string temporary = path + ".new" + std::to_string(getpid());
-  unlink(temporary.c_str());  // a leftover of a process that died here
+  sys::unlink(temporary.c_str());  // a leftover of a process that died here
   Connection fresh;
   int rc = sqlite3_open_v2(temporary.c_str(), &fresh.db,
                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -267,9 +268,9 @@ int createStoreFile(const std::string& path) {
   // Where the file system has no hard links, a rename does (it would replace
   // a store made in the same instant, which has nothing in it yet).
   if (rc == SQLITE_OK && link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST &&
-      rename(temporary.c_str(), path.c_str()) != 0)
+      sys::rename(temporary.c_str(), path.c_str()) != 0)
     rc = SQLITE_CANTOPEN;
-  unlink(temporary.c_str());
+  sys::unlink(temporary.c_str());
   return rc;
 }
 
@@ -293,7 +294,7 @@ LSTATUS openStore(Connection& c) {
   std::string path;
   if (LSTATUS s = databasePath(path)) return s;
   struct stat file {};
-  const bool exists = stat(path.c_str(), &file) == 0;
+  const bool exists = sys::stat(path.c_str(), &file) == 0;
   if (exists && file.st_size == 0) return ERROR_BADDB;  // we never leave one empty
   int rc = exists ? SQLITE_OK : errno == ENOENT ? createStoreFile(path) : SQLITE_CANTOPEN;
   if (rc == SQLITE_OK)

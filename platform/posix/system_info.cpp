@@ -8,6 +8,9 @@
 
 #include "handles.h"
 #include "shield.h"
+#include "syscalls.h"
+
+namespace sys = qel::posix::sys;
 
 extern "C" {
 
@@ -21,11 +24,11 @@ void WINAPI OutputDebugStringW(LPCWSTR lpOutputString) {
     std::string text(size_t(n), 0);
     WideCharToMultiByte(CP_UTF8, 0, lpOutputString, length, text.data(), n, nullptr, nullptr);
     const bool toStderr = std::strcmp(target, "-") == 0;
-    int fd = toStderr ? 2 : open(target, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    int fd = toStderr ? 2 : sys::open(target, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0) return;
-    ssize_t ignored = write(fd, text.data(), text.size());  // one write: lines of threads stay whole
+    ssize_t ignored = sys::write(fd, text.data(), text.size());  // one write: lines of threads stay whole
     (void)ignored;
-    if (!toStderr) close(fd);
+    if (!toStderr) sys::close(fd);
   });
 }
 

@@ -7,10 +7,11 @@
 #include <qel/win32.h>
 #include <time.h>
 
-#include <atomic>
 #include <cstdint>
 
-#include "system_clock.h"
+#include "syscalls.h"
+
+namespace sys = qel::posix::sys;
 
 namespace {
 
@@ -73,20 +74,18 @@ void systemTimeFromTicks(uint64_t ticks, SYSTEMTIME& st) {
   st.wHour = WORD(ms / 60);
 }
 
-std::atomic<int64_t> clockShiftTicks{0};
-
 uint64_t nowTicks() {
   timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
+  sys::clock_gettime(CLOCK_REALTIME, &ts);
   return uint64_t(kDaysFrom1601To1970 * kTicksPerDay) + uint64_t(ts.tv_sec) * 10000000u +
-         uint64_t(ts.tv_nsec / 100) + uint64_t(clockShiftTicks.load(std::memory_order_relaxed));
+         uint64_t(ts.tv_nsec / 100);
 }
 
 // The zone's offset from UTC now, in ticks (local = UTC + bias).
 int64_t localBiasTicks() {
   time_t now = time(nullptr);
   tm local{};
-  localtime_r(&now, &local);
+  sys::localtime_r(&now, &local);
   return int64_t(local.tm_gmtoff) * 10000000;
 }
 
@@ -105,8 +104,6 @@ BOOL shiftFileTime(const FILETIME* in, LPFILETIME out, int64_t shift) {
 }
 
 }  // namespace
-
-void qel::posix::setClockShift(int64_t milliseconds) { clockShiftTicks = milliseconds * 10000; }
 
 extern "C" {
 

@@ -1,6 +1,6 @@
-/* The trace facility against our POSIX layer's own hooks: a shifted clock
-   for the day roll, forked writers, the event-log sink and the debugger's
-   output file. */
+/* The trace facility against our POSIX layer's own hooks: a clock that runs
+   ahead for the day roll, forked writers, an event log that records instead
+   of calling syslog, and the debugger's output file. */
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,10 +8,56 @@
 
 #include "TraceFixture.h"
 #include "datetime/DateTime.h"
-#include "platform/posix/event_log.h"
-#include "platform/posix/system_clock.h"
+#include <syslog.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "platform/posix/syscalls.h"
 
 namespace {
+
+namespace sys = qel::posix::sys;
+
+// The clock, `shift` milliseconds ahead (0: the system's again).
+std::atomic<long long> shift{0};
+int shiftedClock(clockid_t clock, timespec* ts) {
+  const int result = sys::kSystemCalls.clock_gettime(clock, ts);
+  const long long ns = ts->tv_nsec + (shift % 1000) * 1000000;
+  ts->tv_sec += time_t(shift / 1000 + (ns < 0 ? -1 : ns / 1000000000));
+  ts->tv_nsec = long((ns % 1000000000 + 1000000000) % 1000000000);
+  return result;
+}
+void setClockShift(long long milliseconds) {
+  shift = milliseconds;
+  sys::calls.clock_gettime = milliseconds ? shiftedClock : sys::kSystemCalls.clock_gettime;
+}
+
+// The events reported while recording: ident, priority and message.
+struct Event {
+  std::string ident;
+  int priority;
+  std::string message;
+};
+std::vector<Event> events;
+int reportsFailWith = 0;
+int recordEvent(const char* ident, int priority, const char* message) {
+  if (reportsFailWith) return reportsFailWith;
+  events.push_back({ident, priority, message});
+  return 0;
+}
+// Records the events from now on, until the object goes.
+struct EventRecorder {
+  EventRecorder() {
+    events.clear();
+    sys::calls.reportEvent = recordEvent;
+  }
+  ~EventRecorder() {
+    reportsFailWith = 0;
+    sys::calls.reportEvent = sys::kSystemCalls.reportEvent;
+  }
+};
 
 using qel::test::expectAllRecords;
 using qel::test::kPadding;
@@ -49,16 +95,16 @@ TEST_F(TraceTest, DayRollAndRetention) {
   for (const char* other : {"/app.old", "/appendix20000101.log", "/app20000101.txt", "/APP20000101.LOG.bak"})
     std::ofstream(folder_ + other) << "keep\r\n";
   const long long midnight = millisecondsToMidnight();
-  qel::posix::setClockShift(midnight - 2000);  // two seconds before midnight
+  setClockShift(midnight - 2000);  // two seconds before midnight
   TraceObject t{};
   init(t);
   // Today (the shifted clock's) minus three days is the cut-off: -3 and older go.
   for (int d = -6; d <= -1; ++d) EXPECT_EQ(std::filesystem::exists(base + dateIn(d) + ".log"), d > -3) << d;
   const std::string today = base + dateIn(0) + ".log";
-  qel::posix::setClockShift(midnight + 1000);  // one second after midnight
+  setClockShift(midnight + 1000);  // one second after midnight
   Trace(&t, 2, QEL_W("first after midnight"), nullptr);
   Trace(&t, 2, QEL_W("second after midnight"), nullptr);
-  qel::posix::setClockShift(0);
+  setClockShift(0);
   const std::string tomorrow = base + dateIn(1) + ".log";
   const auto before = lines(today), after = lines(tomorrow);
   ASSERT_EQ(before.size(), 3u);
@@ -108,12 +154,7 @@ TEST_F(TraceTest, ProcessesShareOneFile) {
 }
 
 TEST_F(TraceTest, FileThatCannotBeOpenedSwitchesTheFileChannelOff) {
-  std::vector<std::pair<WORD, std::vector<WString>>> events;
-  qel::posix::setEventSink([&](const WString& source, WORD type, const std::vector<WString>& strings) {
-    EXPECT_EQ(source, QEL_W("QelTest"));
-    events.emplace_back(type, strings);
-    return true;
-  });
+  const EventRecorder recorder;
   configure({{QEL_W("TRACEFILE"), DWORD(1)},
              {QEL_W("TRACEDEBUG"), DWORD(1)},
              {QEL_W("TRACEEVENTLOG"), DWORD(1)},
@@ -128,8 +169,9 @@ TEST_F(TraceTest, FileThatCannotBeOpenedSwitchesTheFileChannelOff) {
   Trace(&t, 3, QEL_W("warning"), nullptr);  // still reaches the event log
   TraceHex(&t, 3, QEL_W("gated"), nullptr, 0);
   ASSERT_EQ(events.size(), 3u);
-  EXPECT_EQ(events[2].first, EVENTLOG_WARNING_TYPE);
-  EXPECT_NE(events[0].second[0].find(QEL_W("*** T R A C E   S T A R T E D")), WString::npos);
+  EXPECT_EQ(events[0].ident, "QelTest");
+  EXPECT_EQ(events[2].priority, LOG_WARNING);
+  EXPECT_NE(events[0].message.find("*** T R A C E   S T A R T E D"), std::string::npos);
 
   // The source's registration, and a failing report switching the channel off.
   HKEY key = nullptr;
@@ -150,18 +192,13 @@ TEST_F(TraceTest, FileThatCannotBeOpenedSwitchesTheFileChannelOff) {
             0);
   EXPECT_EQ(types, 7u);
   RegCloseKey(key);
-  qel::posix::setEventSink([](const WString&, WORD, const std::vector<WString>&) { return false; });
+  reportsFailWith = EIO;
   Trace(&t, 2, QEL_W("lost"), nullptr);
   EXPECT_EQ(t.bEventLog, 0);
-  qel::posix::setEventSink(nullptr);
 }
 
 TEST_F(TraceTest, DumpIsOneEventOfAtMostAHundredStrings) {
-  std::vector<std::vector<WString>> events;
-  qel::posix::setEventSink([&](const WString&, WORD, const std::vector<WString>& strings) {
-    events.push_back(strings);
-    return true;
-  });
+  const EventRecorder recorder;
   const std::string debug = folder_ + "/debug.txt";
   setenv("QELBASE_DEBUG_OUTPUT", debug.c_str(), 1);
   configure({{QEL_W("TRACEEVENTLOG"), DWORD(1)},
@@ -172,11 +209,12 @@ TEST_F(TraceTest, DumpIsOneEventOfAtMostAHundredStrings) {
   std::vector<BYTE> data(32 * 120, 0x61);
   TraceHex(&t, 1, QEL_W("big"), data.data(), LONG(data.size()));
   unsetenv("QELBASE_DEBUG_OUTPUT");
-  qel::posix::setEventSink(nullptr);
   ASSERT_EQ(events.size(), 3u);  // the two start records, then the dump
-  ASSERT_EQ(events[2].size(), 100u);
-  EXPECT_NE(events[2][0].find(QEL_W("HEX Dump: big (3840 Bytes)\n")), WString::npos);
-  EXPECT_EQ(events[2][99].back(), u'\n');
+  // One event of a hundred strings, each a line: the header and 99 rows.
+  const std::string& dump = events[2].message;
+  EXPECT_NE(dump.find("HEX Dump: big (3840 Bytes)\n"), std::string::npos);
+  EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 100);
+  EXPECT_EQ(dump.back(), '\n');
   // The debugger gets every line, each followed by a line feed of its own.
   const std::string text = read(debug);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 1 + 120);
