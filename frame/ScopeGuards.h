@@ -51,7 +51,9 @@ class OpenKey {
 // Closing without a commit rolls back.
 class RegistryTransaction {
  public:
-  RegistryTransaction() : handle_(CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr)) {}
+  RegistryTransaction()
+      : handle_(CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr)),
+        error_(handle_ == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS) {}
   ~RegistryTransaction() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
   }
@@ -60,12 +62,17 @@ class RegistryTransaction {
 
   LONG createKey(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) {
     WCHAR noClass[] = {0};
+    // A system without the service writes key by key; one whose service
+    // failed to start a transaction writes nothing rather than part.
+    if (handle_ == INVALID_HANDLE_VALUE && error_ != ERROR_CALL_NOT_IMPLEMENTED)
+      return LONG(error_ ? error_ : ERROR_REGISTRY_IO_FAILED);
     if (handle_ != INVALID_HANDLE_VALUE) {
       LONG e = RegCreateKeyTransactedW(root, subKey, 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr,
                                        key, nullptr, handle_, nullptr);
       if (e != ERROR_CALL_NOT_IMPLEMENTED) return e;
       CloseHandle(handle_);  // a system with the calls but not the service (Wine)
       handle_ = INVALID_HANDLE_VALUE;
+      error_ = ERROR_CALL_NOT_IMPLEMENTED;
     }
     return RegCreateKeyExW(root, subKey, 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr);
   }
@@ -78,6 +85,7 @@ class RegistryTransaction {
 
  private:
   HANDLE handle_;
+  DWORD error_;  // why there is no transaction
 };
 
 }  // namespace qel

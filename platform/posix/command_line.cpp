@@ -1,11 +1,12 @@
 /* Splitting Windows command lines and finding the program they name. */
 #include "command_line.h"
-#include "syscalls.h"
 
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "syscalls.h"
 
 namespace qel::posix {
 namespace {

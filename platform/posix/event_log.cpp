@@ -1,7 +1,6 @@
 /* The event log on syslog(3): the source name is the ident, the event type
    the priority, and the strings are the message. */
 #include <qel/win32.h>
-
 #include <syslog.h>
 
 #include <mutex>

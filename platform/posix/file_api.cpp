@@ -76,7 +76,7 @@ DWORD missingError(const std::string& path) {
   if (slash == std::string::npos || slash == 0) return ERROR_FILE_NOT_FOUND;
   struct stat st;
   return sys::stat(path.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
-                                                                              : ERROR_PATH_NOT_FOUND;
+                                                                                   : ERROR_PATH_NOT_FOUND;
 }
 
 // What ReadFile and WriteFile share around the object's own transfer.

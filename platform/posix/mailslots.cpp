@@ -67,7 +67,8 @@ int datagramSocket() { return sys::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0)
 // Whether a server is bound to the socket file now.
 bool serverListens(const sockaddr_un& address) {
   int fd = datagramSocket();
-  bool listens = fd >= 0 && sys::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  bool listens =
+      fd >= 0 && sys::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
   if (fd >= 0) sys::close(fd);
   return listens;
 }
@@ -79,7 +80,7 @@ struct MailslotClient : KernelObject {
 
   BOOL write(const void* buffer, DWORD size, DWORD& done) override {
     ssize_t n = sys::sendto(fd, buffer, size, MSG_DONTWAIT | MSG_NOSIGNAL,
-                       reinterpret_cast<const sockaddr*>(&address), sizeof address);
+                            reinterpret_cast<const sockaddr*>(&address), sizeof address);
     if (n < 0 && !broadcast) {
       SetLastError(errno == ENOENT || errno == ECONNREFUSED ? ERROR_FILE_NOT_FOUND : errorOf(errno));
       return FALSE;

@@ -199,7 +199,7 @@ BOOL createProcess(LPCWSTR application, LPCWSTR commandLine, DWORD flags, LPVOID
   reapOrphans();
   pid_t pid = 0;
   if (int e = sys::spawn(&pid, program.c_str(), &settings.actions, &settings.attributes, argv.data(),
-                           environment ? envp.data() : environ))
+                         environment ? envp.data() : environ))
     return fail(errorOf(e));
   auto process = std::make_shared<ProcessObject>(pid);
   info.hProcess = addHandle(process);

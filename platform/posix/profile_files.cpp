@@ -22,8 +22,8 @@
 
 #include "handles.h"
 #include "shield.h"
-#include "wide_case.h"
 #include "syscalls.h"
+#include "wide_case.h"
 
 namespace qel::posix {
 namespace {

@@ -13,10 +13,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 #include <string>
 
-#include "wide_case.h"
 #include "syscalls.h"
+#include "wide_case.h"
 
 namespace qel::posix::registry {
 namespace {
@@ -267,7 +268,7 @@ int createStoreFile(const std::string& path) {
   closeStore(fresh);  // the last connection: the log goes into the file
   // Where the file system has no hard links, a rename does (it would replace
   // a store made in the same instant, which has nothing in it yet).
-  if (rc == SQLITE_OK && link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST &&
+  if (rc == SQLITE_OK && sys::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST &&
       sys::rename(temporary.c_str(), path.c_str()) != 0)
     rc = SQLITE_CANTOPEN;
   sys::unlink(temporary.c_str());
@@ -282,8 +283,42 @@ void closeAtExit() {
   if (c.db && c.pid == getpid() && !c.inTransaction) closeStore(c);
 }
 
+// SQLite's own file calls go through the layer's table too, so that the
+// store's input and output can fail where a test wants them to.
+int databaseOpen(const char* path, int flags, int mode) { return sys::open(path, flags, mode_t(mode)); }
+int databaseClose(int fd) { return sys::close(fd); }
+ssize_t databaseRead(int fd, void* buffer, size_t size, off_t at) { return sys::pread(fd, buffer, size, at); }
+ssize_t databaseWrite(int fd, const void* buffer, size_t size, off_t at) {
+  return sys::pwrite(fd, buffer, size, at);
+}
+int databaseTruncate(int fd, off_t size) { return sys::ftruncate(fd, size); }
+int databaseStat(int fd, struct stat* st) { return sys::fstat(fd, st); }
+int databaseUnlink(const char* path) { return sys::unlink(path); }
+
+void routeDatabaseCalls() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    if (!vfs || !vfs->xSetSystemCall) return;
+    const std::pair<const char*, sqlite3_syscall_ptr> routes[] = {
+        {"open", reinterpret_cast<sqlite3_syscall_ptr>(databaseOpen)},
+        {"close", reinterpret_cast<sqlite3_syscall_ptr>(databaseClose)},
+        {"pread", reinterpret_cast<sqlite3_syscall_ptr>(databaseRead)},
+        {"pread64", reinterpret_cast<sqlite3_syscall_ptr>(databaseRead)},
+        {"pwrite", reinterpret_cast<sqlite3_syscall_ptr>(databaseWrite)},
+        {"pwrite64", reinterpret_cast<sqlite3_syscall_ptr>(databaseWrite)},
+        {"ftruncate", reinterpret_cast<sqlite3_syscall_ptr>(databaseTruncate)},
+        {"fstat", reinterpret_cast<sqlite3_syscall_ptr>(databaseStat)},
+        {"unlink", reinterpret_cast<sqlite3_syscall_ptr>(databaseUnlink)},
+    };
+    for (const auto& [name, function] : routes)
+      if (vfs->xGetSystemCall(vfs, name)) vfs->xSetSystemCall(vfs, name, function);
+  });
+}
+
 LSTATUS openStore(Connection& c) {
   if (c.db && c.pid == getpid()) return ERROR_SUCCESS;
+  routeDatabaseCalls();
   if (c.db) {
     // Inherited through fork: SQLite forbids using it here, and closing it
     // could disturb the parent's locks, so it is left alone.

@@ -25,14 +25,15 @@ std::atomic<long> remaining{0};  // calls until the one that fails
 std::atomic<long> armedWith{0};
 std::atomic<int> failWith{0};
 std::atomic<int> onlyCall{kCallCount};
+std::atomic<int> lastFailed{kCallCount};
 
 // ORDER kCalls
 constexpr Table systemCalls() {
   return {
-    openFile, ::read,   ::write,   ::pread,  ::pwrite,  ::lseek,         ::ftruncate,   ::fsync,  ::flock,  controlFile,
-    ::close,  ::rename, ::unlink,  statPath, ::fstat,   ::mkdir,         ::access,      ::opendir, ::readdir, ::closedir,
-    ::clock_gettime,    ::localtime_r,       ::socket,  ::connect,       ::bind,        ::sendto, ::recv,   ::posix_spawnp,
-    ::waitpid,          logEvent,
+      openFile,  ::read,      ::write,   ::pread,   ::pwrite,       ::lseek,         ::ftruncate,   ::fsync,
+      ::flock,   controlFile, ::close,   ::rename,  ::link,         ::unlink,        statPath,      ::fstat,
+      ::mkdir,   ::access,    ::opendir, ::readdir, ::closedir,     ::clock_gettime, ::localtime_r, ::socket,
+      ::connect, ::bind,      ::sendto,  ::recv,    ::posix_spawnp, ::waitpid,       logEvent,
   };
 }
 
@@ -42,10 +43,10 @@ constinit const Table kSystemCalls = systemCalls();
 constinit Table calls = systemCalls();
 
 const char* const kCallNames[kCallCount] = {
-    "open",  "read",  "write", "pread",   "pwrite",  "lseek",         "ftruncate",   "fsync",  "flock", "fcntl",
-    "close", "rename", "unlink", "stat",  "fstat",   "mkdir",         "access",      "opendir", "readdir", "closedir",
-    "clock_gettime",  "localtime_r",      "socket",  "connect",       "bind",        "sendto", "recv",  "posix_spawnp",
-    "waitpid",        "syslog",
+    "open",    "read",   "write",   "pread",   "pwrite",       "lseek",         "ftruncate",   "fsync",
+    "flock",   "fcntl",  "close",   "rename",  "link",         "unlink",        "stat",        "fstat",
+    "mkdir",   "access", "opendir", "readdir", "closedir",     "clock_gettime", "localtime_r", "socket",
+    "connect", "bind",   "sendto",  "recv",    "posix_spawnp", "waitpid",       "syslog",
 };
 
 constinit std::atomic<bool> faultArmed{false};
@@ -53,7 +54,9 @@ constinit std::atomic<bool> faultArmed{false};
 int injectedFailure(Call call) {
   const int only = onlyCall.load(std::memory_order_relaxed);
   if (only != kCallCount && only != call) return 0;
-  return remaining.fetch_sub(1, std::memory_order_relaxed) == 1 ? failWith.load(std::memory_order_relaxed) : 0;
+  if (remaining.fetch_sub(1, std::memory_order_relaxed) != 1) return 0;
+  lastFailed.store(call, std::memory_order_relaxed);
+  return failWith.load(std::memory_order_relaxed);
 }
 
 void failCall(long n, int error, Call only) {
@@ -61,8 +64,11 @@ void failCall(long n, int error, Call only) {
   remaining.store(n, std::memory_order_relaxed);
   failWith.store(error, std::memory_order_relaxed);
   onlyCall.store(only, std::memory_order_relaxed);
+  lastFailed.store(kCallCount, std::memory_order_relaxed);
   faultArmed.store(n != 0, std::memory_order_relaxed);
 }
+
+Call lastFailedCall() { return Call(lastFailed.load(std::memory_order_relaxed)); }
 
 long callsSinceArmed() {
   return armedWith.load(std::memory_order_relaxed) - remaining.load(std::memory_order_relaxed);

@@ -37,6 +37,7 @@ enum Call : int {
   kFcntl,
   kClose,
   kRename,
+  kLink,
   kUnlink,
   kStat,
   kFstat,
@@ -73,6 +74,7 @@ struct Table {
   int (*fcntl)(int, int, long);
   int (*close)(int);
   int (*rename)(const char*, const char*);
+  int (*link)(const char*, const char*);
   int (*unlink)(const char*);
   int (*stat)(const char*, struct stat*);
   int (*fstat)(int, struct stat*);
@@ -119,17 +121,38 @@ inline R call(R failed, Function function, A... args) {
   return function(args...);
 }
 
-inline int open(const char* path, int flags, mode_t mode = 0) { return call<kOpen, int>(-1, calls.open, path, flags, mode); }
-inline ssize_t read(int fd, void* buffer, size_t size) { return call<kRead, ssize_t>(-1, calls.read, fd, buffer, size); }
+inline int open(const char* path, int flags, mode_t mode = 0) {
+  return call<kOpen, int>(-1, calls.open, path, flags, mode);
+}
+inline ssize_t read(int fd, void* buffer, size_t size) {
+  return call<kRead, ssize_t>(-1, calls.read, fd, buffer, size);
+}
 inline ssize_t write(int fd, const void* buffer, size_t size) {
   return call<kWrite, ssize_t>(-1, calls.write, fd, buffer, size);
 }
-inline off_t lseek(int fd, off_t offset, int whence) { return call<kLseek, off_t>(-1, calls.lseek, fd, offset, whence); }
+inline off_t lseek(int fd, off_t offset, int whence) {
+  return call<kLseek, off_t>(-1, calls.lseek, fd, offset, whence);
+}
 inline int ftruncate(int fd, off_t size) { return call<kFtruncate, int>(-1, calls.ftruncate, fd, size); }
 inline int fsync(int fd) { return call<kFsync, int>(-1, calls.fsync, fd); }
 inline int flock(int fd, int operation) { return call<kFlock, int>(-1, calls.flock, fd, operation); }
-inline int close(int fd) { return call<kClose, int>(-1, calls.close, fd); }
+// A close that fails still releases what it closes, as Linux does: the
+// injected failure comes after the call.
+template <Call C, class Function, class Handle>
+inline int release(Function function, Handle handle) {
+  const int result = function(handle);
+  if (faultArmed.load(std::memory_order_relaxed)) [[unlikely]] {
+    if (const int error = injectedFailure(C)) {
+      errno = error;
+      return -1;
+    }
+  }
+  return result;
+}
+inline int close(int fd) { return release<kClose>(calls.close, fd); }
+inline int closedir(DIR* dir) { return release<kClosedir>(calls.closedir, dir); }
 inline int rename(const char* from, const char* to) { return call<kRename, int>(-1, calls.rename, from, to); }
+inline int link(const char* from, const char* to) { return call<kLink, int>(-1, calls.link, from, to); }
 inline int unlink(const char* path) { return call<kUnlink, int>(-1, calls.unlink, path); }
 inline int stat(const char* path, struct stat* st) { return call<kStat, int>(-1, calls.stat, path, st); }
 inline int fstat(int fd, struct stat* st) { return call<kFstat, int>(-1, calls.fstat, fd, st); }
@@ -137,17 +160,24 @@ inline int mkdir(const char* path, mode_t mode) { return call<kMkdir, int>(-1, c
 inline int access(const char* path, int mode) { return call<kAccess, int>(-1, calls.access, path, mode); }
 inline DIR* opendir(const char* path) { return call<kOpendir, DIR*>(nullptr, calls.opendir, path); }
 inline dirent* readdir(DIR* dir) { return call<kReaddir, dirent*>(nullptr, calls.readdir, dir); }
-inline int closedir(DIR* dir) { return call<kClosedir, int>(-1, calls.closedir, dir); }
-inline int clock_gettime(clockid_t clock, timespec* ts) { return call<kClockGettime, int>(-1, calls.clock_gettime, clock, ts); }
-inline tm* localtime_r(const time_t* t, tm* out) { return call<kLocaltime, tm*>(nullptr, calls.localtime_r, t, out); }
-inline int socket(int domain, int type, int protocol) { return call<kSocket, int>(-1, calls.socket, domain, type, protocol); }
+
+inline int clock_gettime(clockid_t clock, timespec* ts) {
+  return call<kClockGettime, int>(-1, calls.clock_gettime, clock, ts);
+}
+inline tm* localtime_r(const time_t* t, tm* out) {
+  return call<kLocaltime, tm*>(nullptr, calls.localtime_r, t, out);
+}
+inline int socket(int domain, int type, int protocol) {
+  return call<kSocket, int>(-1, calls.socket, domain, type, protocol);
+}
 inline int connect(int fd, const sockaddr* address, socklen_t length) {
   return call<kConnect, int>(-1, calls.connect, fd, address, length);
 }
 inline int bind(int fd, const sockaddr* address, socklen_t length) {
   return call<kBind, int>(-1, calls.bind, fd, address, length);
 }
-inline ssize_t sendto(int fd, const void* buffer, size_t size, int flags, const sockaddr* to, socklen_t length) {
+inline ssize_t sendto(int fd, const void* buffer, size_t size, int flags, const sockaddr* to,
+                      socklen_t length) {
   return call<kSendto, ssize_t>(-1, calls.sendto, fd, buffer, size, flags, to, length);
 }
 inline ssize_t recv(int fd, void* buffer, size_t size, int flags) {
@@ -162,7 +192,9 @@ inline ssize_t pread(int fd, void* buffer, size_t size, off_t at) {
 inline ssize_t pwrite(int fd, const void* buffer, size_t size, off_t at) {
   return call<kPwrite, ssize_t>(-1, calls.pwrite, fd, buffer, size, at);
 }
-inline int fcntl(int fd, int command, long argument) { return call<kFcntl, int>(-1, calls.fcntl, fd, command, argument); }
+inline int fcntl(int fd, int command, long argument) {
+  return call<kFcntl, int>(-1, calls.fcntl, fd, command, argument);
+}
 // These two report a failure as their result, not in errno.
 inline int spawn(pid_t* pid, const char* file, const posix_spawn_file_actions_t* actions,
                  const posix_spawnattr_t* attributes, char* const argv[], char* const envp[]) {
@@ -183,6 +215,8 @@ inline int reportEvent(const char* ident, int priority, const char* message) {
 void failCall(long n, int error, Call only = kCallCount);
 // The calls counted since failCall armed the hook.
 long callsSinceArmed();
+// The entry the hook failed last (kCallCount: none since armed).
+Call lastFailedCall();
 
 }  // namespace qel::posix::sys
 

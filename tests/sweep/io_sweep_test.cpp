@@ -1,9 +1,12 @@
-/* Files, trace and registry scripts under lack of memory: result codes,
-   the file kept usable, records whole or absent, no leak. */
+/* Files, trace, registry scripts, the registry store and component
+   registration under lack of memory and, on POSIX, under failing system
+   calls: result codes, the file kept usable, records and keys whole or
+   absent, no leak. */
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "QELBase.h"
@@ -13,8 +16,31 @@
 namespace {
 
 using qel::test::noMemory;
-using qel::test::sweepAllocations;
 using WString = std::basic_string<WCHAR>;
+
+// A kind of failure to sweep, and the results it may give.
+struct Fault {
+  const char* name;
+  long (*sweep)(const std::function<void()>& workload, const std::function<void()>& verify);
+  bool (*caused)(unsigned long rc);
+};
+
+bool platformFailure(unsigned long rc) { return (rc & 0xFFFF0000u) == 0x80070000u; }
+
+const Fault kFaults[] = {
+    {"allocation",
+     [](const std::function<void()>& w, const std::function<void()>& v) {
+       return qel::test::sweepAllocations(w, v);
+     },
+     noMemory},
+#ifndef _WIN32
+    {"system call",
+     [](const std::function<void()>& w, const std::function<void()>& v) {
+       return qel::test::sweepSystemCalls(w, v);
+     },
+     platformFailure},
+#endif
+};
 
 const qel::test::ScratchRegistry scratch;
 
@@ -47,40 +73,45 @@ std::string contents(const std::string& name) {
   return text;
 }
 
-TEST(AllocationSweep, BufferedFile) {
+TEST(FaultSweep, BufferedFile) {
   const std::string name = scratch.folder() + "/lines.txt";
   const char* const original = "first\r\nsecond line\n";
   writeFile(name.c_str(), original);
   const WString path = widePath("lines.txt");
-  sweepAllocations([&] {
-    QELFileObject f;
-    DWORD rc = QELFileOpen(&f, 8, path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr, 1);
-    if (rc) {
-      EXPECT_TRUE(noMemory(rc)) << std::hex << rc;  // the file is open all the same
-    } else {
-      WCHAR line[16];
-      for (const WCHAR* want : {QEL_W("first"), QEL_W("second line")}) {
-        if ((rc = QELFileGetLine(&f, line, 16)) != 0) break;
-        EXPECT_EQ(std::char_traits<WCHAR>::compare(line, want, std::char_traits<WCHAR>::length(want) + 1), 0);
-      }
-      if (rc) {
-        EXPECT_TRUE(noMemory(rc)) << std::hex << rc;
-      }
-      rc = QELFileWriteLine(&f, QEL_W("x"), 1);
-      EXPECT_TRUE(rc == 0 || noMemory(rc)) << std::hex << rc;
-    }
-    EXPECT_EQ(QELFileClose(&f), 0u);
-    // Nothing half-written: the line went out whole or not at all.
-    char text[64];
-    readFile(name.c_str(), text, sizeof text);
-    EXPECT_TRUE(std::strcmp(text, original) == 0 || std::strcmp(text, "first\r\nsecond line\nx") == 0)
-        << text;
-    writeFile(name.c_str(), original);
-  });
+  for (const Fault& fault : kFaults)
+    fault.sweep(
+        [&] {
+          QELFileObject f;
+          DWORD rc = QELFileOpen(&f, 8, path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr, 1);
+          if (rc) {
+            EXPECT_TRUE(fault.caused(rc)) << fault.name << std::hex << rc;
+          } else {
+            WCHAR line[16];
+            for (const WCHAR* want : {QEL_W("first"), QEL_W("second line")}) {
+              if ((rc = QELFileGetLine(&f, line, 16)) != 0) break;
+              EXPECT_EQ(
+                  std::char_traits<WCHAR>::compare(line, want, std::char_traits<WCHAR>::length(want) + 1), 0);
+            }
+            if (rc) {
+              EXPECT_TRUE(fault.caused(rc)) << fault.name << std::hex << rc;
+            }
+            rc = QELFileWriteLine(&f, QEL_W("x"), 1);
+            EXPECT_TRUE(rc == 0 || fault.caused(rc)) << fault.name << std::hex << rc;
+          }
+          rc = QELFileClose(&f);
+          EXPECT_TRUE(rc == 0 || fault.caused(rc)) << fault.name << std::hex << rc;
+          // Nothing half-written: the line went out whole or not at all.
+          char text[64];
+          readFile(name.c_str(), text, sizeof text);
+          EXPECT_TRUE(std::strcmp(text, original) == 0 || std::strcmp(text, "first\r\nsecond line\nx") == 0)
+              << text;
+          writeFile(name.c_str(), original);
+        },
+        [] {});
 }
 
-TEST(AllocationSweep, TraceRecords) {
+TEST(FaultSweep, TraceRecords) {
   HKEY key;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\QelSweep"), 0, nullptr, 0, KEY_ALL_ACCESS,
                             nullptr, &key, nullptr),
@@ -91,19 +122,28 @@ TEST(AllocationSweep, TraceRecords) {
   RegSetValueExW(key, QEL_W("TRACELEVEL"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&levels), 4);
   RegSetValueExW(key, QEL_W("TRACEPATH"), 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                  DWORD((folder.size() + 1) * sizeof(WCHAR)));
+  // A size limit of 1 KiB, so that the file shrinks, and a day to keep, so
+  // that old files are cleaned up.
+  const DWORD limit = 1, days = 1;
+  RegSetValueExW(key, QEL_W("TRACESIZE"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&limit), 4);
+  RegSetValueExW(key, QEL_W("TRACEDAYS"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&days), 4);
   RegCloseKey(key);
+  writeFile((scratch.folder() + "/sweep20000101.log").c_str(), "old\r\n");
   // A failed read of TRACEPATH leaves the path empty, so the file lands in
   // the current folder: let that be the scratch folder too.
   const std::filesystem::path current = std::filesystem::current_path();
   std::filesystem::current_path(scratch.folder());
-  sweepAllocations([] {
-    TraceObject t{};
-    TraceInit(&t, QEL_W("SOFTWARE\\QelSweep"), QEL_W("sweep"), 0);
-    TraceVA(&t, 2, QEL_W("record %d of %s"), 1, QEL_W("the sweep"));
-    Trace(&t, 3, QEL_W("second"), QEL_W("record"));
-    const BYTE bytes[40] = {1, 2, 3};
-    TraceHex(&t, 4, QEL_W("dump"), bytes, 40);
-  });
+  for (const Fault& fault : kFaults)
+    fault.sweep(
+        [] {
+          TraceObject t{};
+          TraceInit(&t, QEL_W("SOFTWARE\\QelSweep"), QEL_W("sweep"), 0);
+          TraceVA(&t, 2, QEL_W("record %d of %s"), 1, QEL_W("the sweep"));
+          Trace(&t, 3, QEL_W("second"), QEL_W("record"));
+          const BYTE bytes[40] = {1, 2, 3};
+          TraceHex(&t, 4, QEL_W("dump"), bytes, 40);
+        },
+        [] {});
   std::filesystem::current_path(current);
   // Every line of the file is a whole record.
   for (const auto& entry : std::filesystem::directory_iterator(scratch.folder())) {
@@ -117,7 +157,7 @@ TEST(AllocationSweep, TraceRecords) {
   }
 }
 
-TEST(AllocationSweep, RegistryScripts) {
+TEST(FaultSweep, RegistryScripts) {
   HKEY key;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, QEL_W("Software\\QelSweep\\Sub"), 0, nullptr, 0,
                             KEY_ALL_ACCESS, nullptr, &key, nullptr),
@@ -126,23 +166,91 @@ TEST(AllocationSweep, RegistryScripts) {
   RegSetValueExW(key, QEL_W("Count"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
   RegSetValueExW(key, QEL_W("Path"), 0, REG_SZ, reinterpret_cast<const BYTE*>(QEL_W("C:\\Data")), 16);
   RegCloseKey(key);
-  const WString file = widePath("sweep.reg");
-  sweepAllocations([&] {
-    const RegExportParams params{FALSE, TRUE, FALSE, QEL_W("HKEY_CURRENT_USER\\Software\\QelSweep"),
-                                 file.c_str()};
-    DWORD rc = QEL_RegExport(&params);
-    EXPECT_TRUE(rc == 0 || noMemory(rc)) << std::hex << rc;
-    if (rc) return;
-    QELFileNameList files;
-    try {
-      files.push_back(file);
-    } catch (const std::bad_alloc&) {
-      return;
-    }
-    rc = QEL_RegImport(&files);
-    EXPECT_TRUE(rc == 0 || noMemory(rc)) << std::hex << rc;
-  });
+  const WString file = widePath("sweep.reg"), script = widePath("import.reg");
+  writeFile((scratch.folder() + "/import.reg").c_str(),
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\QelImported]\r\n\"a\"=\"1\"\r\n\"b\"=dword:"
+            "00000002\r\n");
+  for (const Fault& fault : kFaults)
+    fault.sweep(
+        [&] {
+          const RegExportParams params{FALSE, TRUE, FALSE, QEL_W("HKEY_CURRENT_USER\\Software\\QelSweep"),
+                                       file.c_str()};
+          DWORD rc = QEL_RegExport(&params);
+          EXPECT_TRUE(rc == 0 || fault.caused(rc)) << fault.name << std::hex << rc;
+          // An import that stops keeps what it wrote before: the section's first
+          // values, in order.
+          RegDeleteKeyW(HKEY_CURRENT_USER, QEL_W("Software\\QelImported"));
+          const LPCWSTR files[] = {script.c_str()};
+          rc = QEL_RegImportFiles(files, 1);
+          EXPECT_TRUE(rc == 0 || fault.caused(rc)) << fault.name << std::hex << rc;
+        },
+        [&] {
+          if (RegOpenKeyExW(HKEY_CURRENT_USER, QEL_W("Software\\QelImported"), 0, KEY_READ, &key) == 0) {
+            const bool a = RegQueryValueExW(key, QEL_W("a"), nullptr, nullptr, nullptr, nullptr) == 0;
+            const bool b = RegQueryValueExW(key, QEL_W("b"), nullptr, nullptr, nullptr, nullptr) == 0;
+            EXPECT_TRUE(a || !b) << fault.name;
+            RegCloseKey(key);
+          }
+        });
   EXPECT_NE(contents("sweep.reg").find("\"Count\"=42"), std::string::npos);
 }
+
+// The store: a key with two values written in one transaction is there
+// whole or not at all, and the store keeps working.
+TEST(FaultSweep, RegistryStore) {
+  for (const Fault& fault : kFaults)
+    fault.sweep(
+        [&] {
+          RegDeleteKeyW(HKEY_CURRENT_USER, QEL_W("Software\\QelStore"));
+          HKEY key = nullptr;
+          LSTATUS s = RegCreateKeyExW(HKEY_CURRENT_USER, QEL_W("Software\\QelStore"), 0, nullptr, 0,
+                                      KEY_ALL_ACCESS, nullptr, &key, nullptr);
+          if (s == 0) {
+            const DWORD one = 1, two = 2;
+            s = RegSetValueExW(key, QEL_W("one"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+            if (s == 0)
+              s = RegSetValueExW(key, QEL_W("two"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), 4);
+            DWORD read = 0, size = 4;
+            if (s == 0)
+              s = RegQueryValueExW(key, QEL_W("two"), nullptr, nullptr, reinterpret_cast<BYTE*>(&read),
+                                   &size);
+            if (s == 0) {
+              EXPECT_EQ(read, 2u);
+            }
+            RegCloseKey(key);
+          }
+          EXPECT_TRUE(s == 0 || fault.caused(QEL_HRESULT_FROM_ERROR(s))) << fault.name << " " << s;
+        },
+        [] {});
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, QEL_W("Software\\QelStore"), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            0);
+  RegCloseKey(key);
+}
+
+#ifndef _WIN32
+// Registration starts the system's regsvr32 (here a stand-in that does
+// nothing) for each component.
+TEST(FaultSweep, ComponentRegistration) {
+  const std::string tools = scratch.folder() + "/tools";
+  std::filesystem::create_directories(tools);
+  std::filesystem::create_symlink("/bin/true", tools + "/regsvr32");
+  const std::string path = getenv("PATH");
+  setenv("PATH", tools.c_str(), 1);
+  for (const Fault& fault : kFaults)
+    fault.sweep(
+        [&] {
+          try {
+            const OcxRegisterParams params{FALSE, TRUE, {QEL_W("a.ocx"), QEL_W("b.ocx")}};
+            const DWORD rc = QEL_OCXRegister(&params);
+            EXPECT_TRUE(rc == 0 || fault.caused(rc)) << fault.name << std::hex << rc;
+          } catch (const std::bad_alloc&) {  // the test's own list of names
+          }
+        },
+        [] {});
+  setenv("PATH", path.c_str(), 1);
+}
+#endif
 
 }  // namespace

@@ -2,18 +2,16 @@
    ahead for the day roll, forked writers, an event log that records instead
    of calling syslog, and the debugger's output file. */
 #include <sys/wait.h>
+#include <syslog.h>
 #include <unistd.h>
 
 #include <algorithm>
-
-#include "TraceFixture.h"
-#include "datetime/DateTime.h"
-#include <syslog.h>
-
 #include <atomic>
 #include <string>
 #include <vector>
 
+#include "TraceFixture.h"
+#include "datetime/DateTime.h"
 #include "platform/posix/syscalls.h"
 
 namespace {
