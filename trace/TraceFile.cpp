@@ -42,24 +42,12 @@ bool isDigit(WCHAR c) { return c >= '0' && c <= '9'; }
 
 // Now minus TRACEDAYS days as YYYYMMDD; empty when it cannot be computed.
 Text cutoffDate(const TraceObject* t) {
-  TD now = TDNew();
-  TD days = TDNew();
-  Text cut;
-  if (now && days) {
-    TDGetActTime(now);
-    // The interval's day count is 16 bits wide; more days keep everything anyway.
-    TDSetInterval(days, 0, 0, WORD(t->nDays > 0xFFFF ? 0xFFFF : t->nDays), 0, 0, 0, 0);
-    if (TD result = TDSubst(now, days)) {
-      SYSTEMTIME date{};
-      date.wYear = TDGetYears(result);
-      date.wMonth = TDGetMonths(result);
-      date.wDay = TDGetDays(result);
-      cut = dateText(date);
-    }
-  }
-  TDFree(now);
-  TDFree(days);
-  return cut;
+  SYSTEMTIME now{}, days{};
+  TDGetActTime(&now);
+  // The interval's day count is 16 bits wide; more days keep everything anyway.
+  TDSetInterval(&days, 0, 0, WORD(t->nDays > 0xFFFF ? 0xFFFF : t->nDays), 0, 0, 0, 0);
+  const TD result = TDSubst(&now, &days);
+  return result ? dateText(*result) : Text();
 }
 
 // Deletes the daily files of the base name (base name, eight digits,

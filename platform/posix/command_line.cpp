@@ -73,16 +73,15 @@ std::string findIn(const std::string& folder, const std::vector<std::string>& na
   const std::string prefix = folder.empty() ? "./" : folder.back() == '/' ? folder : folder + "/";
   for (const std::string& name : names)
     if (isExecutableFile(prefix + name)) return prefix + name;
-  DIR* dir = sys::opendir(folder.empty() ? "." : folder.c_str());
+  const sys::Directory dir(sys::opendir(folder.empty() ? "." : folder.c_str()));
   if (!dir) return {};
   std::string found;
-  while (dirent* entry = sys::readdir(dir)) {
+  while (dirent* entry = sys::readdir(dir.get())) {
     for (const std::string& name : names)
       if (strcasecmp(entry->d_name, name.c_str()) == 0 && isExecutableFile(prefix + entry->d_name))
         found = prefix + entry->d_name;
     if (!found.empty()) break;
   }
-  sys::closedir(dir);
   return found;
 }
 

@@ -86,21 +86,19 @@ HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileDa
                                    : slash == 0               ? "/"
                                                               : path.substr(0, slash);
         const std::u16string pattern = wideName(slash == std::string::npos ? path : path.substr(slash + 1));
-        DIR* dir = sys::opendir(folder.c_str());
+        const sys::Directory dir(sys::opendir(folder.c_str()));
         if (!dir || !lpFindFileData) {
-          if (dir) sys::closedir(dir);
           SetLastError(!lpFindFileData   ? ERROR_INVALID_PARAMETER
                        : errno == ENOENT ? ERROR_PATH_NOT_FOUND
                                          : errorOf(errno));
           return INVALID_HANDLE_VALUE;
         }
         auto search = std::make_shared<Search>();
-        while (dirent* entry = sys::readdir(dir)) {
+        while (dirent* entry = sys::readdir(dir.get())) {
           const std::u16string name = wideName(entry->d_name);
           if (matches(name.c_str(), pattern.c_str()))
             search->entries.push_back(entryOf(folder + "/" + entry->d_name, name));
         }
-        sys::closedir(dir);
         if (search->entries.empty()) {
           SetLastError(ERROR_FILE_NOT_FOUND);
           return INVALID_HANDLE_VALUE;

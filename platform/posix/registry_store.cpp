@@ -97,7 +97,12 @@ class Statement {
     if (found != c.statements.end()) {
       stmt_ = found->second;
     } else if ((rc_ = sqlite3_prepare_v2(c.db, sql, -1, &stmt_, nullptr)) == SQLITE_OK) {
-      c.statements.emplace(sql, stmt_);
+      try {
+        c.statements.emplace(sql, stmt_);
+      } catch (...) {
+        sqlite3_finalize(stmt_);  // an uncached statement would keep the connection alive
+        throw;
+      }
     }
   }
   ~Statement() {
@@ -248,7 +253,7 @@ int prepareStore(Connection& c) {
 void closeStore(Connection& c) {
   for (auto& [sql, stmt] : c.statements) sqlite3_finalize(stmt);
   c.statements.clear();
-  sqlite3_close(c.db);
+  sqlite3_close_v2(c.db);  // freed even with a statement still open
   c.db = nullptr;
 }
 
@@ -261,10 +266,16 @@ int createStoreFile(const std::string& path) {
   Connection fresh;
   int rc = sqlite3_open_v2(temporary.c_str(), &fresh.db,
                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-  if (rc == SQLITE_OK) rc = exec(fresh.db, "PRAGMA journal_mode = WAL");
-  if (rc == SQLITE_OK) rc = exec(fresh.db, "BEGIN IMMEDIATE");
-  if (rc == SQLITE_OK) rc = createSchema(fresh);
-  if (rc == SQLITE_OK) rc = exec(fresh.db, "COMMIT");
+  try {
+    if (rc == SQLITE_OK) rc = exec(fresh.db, "PRAGMA journal_mode = WAL");
+    if (rc == SQLITE_OK) rc = exec(fresh.db, "BEGIN IMMEDIATE");
+    if (rc == SQLITE_OK) rc = createSchema(fresh);
+    if (rc == SQLITE_OK) rc = exec(fresh.db, "COMMIT");
+  } catch (...) {
+    closeStore(fresh);
+    sys::unlink(temporary.c_str());
+    throw;
+  }
   closeStore(fresh);  // the last connection: the log goes into the file
   // Where the file system has no hard links, a rename does (it would replace
   // a store made in the same instant, which has nothing in it yet).
@@ -332,20 +343,26 @@ LSTATUS openStore(Connection& c) {
   const bool exists = sys::stat(path.c_str(), &file) == 0;
   if (exists && file.st_size == 0) return ERROR_BADDB;  // we never leave one empty
   int rc = exists ? SQLITE_OK : errno == ENOENT ? createStoreFile(path) : SQLITE_CANTOPEN;
-  if (rc == SQLITE_OK)
-    rc = sqlite3_open_v2(path.c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc == SQLITE_OK) {
-    sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
-    c.classes = 0;
-    rc = exec(c.db, "PRAGMA journal_mode = WAL");
-    if (rc == SQLITE_OK) rc = exec(c.db, "PRAGMA synchronous = FULL");
-    if (rc == SQLITE_OK) rc = prepareStore(c);
+    rc = sqlite3_open_v2(path.c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    c.pid = getpid();  // this process's connection from here on, not one a fork left
+  }
+  try {
+    if (rc == SQLITE_OK) {
+      sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
+      c.classes = 0;
+      rc = exec(c.db, "PRAGMA journal_mode = WAL");
+      if (rc == SQLITE_OK) rc = exec(c.db, "PRAGMA synchronous = FULL");
+      if (rc == SQLITE_OK) rc = prepareStore(c);
+    }
+  } catch (...) {
+    closeStore(c);
+    throw;
   }
   if (rc != SQLITE_OK) {
     closeStore(c);
     return statusOf(rc);
   }
-  c.pid = getpid();
   static const bool closing = std::atexit(closeAtExit) == 0;
   (void)closing;
   return ERROR_SUCCESS;

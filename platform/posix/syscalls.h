@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <memory>
 
 namespace qel::posix::sys {
 
@@ -151,6 +152,13 @@ inline int release(Function function, Handle handle) {
 }
 inline int close(int fd) { return release<kClose>(calls.close, fd); }
 inline int closedir(DIR* dir) { return release<kClosedir>(calls.closedir, dir); }
+
+// A directory stream that closes when it goes, also when an exception
+// passes (a name that cannot be built, say).
+struct DirectoryCloser {
+  void operator()(DIR* dir) const { qel::posix::sys::closedir(dir); }
+};
+using Directory = std::unique_ptr<DIR, DirectoryCloser>;
 inline int rename(const char* from, const char* to) { return call<kRename, int>(-1, calls.rename, from, to); }
 inline int link(const char* from, const char* to) { return call<kLink, int>(-1, calls.link, from, to); }
 inline int unlink(const char* path) { return call<kUnlink, int>(-1, calls.unlink, path); }
