@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "QELBase.h"
-#include "frame/Heap.h"
 
 namespace {
 
@@ -186,23 +185,6 @@ TEST(BalancedTree, BadArguments) {
   BTForEach(
       nullptr, [](void*, void*) {}, nullptr);
   BTDestroy(nullptr, nullptr);
-}
-
-TEST(BalancedTree, AllocationFailureLeavesTheTreeUnchanged) {
-  qel::heapFailAt(1);
-  EXPECT_EQ(BTCreate(compareKeys, sizeof(Entry)), nullptr);
-  qel::heapFailAt(0);
-
-  BT bt = treeOf({4, 2, 6, 1, 3});
-  std::string before = shape(bt->pRoot);
-  Entry e{0, 0};
-  qel::heapFailAt(1);
-  EXPECT_EQ(BTInsert(bt, &e), nullptr);
-  qel::heapFailAt(0);
-  EXPECT_EQ(BTCount(bt), 5);
-  EXPECT_EQ(shape(bt->pRoot), before);
-  checkInvariants(bt);
-  BTDestroy(bt, nullptr);
 }
 
 TEST(BalancedTree, MatchesAMultisetModel) {

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "QELBase.h"
-#include "frame/Heap.h"
 
 namespace {
 
@@ -27,12 +26,6 @@ int valueAt(DA da, LONG i) {
   std::memcpy(&v, static_cast<Item*>(DAGetElem(da, i))->bytes, sizeof v);
   return v;
 }
-
-struct State {
-  LONG count, alloc;
-};
-
-State stateOf(DA da) { return {da->nCount, da->nAlloc}; }
 
 }  // namespace
 
@@ -172,38 +165,6 @@ TEST(DynArray, MatchesAVectorModel) {
     ASSERT_EQ(da->nAlloc % 3, 0);
   }
   for (size_t i = 0; i < model.size(); ++i) ASSERT_EQ(*static_cast<int*>(DAGetElem(da, LONG(i))), model[i]);
-  DADestroy(da);
-}
-
-TEST(DynArray, AllocationFailureLeavesTheArrayUnchanged) {
-  for (long n = 1; n <= 2; ++n) {  // the record, then the buffer
-    qel::heapFailAt(n);
-    EXPECT_EQ(DACreate(8, 4), nullptr) << n;
-    qel::heapFailAt(0);
-  }
-
-  DA da = DACreate(sizeof(int), 2);
-  int a = 1, b = 2, c = 3;
-  DAAddElem(da, &a);
-  DAAddElem(da, &b);
-  void* data = da->pData;
-  using Op = void* (*)(DA, int*);
-  const Op growingOps[] = {
-      [](DA d, int* v) { return DAAddElem(d, v); },
-      [](DA d, int* v) { return DASetElem(d, 7, v); },
-      [](DA d, int* v) { return DAInsertElem(d, 0, v); },
-  };
-  for (Op op : growingOps) {
-    qel::heapFailAt(1);
-    EXPECT_EQ(op(da, &c), nullptr);
-    qel::heapFailAt(0);
-    State s = stateOf(da);
-    EXPECT_EQ(s.count, 2);
-    EXPECT_EQ(s.alloc, 2);
-    EXPECT_EQ(da->pData, data);
-    EXPECT_EQ(*static_cast<int*>(DAGetElem(da, 0)), 1);
-    EXPECT_EQ(*static_cast<int*>(DAGetElem(da, 1)), 2);
-  }
   DADestroy(da);
 }
 

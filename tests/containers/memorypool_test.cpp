@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "QELBase.h"
-#include "frame/Heap.h"
 
 namespace {
 
@@ -63,49 +62,6 @@ TEST(MemoryPool, CopiesArePackedIntoTheNewestBlock) {
   EXPECT_EQ(pool->nCurrent, -1);
   MPDestroy(pool);
   MPDestroy(nullptr);
-}
-
-TEST(MemoryPool, EachFailingAllocationLeavesThePoolAsItWas) {
-  // 30 copies of 7 bytes in blocks of 16: 15 blocks, so the block array
-  // grows once (at the eleventh).
-  constexpr int kCopies = 30;
-  long failures = 0;
-  for (long n = 1;; ++n) {
-    qel::heapFailAt(n);
-    MP pool = MPCreate(16);
-    if (!pool) {
-      qel::heapFailAt(0);
-      ++failures;
-      continue;
-    }
-    std::vector<void*> copies;
-    bool failed = false;
-    for (int i = 0; i < kCopies; ++i) {
-      const char bytes[7] = {char(i),     char(i + 1), char(i + 2), char(i + 3),
-                             char(i + 4), char(i + 5), char(i)};
-      const LONG current = pool->nCurrent, used = current < 0 ? 0 : entry(pool, current).nUsed;
-      void* copy = MPAlloc(pool, bytes, 7);
-      if (!copy) {
-        failed = true;
-        ++failures;
-        qel::heapFailAt(0);
-        EXPECT_EQ(pool->nCurrent, current);
-        EXPECT_EQ(DAGetSize(pool->pBlocks), current + 1);
-        if (current >= 0) {
-          EXPECT_EQ(entry(pool, current).nUsed, used);
-        }
-        copy = MPAlloc(pool, bytes, 7);
-        ASSERT_NE(copy, nullptr);
-      }
-      copies.push_back(copy);
-    }
-    qel::heapFailAt(0);
-    for (int i = 0; i < kCopies; ++i) EXPECT_EQ(static_cast<char*>(copies[size_t(i)])[6], char(i));
-    EXPECT_EQ(pool->nCurrent, 14);
-    MPDestroy(pool);
-    if (!failed) break;
-  }
-  EXPECT_EQ(failures, 3 + 15 + 1);  // record, array and its slots; each block; the growth
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "expr/ExprHost.h"
-#include "frame/Heap.h"
 #include "frame/ResultCodes.h"
 
 namespace {
@@ -243,31 +242,6 @@ TEST(ExprCompile, PoolGrowsBeforeItIsFull) {
   EXPECT_EQ(host.ctx.nPoolSize, 2048u);
   EXPECT_EQ(host.code(), "2 END");
   EXPECT_EQ(host.render(0).substr(0, 8), "1 1 ADD:");
-}
-
-TEST(ExprCompile, FailedAllocationsLeaveAUsableContext) {
-  const std::pair<const WCHAR*, const char*> kWorkloads[] = {
-      {QEL_W("s = \"abc\" + c + s"), "s \"abc\" c TO_STRING:Char ADD:String s ADD:String ASS:String@s END"},
-      {QEL_W("d = f(n, 1) + c * bf[2]"),
-       "d n 1 TO_DOUBLE:Long f PAR:Double c TO_LONG:Char bf 2 IDX:Bit MUL:Long TO_DOUBLE:Long ADD:Double "
-       "ASS:Double@d END"},
-  };
-  for (auto [text, code] : kWorkloads) {
-    for (long failAt = 1;; ++failAt) {
-      ExprHost host;
-      ASSERT_EQ(host.compile(QEL_W("x")), 0u);
-      qel::heapFailAt(failAt);
-      DWORD rc = host.compile(text);
-      qel::heapFailAt(0);
-      if (rc == 0) {
-        EXPECT_EQ(host.code(), code);
-        break;
-      }
-      EXPECT_EQ(rc, QEL_E_OUTOFMEMORY) << failAt;
-      ASSERT_EQ(host.compile(QEL_W("x + 1")), 0u) << failAt;
-      EXPECT_EQ(host.code(), "x 1 ADD:Long END");
-    }
-  }
 }
 
 }  // namespace

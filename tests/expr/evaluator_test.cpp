@@ -7,7 +7,6 @@
 #include <random>
 
 #include "expr/ExprHost.h"
-#include "frame/Heap.h"
 #include "frame/ResultCodes.h"
 
 namespace {
@@ -197,27 +196,6 @@ TEST(ExprEvaluate, HostFunctionsOfEveryResultType) {
   ASSERT_EQ(host.compile(QEL_W("nothing()")), 0u);
   for (int i = 0; i < 3; ++i) ASSERT_EQ(ExprEvaluate(&host.ctx, host.start, 0), 0u);
   EXPECT_EQ(log.calls, 3);
-}
-
-TEST(ExprEvaluate, FailedAllocationsDuringEvaluation) {
-  for (long failAt = 1;; ++failAt) {
-    Evaluation host;
-    ASSERT_EQ(host.compile(QEL_W("s = s + \"cd\" + 'e' + s")), 0u);
-    LONG depth = host.ctx.nStackDepth;
-    qel::heapFailAt(failAt);
-    DWORD rc = ExprEvaluate(&host.ctx, host.start, 0);
-    qel::heapFailAt(0);
-    host.ctx.nStackDepth = depth;
-    if (rc == 0) {
-      EXPECT_EQ(narrow(TSGetStr(host.s)), "abcdeab");
-      break;
-    }
-    EXPECT_EQ(rc, QEL_E_OUTOFMEMORY) << failAt;
-    // Untouched, or emptied by a failed copy into it (the string family's rule).
-    std::string left = narrow(TSGetStr(host.s));
-    EXPECT_TRUE(left == "ab" || left.empty()) << left;
-    EXPECT_EQ(host.run(QEL_W("x + 1")), "L:11");  // and the context carries on
-  }
 }
 
 // Random integer expressions over Long variables, evaluated by the engine

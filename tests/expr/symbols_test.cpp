@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "expr/ExprHost.h"
-#include "frame/Heap.h"
 #include "frame/ResultCodes.h"
 
 namespace {
@@ -109,43 +108,6 @@ TEST(ExprSymbols, SymbolsFromTheHostsScanner) {
   EXPECT_EQ(*static_cast<double*>(literal->op.pValue), 2.5);
   ExprRelease(&ctx);
   SymRelease(&scanner);
-}
-
-TEST(ExprSymbols, FailedAllocationsInInitAndDefinitions) {
-  for (long failAt = 1;; ++failAt) {
-    ExprContext ctx;
-    qel::heapFailAt(failAt);
-    DWORD rc =
-        ExprInit(&ctx, 16, 16, 0, SYM_MODE_DOTTED, QEL_W(";"), 1, nullptr, nullptr, nullptr, 0, nullptr);
-    qel::heapFailAt(0);
-    if (rc == 0) {
-      ExprRelease(&ctx);
-      break;
-    }
-    EXPECT_EQ(rc, QEL_E_OUTOFMEMORY);  // nothing left allocated: ASan checks
-  }
-  ExprHost host;
-  LONG before = DAGetSize(host.ctx.hArgTypes);
-  for (long failAt = 1;; ++failAt) {
-    qel::heapFailAt(failAt);
-    DWORD rc = ExprDefineFn(&host.ctx, nullptr, QEL_W("h"), EXT_Long, 12, 1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4);
-    qel::heapFailAt(0);
-    if (rc == 0) break;
-    EXPECT_EQ(rc, QEL_E_OUTOFMEMORY);
-    EXPECT_EQ(DAGetSize(host.ctx.hArgTypes), before);
-    EXPECT_EQ(ExprLookUp(&host.ctx, QEL_W("h")), nullptr);
-  }
-  EXPECT_EQ(DAGetSize(host.ctx.hArgTypes), before + 13);
-}
-
-TEST(ExprSymbols, ReleaseFreesWhatTheCodeOwns) {
-  ExprHost host;
-  // Strings, bit fields and dates made by the compiler: ASan reports a leak
-  // or a double free if release gets them wrong.
-  ASSERT_EQ(host.compile(QEL_W("s = \"one\" + \"two\" + 'c'")), 0u);
-  ASSERT_EQ(host.compile(QEL_W("t = t + t")), 0u);
-  ASSERT_EQ(host.compile(QEL_W("bf = bf | 1")), 0u);
-  EXPECT_EQ(host.compile(QEL_W("\"x\" + 1")), QEL_DISP_E_TYPEMISMATCH);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "datetime/DateTime.h"
-#include "frame/Heap.h"
 #include "strings/StringObject.h"
 #include "support/Platform.h"
 
@@ -285,37 +284,6 @@ TEST(StringObject, Conversions) {
   WCHAR expected[100];
   ASSERT_GT(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &date, nullptr, expected, 100), 0);
   EXPECT_EQ(text(TSFromDate(&s.ts, &date)), std::basic_string<WCHAR>(expected));
-}
-
-TEST(StringObject, FailedAllocationEmptiesOrKeeps) {
-  Str s(QEL_W("keep me"));
-  qel::heapFailAt(1);
-  EXPECT_EQ(TSAddStr(&s.ts, QEL_W("more")), nullptr);  // a failed reallocation empties
-  qel::heapFailAt(0);
-  EXPECT_EQ(s.ts.nSize, 0u);
-
-  for (TS (*op)(TS) : {TSLTrim, TSRTrim}) {
-    Str t(QEL_W("  both  "));
-    qel::heapFailAt(1);  // the scratch copy
-    EXPECT_EQ(op(&t.ts), nullptr);
-    qel::heapFailAt(0);
-    EXPECT_EQ(t.text(), QEL_W("  both  "));
-  }
-  Str sub(QEL_W("a,b"));
-  qel::heapFailAt(1);
-  EXPECT_EQ(TSChrSubst(&sub.ts, QEL_W(","), QEL_W("-")), nullptr);
-  EXPECT_EQ(sub.text(), QEL_W("a,b"));
-  qel::heapFailAt(1);
-  EXPECT_EQ(TSRep(&sub.ts, QEL_W("x"), 3), nullptr);
-  EXPECT_EQ(sub.text(), QEL_W("a,b"));
-  qel::heapFailAt(1);
-  EXPECT_EQ(TSCStr(&sub.ts, 1.0, QEL_W("%f")), nullptr);
-  EXPECT_EQ(sub.text(), QEL_W("a,b"));
-  qel::heapFailAt(2);  // the text of the clone
-  EXPECT_EQ(TSClone(QEL_W("abc")), nullptr);
-  qel::heapFailAt(1);
-  EXPECT_EQ(TSNew(), nullptr);
-  qel::heapFailAt(0);
 }
 
 }  // namespace

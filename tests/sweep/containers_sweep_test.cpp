@@ -1,5 +1,6 @@
-/* The containers under lack of memory: a failed growth leaves the array,
-   the tree and the pool as they were. */
+/* The containers under lack of memory: a failed growth leaves the array
+   (its block, capacity and count), the tree, the pool (its current block
+   and what is used of it) and the lists as they were. */
 #include <cstring>
 
 #include "QELBase.h"
@@ -21,7 +22,13 @@ TEST(AllocationSweep, DynamicArray) {
     LONG count = 0;
     for (LONG i = 0; i < 40; ++i) {
       const bool front = i % 3 == 0;
-      if (!(front ? DAInsertElem(da, 0, &i) : DAAddElem(da, &i))) break;
+      const void* data = da->pData;
+      const LONG alloc = da->nAlloc;
+      if (!(front ? DAInsertElem(da, 0, &i) : i % 3 == 1 ? DAAddElem(da, &i) : DASetElem(da, count, &i))) {
+        EXPECT_EQ(da->pData, data);
+        EXPECT_EQ(da->nAlloc, alloc);
+        break;
+      }
       if (front) std::memmove(model + 1, model, sizeof(LONG) * size_t(count));
       model[front ? 0 : count] = i;
       ++count;
@@ -66,11 +73,43 @@ TEST(AllocationSweep, MemoryPool) {
     for (; made < 30; ++made) {
       char text[48];
       std::memset(text, 'a' + made % 26, sizeof text);
-      if (!(copies[made] = static_cast<char*>(MPAlloc(pool, text, 1 + made % 48)))) break;
+      const LONG current = pool->nCurrent;
+      const LONG used = current < 0 ? 0 : static_cast<MPBlock*>(DAGetElem(pool->pBlocks, current))->nUsed;
+      if (!(copies[made] = static_cast<char*>(MPAlloc(pool, text, 1 + made % 48)))) {
+        EXPECT_EQ(pool->nCurrent, current);
+        EXPECT_EQ(DAGetSize(pool->pBlocks), current + 1);
+        if (current >= 0) {
+          EXPECT_EQ(static_cast<MPBlock*>(DAGetElem(pool->pBlocks, current))->nUsed, used);
+        }
+        break;
+      }
     }
     for (LONG i = 0; i < made; ++i)
       for (LONG j = 0; j < 1 + i % 48; ++j) ASSERT_EQ(copies[i][j], 'a' + i % 26) << i;
     MPDestroy(pool);
+  });
+}
+
+TEST(AllocationSweep, LinkedLists) {
+  sweepAllocations([] {
+    LLList* list = LLCreate(sizeof(LONG));
+    DLHeader* chain = DLCreateHeader(sizeof(LONG));
+    LONG pushed = 0, linked = 0;
+    for (LONG i = 0; list && i < 20 && LLPushBack(list, &i); ++i) ++pushed;
+    for (LONG i = 0; chain && i < 20; ++i) {
+      DLElement* e = DLCreateElement(chain, &i);
+      if (!e) break;
+      DLInsertLastElement(chain, e);
+      ++linked;
+    }
+    if (list) {
+      EXPECT_EQ(LLCount(list), DWORD(pushed));
+    }
+    if (chain) {
+      EXPECT_EQ(chain->nCount, DWORD(linked));
+    }
+    LLDestroy(list);
+    DLRemoveHeader(chain);
   });
 }
 
