@@ -21,7 +21,7 @@ set(QELBASE_RESOURCES "${QELBASE_GENERATED}/QELBase.rc" "${CMAKE_SOURCE_DIR}/res
 # static library): a target of its own makes it before any of them.
 add_custom_target(qelbase_messages DEPENDS "${QELBASE_GENERATED}/QELBase.rc")
 set_source_files_properties("${CMAKE_SOURCE_DIR}/resources/QELBaseVersion.rc" PROPERTIES
-  INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}/frame")
+  INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}")
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(decorate ON)
