@@ -1,11 +1,14 @@
-// Contexts and their symbol tables: definitions, conflicts, lookups,
-// enumeration, the host's own scanner, and failed allocations.
+// Contexts and their symbol tables (definitions, conflicts, lookups,
+// enumeration, the host's own scanner), and cross-references: which
+// expressions modify which variables, and the dependency evaluation built
+// on them.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "expr/ExprHost.h"
+#include "frame/Heap.h"
 #include "frame/ResultCodes.h"
 
 namespace {
@@ -108,6 +111,140 @@ TEST(ExprSymbols, SymbolsFromTheHostsScanner) {
   EXPECT_EQ(*static_cast<double*>(literal->op.pValue), 2.5);
   ExprRelease(&ctx);
   SymRelease(&scanner);
+}
+
+LONG QEL_CDECL tick(ExprContext* ctx, LONG_PTR) {
+  ++*static_cast<int*>(ExprGetUserPtr(ctx));
+  return 0;
+}
+
+struct XRefHost : ExprHost {
+  XRefHost() {
+    ExprSetUserPtr(&ctx, &ticks);
+    EXPECT_EQ(ExprDefineFn(&ctx, (void*)&tick, QEL_W("tick"), EXT_Long, 0), 0u);
+  }
+  // Compiles the set with recording on and builds the lists.
+  std::vector<LONG> compileSet(std::initializer_list<const WCHAR*> texts) {
+    std::vector<LONG> starts;
+    EXPECT_EQ(ExprXRefOn(&ctx), 0u);
+    for (const WCHAR* text : texts) {
+      EXPECT_EQ(compile(text), 0u) << narrow(text);
+      starts.push_back(start);
+    }
+    ExprXRefOff(&ctx);
+    EXPECT_EQ(ExprXRef(&ctx), 0u);
+    return starts;
+  }
+  LONG evaluate(LONG at) {
+    LONG depth = ctx.nStackDepth;
+    EXPECT_EQ(ExprEvaluate(&ctx, at, 0), 0u);
+    EXPECT_EQ(ctx.nStackDepth, depth + 1);  // the nested runs leave nothing
+    return *static_cast<LONG*>(ExprPopResult(&ctx));
+  }
+  std::vector<LONG> list() {
+    std::vector<LONG> out;
+    for (LONG i = 0; i < DAGetSize(ctx.hXRefList); ++i)
+      out.push_back(*static_cast<LONG*>(DAGetElem(ctx.hXRefList, i)));
+    return out;
+  }
+  int ticks = 0;
+};
+
+TEST(ExprXRef, ReadingAVariableRunsWhatModifiesItFirst) {
+  XRefHost host;
+  auto s = host.compileSet({QEL_W("x = 1"), QEL_W("n = x + 1")});
+  EXPECT_EQ(s[1], 4);
+  EXPECT_EQ(host.evaluate(s[1]), 2);
+  EXPECT_EQ(host.x, 1);
+  EXPECT_EQ(host.n, 2);
+}
+
+TEST(ExprXRef, ChainsDiamondsSelfReferenceAndCycles) {
+  {
+    // A chain through two modifiers of one variable, in compile order.
+    XRefHost host;
+    auto s = host.compileSet({QEL_W("a = 1"), QEL_W("a = a * 10"), QEL_W("b = a + 5")});
+    EXPECT_EQ(host.evaluate(s[2]), 15);
+    EXPECT_EQ(host.a, 10);
+  }
+  {
+    // A diamond: the shared source runs once per path (no memoisation).
+    XRefHost host;
+    auto s = host.compileSet(
+        {QEL_W("a = 1 + tick()"), QEL_W("b = a + 1"), QEL_W("n = a + 2"), QEL_W("x = b + n")});
+    EXPECT_EQ(host.evaluate(s[3]), 5);
+    EXPECT_EQ(host.ticks, 2);
+  }
+  {
+    // An expression never re-runs itself.
+    XRefHost host;
+    auto s = host.compileSet({QEL_W("x = x + 1")});
+    for (LONG expected = 1; expected <= 3; ++expected) EXPECT_EQ(host.evaluate(s[0]), expected);
+  }
+  {
+    // A cycle: only earlier expressions run, so the recursion ends.
+    XRefHost host;
+    auto s = host.compileSet({QEL_W("x = a + 1"), QEL_W("a = x + 1")});
+    EXPECT_EQ(host.evaluate(s[1]), 2);
+    EXPECT_EQ(host.evaluate(s[0]), 3);
+    EXPECT_EQ(host.evaluate(s[1]), 4);  // x = 2 + 1 first
+  }
+}
+
+TEST(ExprXRef, ListsAndLinks) {
+  XRefHost host;
+  // a = a = 2 lists its start once.
+  auto s = host.compileSet({QEL_W("x = 1"), QEL_W("n = x++"), QEL_W("x = n = a = a = 2")});
+  ASSERT_EQ(s, (std::vector<LONG>{0, 4, 9}));
+  ExprOperand* x = ExprLookUp(&host.ctx, QEL_W("x"));
+  ExprOperand* n = ExprLookUp(&host.ctx, QEL_W("n"));
+  ExprOperand* a = ExprLookUp(&host.ctx, QEL_W("a"));
+  std::vector<LONG> lists = host.list();
+  auto listOf = [&](const ExprOperand* op) {
+    std::vector<LONG> out;
+    for (LONG i = op->nLink; lists[size_t(i)] != -1; ++i) out.push_back(lists[size_t(i)]);
+    return out;
+  };
+  EXPECT_EQ(listOf(x), (std::vector<LONG>{0, 4, 9}));
+  EXPECT_EQ(listOf(n), (std::vector<LONG>{4, 9}));
+  EXPECT_EQ(listOf(a), (std::vector<LONG>{9}));
+  EXPECT_EQ(ExprLookUp(&host.ctx, QEL_W("b"))->nLink, -1);
+  EXPECT_EQ(lists.size(), 4u + 3u + 2u);
+  // Every push of x carries x's list, also in code compiled later.
+  EXPECT_EQ(host.compile(QEL_W("x + 0")), 0u);
+  EXPECT_EQ(static_cast<ExprInstr*>(DAGetElem(host.ctx.hCode, host.start))->op.nLink, x->nLink);
+  EXPECT_EQ(host.evaluate(host.start), 2);
+
+  // Another build appends behind the old lists and moves the links.
+  LONG before = LONG(lists.size());
+  EXPECT_EQ(ExprXRef(&host.ctx), 0u);
+  EXPECT_EQ(x->nLink >= before, true);
+  EXPECT_EQ(LONG(host.list().size()), 2 * before);
+}
+
+TEST(ExprXRef, NothingRecordedAndFailures) {
+  XRefHost host;
+  ASSERT_EQ(host.compile(QEL_W("x = 1")), 0u);  // recording off
+  EXPECT_EQ(ExprXRef(&host.ctx), 0u);
+  EXPECT_EQ(host.list(), (std::vector<LONG>{-1}));
+  EXPECT_EQ(static_cast<ExprInstr*>(DAGetElem(host.ctx.hCode, 0))->op.nLink, -1);
+
+  // A failing modifier fails the expression that reads the variable.
+  XRefHost failing;
+  auto s = failing.compileSet({QEL_W("x = 1 / b"), QEL_W("a = x")});  // b is 0
+  EXPECT_EQ(ExprEvaluate(&failing.ctx, s[1], 0), QEL_DISP_E_DIVBYZERO);
+
+  // No memory for the new tables: recording is on all the same.
+  XRefHost starved;
+  qel::heapFailAt(1);
+  EXPECT_EQ(ExprXRefOn(&starved.ctx), QEL_E_OUTOFMEMORY);
+  qel::heapFailAt(0);
+  EXPECT_EQ(starved.ctx.bXRef, 1);
+  EXPECT_EQ(ExprXRefOn(&starved.ctx), 0u);
+  EXPECT_EQ(starved.compile(QEL_W("x = 1")), 0u);
+  qel::heapFailAt(1);  // the record itself
+  EXPECT_EQ(starved.compile(QEL_W("n = 2")), QEL_E_OUTOFMEMORY);
+  qel::heapFailAt(0);
 }
 
 }  // namespace

@@ -1,15 +1,21 @@
 /* The string object: exact sizes, cuts, trims, substitutions, searches,
-   comparisons, conversions and what a failed memory request leaves. */
+   comparisons, conversions and what a failed memory request leaves; and
+   wide and single-byte text through the ANSI code page. */
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <string>
 
 #include "datetime/DateTime.h"
+#include "frame/Heap.h"
+#include "strings/CodePageText.h"
 #include "strings/StringObject.h"
 #include "support/Platform.h"
 
 namespace {
+
+using qel::NarrowText;
+using qel::WideText;
 
 // A string object that frees itself, with its text as a value.
 struct Str {
@@ -284,6 +290,51 @@ TEST(StringObject, Conversions) {
   WCHAR expected[100];
   ASSERT_GT(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &date, nullptr, expected, 100), 0);
   EXPECT_EQ(text(TSFromDate(&s.ts, &date)), std::basic_string<WCHAR>(expected));
+}
+
+TEST(CodePageText, CreationAndConversion) {
+  EXPECT_EQ(WideText().length(), 0u);
+  EXPECT_EQ(WideText(static_cast<const WCHAR*>(nullptr)).text()[0], 0);
+  EXPECT_EQ(WideText(QEL_W("abc"), 0).length(), 0u);
+  const WideText two(QEL_W("abc"), 2);
+  EXPECT_EQ(std::basic_string<WCHAR>(reinterpret_cast<const WCHAR*>(two.text())), QEL_W("ab"));
+  const WCHAR inner[] = {'x', 0, 'y'};
+  EXPECT_EQ(WideText(inner, 3).length(), 3u);  // exactly count characters, zeros included
+
+  const WideText fromAnsi("K\xF6ln \x80");
+  EXPECT_EQ(std::basic_string<WCHAR>(reinterpret_cast<const WCHAR*>(fromAnsi.text())),
+            QEL_W("K\u00f6ln \u20ac"));
+  EXPECT_EQ(WideText(static_cast<const char*>(nullptr)).length(), 0u);
+  EXPECT_EQ(WideText("").length(), 0u);
+
+  const WCHAR unmappable[] = {'a', 0x4E2D, 0x00E9, 0};
+  const NarrowText narrow{WideText(unmappable)};
+  EXPECT_STREQ(narrow.text(), "a?\xE9");
+  EXPECT_EQ(narrow.length(), 3u);
+  EXPECT_STREQ(NarrowText(WideText()).text(), "");
+
+  NarrowText copy(narrow);
+  copy = copy;
+  EXPECT_STREQ(copy.text(), "a?\xE9");
+  copy = NarrowText();
+  EXPECT_STREQ(copy.text(), "");
+  EXPECT_TRUE(copy.complete());
+}
+
+TEST(CodePageText, MemoryFailureLeavesEmptyIncompleteText) {
+  qel::heapFailAt(1);
+  const WideText wide(QEL_W("abc"));
+  qel::heapFailAt(0);
+  EXPECT_FALSE(wide.complete());
+  EXPECT_EQ(wide.length(), 0u);
+  EXPECT_EQ(wide.text()[0], 0);
+
+  const WideText source(QEL_W("abc"));
+  qel::heapFailAt(1);
+  NarrowText narrow(source);
+  qel::heapFailAt(0);
+  EXPECT_FALSE(narrow.complete());
+  EXPECT_STREQ(narrow.text(), "");
 }
 
 }  // namespace

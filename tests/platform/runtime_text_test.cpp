@@ -1,8 +1,13 @@
-// The wide printf engine follows the Microsoft runtime: wide %s/%c, narrow
-// %S/%hs, 32-bit "l", %I64, %p width, and the runtime locale's decimal point.
+// The runtime's wide text as the Microsoft runtime gives it: the printf
+// engine (wide %s/%c, narrow %S/%hs, 32-bit "l", %I64, %p width, the runtime
+// locale's decimal point), classification and case mapping, and code-page
+// conversion with Windows' size protocol and replacement rules.
 #include <gtest/gtest.h>
+#include <qel/wcrt.h>
+#include <qel/win32.h>
 
 #include <climits>
+#include <string>
 
 #include "support/Platform.h"
 #include "support/WideText.h"
@@ -91,4 +96,81 @@ TEST_F(WidePrintf, DecimalPointFollowsRuntimeLocale) {
   EXPECT_EQ(printed(QEL_W("%.2f"), 1.5), QEL_W("1.50"));
   EXPECT_EQ(WString(_wsetlocale(LC_ALL, QEL_W("C"))), QEL_W("C"));
   EXPECT_EQ(printed(QEL_W("%.1f"), 0.25), QEL_W("0.2"));
+}
+
+namespace {
+
+TEST(WideCtype, SpacesAreTheUnicodeSpaceSet) {
+  for (WCHAR c : {0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x20, 0x85, 0xA0, 0x1680, 0x2000, 0x200A, 0x2028, 0x2029,
+                  0x202F, 0x205F, 0x3000})
+    EXPECT_TRUE(iswspace(c) || (c == 0x85 && qel::test::onMsvcrt())) << int(c);  // msvcrt.dll: not NEL
+  for (WCHAR c : {0x00, 0x08, 0x0E, 0x1A, 0x41, 0x200B, 0xFEFF, 0xD83D}) EXPECT_FALSE(iswspace(c)) << int(c);
+}
+
+TEST(WideCtype, CaseMappingFollowsTheRuntimeLocale) {
+  struct Case {
+    WCHAR lower, upperInC, upperInGerman;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {u'a', u'A', u'A'}, {u'z', u'Z', u'Z'}, {u'1', u'1', u'1'}, {u'\u00E4', u'\u00E4', u'\u00C4'},
+      {u'\u00FE', u'\u00FE', u'\u00DE'}, {u'\u00DF', u'\u00DF', u'\u00DF'}, {u'\u00F7', u'\u00F7', u'\u00F7'},
+      {u'\u00FF', u'\u00FF', u'\u0178'}, {u'\u0101', u'\u0101', u'\u0100'}, {u'\u03B1', u'\u03B1', u'\u0391'},
+      {u'\u03C2', u'\u03C2', u'\u03C2'}, {u'\u044F', u'\u044F', u'\u042F'}, {u'\u0451', u'\u0451', u'\u0401'},
+  };
+  // clang-format on
+  ASSERT_NE(_wsetlocale(LC_ALL, QEL_W("C")), nullptr);
+  for (const Case& c : cases) EXPECT_EQ(towupper(c.lower), c.upperInC) << int(c.lower);
+  ASSERT_NE(_wsetlocale(LC_ALL, QEL_W("German")), nullptr);
+  for (const Case& c : cases) {
+    EXPECT_EQ(towupper(c.lower), c.upperInGerman) << int(c.lower);
+    if (c.upperInGerman != c.lower) {
+      EXPECT_EQ(towlower(c.upperInGerman), c.lower) << int(c.lower);
+    }
+  }
+  EXPECT_EQ(towlower(u'\u00D7'), u'\u00D7');  // multiplication sign has no case
+  _wsetlocale(LC_ALL, QEL_W("C"));
+}
+
+}  // namespace
+
+TEST(CodePage, AnsiRoundTripAndReplacement) {
+  WCHAR wide[16];
+  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "\x80\xE4\x81z", 4, wide, 16), 4);
+  EXPECT_EQ(std::basic_string<WCHAR>(wide, 4), QEL_W("\u20AC\u00E4\u0081z"));
+
+  char narrow[16];
+  BOOL usedDefault = FALSE;
+  const WCHAR text[] = QEL_W("\u20AC\u0416\U0001F600x");  // euro, Cyrillic, a surrogate pair
+  int n = WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, 16, nullptr, &usedDefault);
+  // The terminator is counted; Wine replaces each half of the pair.
+  EXPECT_EQ(n, qel::test::underWine() ? 6 : 5);
+  EXPECT_STREQ(narrow, qel::test::underWine() ? "\x80???x" : "\x80??x");
+  EXPECT_TRUE(usedDefault);
+}
+
+TEST(CodePage, Utf8AndSizeProtocol) {
+  const char* utf8 = "a\xC3\xBC\xF0\x9F\x98\x80";
+  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0), 5);  // with terminator
+  WCHAR wide[8];
+  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 8), 5);
+  EXPECT_EQ(std::basic_string<WCHAR>(wide), QEL_W("a\u00FC\U0001F600"));
+
+  SetLastError(0);
+  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 2), 0);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+
+  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "\xFFok", 3, wide, 8), 3);
+  EXPECT_EQ(wide[0], u'\uFFFD');
+  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "\xC0\x80", 2, wide, 8), 0);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_UNICODE_TRANSLATION));
+
+  char out[8];
+  const WCHAR lone[] = {u'x', 0xD800, 0};
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, lone, 2, out, 8, nullptr, nullptr), 4);
+  EXPECT_EQ(std::string(out, 4), "x\xEF\xBF\xBD");
+  if (!qel::test::underWine()) {  // Wine ignores the default character UTF-8 must not have
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, lone, 2, out, 8, "?", nullptr), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  }
 }
