@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,12 @@ class ProcessObject : public KernelObject {
     if (ended()) return;
     Orphans& o = orphans();
     std::lock_guard lock(o.mutex);
-    o.pids.push_back(pid_);
+    try {
+      o.pids.push_back(pid_);
+    } catch (const std::bad_alloc&) {
+      // No room to remember it: the child is reaped by no one, which is
+      // better than a destructor that throws.
+    }
   }
 
   DWORD wait(DWORD milliseconds) override {
