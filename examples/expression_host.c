@@ -29,7 +29,8 @@ int main(void) {
   ExprDefineFn(&ctx, (void*)&larger, QEL_W("larger"), EXT_Double, 2, EXT_Double, EXT_Double);
 
   LONG start = 0, type = 0;
-  if (ExprCompile(&ctx, QEL_W("total = larger(price * count, 10) + 0.5"), &start, EXT_Double, NULL, &type) != 0) {
+  if (ExprCompile(&ctx, QEL_W("total = larger(price * count, 10) + 0.5"), &start, EXT_Double, NULL, &type) !=
+      0) {
     printf("compile failed at column %lu\n", (unsigned long)ExprGetColNo(&ctx));
     ExprRelease(&ctx);
     return 1;

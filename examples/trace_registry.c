@@ -25,12 +25,13 @@ int main(int argc, char** argv) {
   /* The settings a trace object reads: the file channel on, levels 1 to 5. */
   HKEY key = NULL;
   const DWORD on = 1, levels = 0x3E;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\QELBaseExample"), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key,
-                      NULL) != ERROR_SUCCESS)
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\QELBaseExample"), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
+                      &key, NULL) != ERROR_SUCCESS)
     return 1;
   RegSetValueExW(key, QEL_W("TRACEFILE"), 0, REG_DWORD, (const BYTE*)&on, sizeof on);
   RegSetValueExW(key, QEL_W("TRACELEVEL"), 0, REG_DWORD, (const BYTE*)&levels, sizeof levels);
-  RegSetValueExW(key, QEL_W("TRACEPATH"), 0, REG_SZ, (const BYTE*)path, (DWORD)(strlen(folder) + 1) * sizeof(WCHAR));
+  RegSetValueExW(key, QEL_W("TRACEPATH"), 0, REG_SZ, (const BYTE*)path,
+                 (DWORD)(strlen(folder) + 1) * sizeof(WCHAR));
 
   /* A missing value reads as the default. */
   WCHAR greeting[32];

@@ -96,6 +96,7 @@ TEST(ExportTable, MatchesTheExportList) {
     if (!library.header) continue;
     const std::set<std::string> declared = declaredFunctions(library.header);
     EXPECT_GT(declared.size(), 70u);
-    for (const std::string& name : declared) EXPECT_TRUE(listed.count(name)) << "declared, not listed: " << name;
+    for (const std::string& name : declared)
+      EXPECT_TRUE(listed.count(name)) << "declared, not listed: " << name;
   }
 }

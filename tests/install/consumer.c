@@ -46,9 +46,10 @@ int main(int argc, char** argv) {
   DWORD size = 32;
   snprintf(folder, sizeof folder, "%s/", argv[1]);
   widen(folder, path);
-  ok = ok && RegCreateKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\QelConsumer"), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
-                             &key, NULL) == ERROR_SUCCESS;
-  ok = ok && RegSetValueExW(key, QEL_W("GREETING"), 0, REG_SZ, (const BYTE*)QEL_W("hello"), 12) == ERROR_SUCCESS;
+  ok = ok && RegCreateKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\QelConsumer"), 0, NULL, 0, KEY_ALL_ACCESS,
+                             NULL, &key, NULL) == ERROR_SUCCESS;
+  ok = ok &&
+       RegSetValueExW(key, QEL_W("GREETING"), 0, REG_SZ, (const BYTE*)QEL_W("hello"), 12) == ERROR_SUCCESS;
   RegSetValueExW(key, QEL_W("TRACEFILE"), 0, REG_DWORD, (const BYTE*)&on, 4);
   RegSetValueExW(key, QEL_W("TRACELEVEL"), 0, REG_DWORD, (const BYTE*)&levels, 4);
   RegSetValueExW(key, QEL_W("TRACEPATH"), 0, REG_SZ, (const BYTE*)path, (DWORD)(strlen(folder) + 1) * 2);

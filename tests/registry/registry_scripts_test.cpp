@@ -297,7 +297,8 @@ TEST_F(RegistryScripts, MalformedImportsStopWithTheirCodeKeepingEarlierWork) {
   put("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\r\n\"a\"=\"x\"\r\n");
   const LPCWSTR files[] = {wfile_.c_str(), QEL_W("/nonexistent/file.reg")}, holes[] = {nullptr};
   EXPECT_EQ(QEL_RegImportFiles(files, 2), 0u);
-  EXPECT_EQ(dump(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts\\M")).count(QEL_W("SOFTWARE\\Scripts\\M|a")), 1u);
+  EXPECT_EQ(dump(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts\\M")).count(QEL_W("SOFTWARE\\Scripts\\M|a")),
+            1u);
   EXPECT_EQ(QEL_RegImportFiles(nullptr, 0), 0u);
   EXPECT_EQ(QEL_RegImportFiles(nullptr, 1), 0x80070057u);
   EXPECT_EQ(QEL_RegImportFiles(holes, 1), 0x80070057u);

@@ -343,7 +343,8 @@ typedef struct QEL_MESSAGE_RESOURCE_ENTRY {
   const char* text; /* code page 1252, every line ending in CR LF */
 } QEL_MESSAGE_RESOURCE_ENTRY;
 
-void WINAPI QELRegisterMessageTable(HMODULE hModule, const QEL_MESSAGE_RESOURCE_ENTRY* pEntries, size_t nCount);
+void WINAPI QELRegisterMessageTable(HMODULE hModule, const QEL_MESSAGE_RESOURCE_ENTRY* pEntries,
+                                    size_t nCount);
 
 /* ---- code pages ------------------------------------------------------- */
 
