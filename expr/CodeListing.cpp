@@ -1,11 +1,10 @@
 /* The listing of compiled code. */
 #include "expr/CodeListing.h"
 
-#include <algorithm>
 #include <cstdio>
 
+#include "expr/CodeWalk.h"
 #include "expr/ExprInternal.h"
-#include "expr/InstructionSet.h"
 #include "strings/StringObject.h"
 
 namespace qel::expr {
@@ -18,19 +17,6 @@ const WCHAR* symbolAt(ExprContext* ctx, const void* value) {
        name = ExprGetNextVar(ctx, &op, &position))
     if (op->pValue == value) return name;
   return nullptr;
-}
-
-// The stack entries an instruction takes: a call also its arguments.
-size_t operandCount(ExprContext* ctx, const ExprInstr& in, const std::vector<LONG>& stack) {
-  const OpcodeInfo* info = opcodeInfo(in.nOpcode);
-  size_t pops = info ? size_t(info->pops) : 0;
-  if (in.nOpcode != EOP_PAR || stack.empty()) return pops;
-  const ExprInstr& function = *instrAt(ctx, stack.back());
-  for (LONG i = function.op.nLink; i >= 0 && i < DAGetSize(ctx->hArgTypes) &&
-                                   *static_cast<LONG*>(DAGetElem(ctx->hArgTypes, i)) != EXT_Void;
-       ++i)
-    ++pops;
-  return pops;
 }
 
 std::string utf8(const WCHAR* text, int length) {
@@ -46,22 +32,14 @@ std::string utf8(const WCHAR* text, int length) {
 std::vector<ListedInstruction> listExpression(ExprContext* ctx, LONG start) {
   std::vector<ListedInstruction> listing;
   std::vector<LONG> stack;
-  for (LONG i = start; i >= 0 && i < DAGetSize(ctx->hCode); ++i) {
-    const ExprInstr& in = *instrAt(ctx, i);
-    ListedInstruction entry{i, &in, symbolAt(ctx, in.op.pValue), {}};
-    if (in.nOpcode == EOP_END) {
-      entry.symbol = nullptr;
-      listing.push_back(std::move(entry));
-      break;
-    }
-    if (in.nOpcode != EOP_NOP) {
-      const size_t pops = std::min(operandCount(ctx, in, stack), stack.size());
-      entry.operands.assign(stack.end() - ptrdiff_t(pops), stack.end());
-      stack.resize(stack.size() - pops);
-    }
-    stack.push_back(i);
+  if (start < 0) return listing;
+  walk(ctx, ULONG(start), stack, [&](ULONG i, ULONG pops, ULONG arguments, const std::vector<LONG>& s) {
+    const ExprInstr& in = *instrAt(ctx, LONG(i));
+    ListedInstruction entry{LONG(i), &in, in.nOpcode == EOP_END ? nullptr : symbolAt(ctx, in.op.pValue), {}};
+    entry.operands.assign(s.end() - ptrdiff_t(pops + arguments), s.end());
     listing.push_back(std::move(entry));
-  }
+    return true;
+  });
   return listing;
 }
 

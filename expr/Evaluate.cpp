@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "expr/CodeWalk.h"
 #include "expr/EvaluationPlan.h"
 #include "expr/InstructionSet.h"
 #include "frame/Boundary.h"
@@ -135,7 +136,7 @@ DWORD runFrom(ExprContext* ctx, ULONG i, bool toEnd, LONG start, LONG_PTR hostAr
     if (opcode == EOP_END) {
       if (toEnd) return QEL_S_OK;
     } else if (opcode == EOP_NOP || opcode < 0 || opcode > EOP_LAST) {
-      if (opcode == EOP_NOP && self.op.nLink != -1 && self.op.nStorage != EXS_Function)
+      if (hasDependencies(self))
         if (DWORD rc = runDependencies(ctx, self.op.nLink, start, hostArg)) return rc;
     } else {
       const int pops = opcodeInfo(opcode)->pops;
@@ -190,13 +191,13 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
         if (DWORD rc = step->handler(ctx, at(step->self), at(step->left), at(step->right))) [[unlikely]]
           return failed(ctx, base, start, index(step->self), rc);
         break;
-      case Step::AddDouble: *static_cast<double*>(step->out) = d(step->a) + d(step->b); break;
-      case Step::SubDouble: *static_cast<double*>(step->out) = d(step->a) - d(step->b); break;
-      case Step::MulDouble: *static_cast<double*>(step->out) = d(step->a) * d(step->b); break;
+      case Step::AddDouble: *static_cast<double*>(step->out) = wrapAdd(d(step->a), d(step->b)); break;
+      case Step::SubDouble: *static_cast<double*>(step->out) = wrapSub(d(step->a), d(step->b)); break;
+      case Step::MulDouble: *static_cast<double*>(step->out) = wrapMul(d(step->a), d(step->b)); break;
       case Step::DivDouble:
         if (isZero(d(step->b))) [[unlikely]]
           return failed(ctx, base, start, index(step->self), QEL_DISP_E_DIVBYZERO);
-        *static_cast<double*>(step->out) = d(step->a) / d(step->b);
+        *static_cast<double*>(step->out) = quotient(d(step->a), d(step->b));
         break;
       case Step::EquDouble: compare(EOP_EQU, step); break;
       case Step::NeqDouble: compare(EOP_NEQ, step); break;
@@ -210,11 +211,9 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
       case Step::Call:
       case Step::CallDouble:
         writeStack(ctx, base, plan, *step);
-        if (step->kind == Step::CallDouble) {
-          using Function = double(QEL_CDECL*)(ExprContext*, LONG_PTR);
-          *static_cast<double*>(step->out) =
-              reinterpret_cast<Function>(const_cast<void*>(step->a))(ctx, hostArg);
-        } else if (DWORD rc = runCall(ctx, LONG(index(step->self)), at(step->right), hostArg)) {
+        if (step->kind == Step::CallDouble)
+          *static_cast<double*>(step->out) = callAs<double>(at(step->right), ctx, hostArg);
+        else if (DWORD rc = runCall(ctx, LONG(index(step->self)), at(step->right), hostArg)) {
           return rc;
         }
         if (ctx->nStackDepth != base + LONG(step->shapeLength - step->arguments)) {
@@ -228,14 +227,7 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
         writeStack(ctx, base, plan, *step);
         if (DWORD rc = runDependencies(ctx, at(step->self).op.nLink, start, hostArg)) return rc;
         break;
-      case Step::End:
-        if (step->shapeLength == 1) {  // the usual end: the result alone
-          ctx->pStack[base] = plan.shapes[step->shapeAt];
-          ctx->nStackDepth = base + 1;
-          return QEL_S_OK;
-        }
-        writeStack(ctx, base, plan, *step);
-        return QEL_S_OK;
+      case Step::End: writeStack(ctx, base, plan, *step); return QEL_S_OK;
     }
   }
 }

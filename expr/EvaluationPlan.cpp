@@ -1,62 +1,13 @@
-/* Plans of code arrays, and the cache of each thread that keeps them. */
+/* Plans of code arrays, and the room behind each array that keeps its plan. */
 #include "expr/EvaluationPlan.h"
 
 #include <algorithm>
-#include <array>
 #include <new>
 
-#include "expr/InstructionSet.h"
+#include "expr/CodeWalk.h"
 
 namespace qel::expr {
 namespace {
-
-constexpr ULONG kNoEnd = ~ULONG(0);
-
-bool isOperator(LONG opcode) { return opcode > EOP_NOP && opcode <= EOP_LAST; }
-
-bool hasDependencies(const ExprInstr& in) {
-  return in.nOpcode == EOP_NOP && in.op.nLink != -1 && in.op.nStorage != EXS_Function;
-}
-
-const ExprInstr* codeOf(const ExprContext* ctx) {
-  return static_cast<const ExprInstr*>(DAGetElem(ctx->hCode, 0));
-}
-
-// The arguments a call takes as its function declares them, or kNoEnd when
-// what the call finds is no function.
-ULONG declaredArguments(const ExprContext* ctx, const ExprInstr& function) {
-  if (function.nOpcode != EOP_NOP || function.op.nStorage != EXS_Function) return kNoEnd;
-  ULONG n = 0;
-  for (LONG i = function.op.nLink; i >= 0 && i < DAGetSize(ctx->hArgTypes); ++i, ++n)
-    if (*static_cast<const LONG*>(DAGetElem(ctx->hArgTypes, i)) == EXT_Void) return n;
-  return kNoEnd;
-}
-
-// Follows the stack of the expression from instruction `i` on:
-// visit(i, pops, arguments, stack) sees each instruction before its
-// operands leave the stack (an operand push with 0 pops) and may stop the
-// walk.  Returns the index of the expression's END, or kNoEnd when the
-// walk stopped or the code does not add up.
-template <class Visit>
-ULONG walk(const ExprContext* ctx, ULONG i, std::vector<LONG>& stack, Visit&& visit) {
-  const ExprInstr* code = codeOf(ctx);
-  const auto size = ULONG(DAGetSize(ctx->hCode));
-  for (; i < size; ++i) {
-    const ExprInstr& in = code[i];
-    ULONG pops = 0, arguments = 0;
-    if (isOperator(in.nOpcode)) {
-      pops = ULONG(opcodeInfo(in.nOpcode)->pops);
-      if (stack.size() < pops) return kNoEnd;
-      if (in.nOpcode == EOP_PAR) arguments = declaredArguments(ctx, code[stack.back()]);
-      if (arguments == kNoEnd || stack.size() < pops + arguments) return kNoEnd;
-    }
-    if (!visit(i, pops, arguments, stack)) return kNoEnd;
-    if (in.nOpcode == EOP_END) return i;
-    stack.resize(stack.size() - pops - arguments);
-    stack.push_back(LONG(i));
-  }
-  return kNoEnd;
-}
 
 // An instruction whose value stays where it is from run to run (operand
 // pushes, computed numbers and calls), so that a step may keep its address.
@@ -128,7 +79,6 @@ ULONG planExpression(const ExprContext* ctx, ULONG begin, Plan& plan, std::vecto
             if (in.op.nType == EXT_Double && staysPut(in)) {
               step.kind = Step::CallDouble;
               step.out = in.op.pValue;
-              step.a = code[s.back()].op.pValue;
             }
             addShape(plan, step, s, s.size() - 1);  // the function's push is taken before the call
           } else {
@@ -186,8 +136,7 @@ const Plan* refreshPlan(PlanHolder& holder, const ExprContext* ctx, LONG xrefSiz
   if (holder.users) return nullptr;  // a run further up holds the plan
   try {
     const ULONG covered = holder.plan ? holder.plan->covered : 0;
-    if (!holder.plan || holder.pool != ctx->pPool || holder.xrefList != ctx->hXRefList ||
-        holder.xrefSize != xrefSize || covered > ULONG(DAGetSize(ctx->hCode)) ||
+    if (!madeFrom(holder, ctx, xrefSize) || covered > ULONG(DAGetSize(ctx->hCode)) ||
         (covered && codeOf(ctx)[covered - 1].nOpcode != EOP_END)) {
       delete holder.plan;
       holder.plan = nullptr;

@@ -44,7 +44,7 @@ struct Step {
     LOrLong,
     LAndLong,
     LongToDouble,
-    CallDouble,  // a Call whose function gives a Double: a is the function
+    CallDouble,  // a Call whose function gives a Double
   };
   Kind kind;
   Handler handler;  // Operate
@@ -90,6 +90,13 @@ void destroyCodeArray(DA code);
 
 inline PlanHolder& holderOf(DA code) { return *static_cast<PlanHolder*>(daTail(code)); }
 
+// Whether the holder's plan was made from the context's pool and
+// cross-references as they stand.
+inline bool madeFrom(const PlanHolder& holder, const ExprContext* ctx, LONG xrefSize) {
+  return holder.plan && holder.pool == ctx->pPool && holder.xrefList == ctx->hXRefList &&
+         holder.xrefSize == xrefSize;
+}
+
 // Brings the holder's plan up to date, or gives null when it cannot.
 const Plan* refreshPlan(PlanHolder& holder, const ExprContext* ctx, LONG xrefSize);
 
@@ -101,8 +108,7 @@ class PlanUse {
     if (!ctx->hCode) return;
     PlanHolder& holder = holderOf(ctx->hCode);
     const LONG xrefSize = ctx->hXRefList ? ctx->hXRefList->nCount : 0;
-    if (holder.plan && holder.pool == ctx->pPool && holder.xrefList == ctx->hXRefList &&
-        holder.xrefSize == xrefSize && holder.plan->covered == ULONG(ctx->hCode->nCount)) [[likely]]
+    if (madeFrom(holder, ctx, xrefSize) && holder.plan->covered == ULONG(ctx->hCode->nCount)) [[likely]]
       plan_ = holder.plan;
     else if (!(plan_ = refreshPlan(holder, ctx, xrefSize)))
       return;

@@ -181,6 +181,13 @@ DWORD runAssignment(LONG opcode, ExprInstr& self, const ExprInstr& left, const E
 // of the old value.
 DWORD runIncrement(LONG opcode, ExprInstr& self, const ExprInstr& operand);
 DWORD runConversion(LONG opcode, const ExprInstr& self, const ExprInstr& operand);
+// Calls the host function whose push is `function` as returning Result.
+template <class Result>
+Result callAs(const ExprInstr& function, ExprContext* ctx, LONG_PTR hostArg) {
+  using Fn = Result(QEL_CDECL*)(ExprContext*, LONG_PTR);
+  return reinterpret_cast<Fn>(function.op.pValue)(ctx, hostArg);
+}
+
 // Calls the function whose push is `function`; the arguments stay on the
 // stack for the function to pop.
 DWORD runCall(ExprContext* ctx, LONG self, const ExprInstr& function, LONG_PTR hostArg);

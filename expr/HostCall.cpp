@@ -5,15 +5,6 @@
 #include "strings/StringObject.h"
 
 namespace qel::expr {
-namespace {
-
-template <class Result>
-Result callAs(const ExprInstr& function, ExprContext* ctx, LONG_PTR hostArg) {
-  using Fn = Result(QEL_CDECL*)(ExprContext*, LONG_PTR);
-  return reinterpret_cast<Fn>(function.op.pValue)(ctx, hostArg);
-}
-
-}  // namespace
 
 DWORD runCall(ExprContext* ctx, LONG self, const ExprInstr& function, LONG_PTR hostArg) {
   // The slot's address is taken before the call: the function may evaluate
