@@ -32,6 +32,10 @@ TS keepRange(TS ts, LONG from, LONG to) {
   return result;
 }
 
+struct Match {
+  size_t at, length;
+};
+
 // The result of a substitution: its length counted in a first pass over
 // the matches (the first of them remembered, so that the second pass need
 // not look for them again), the block of that size filled in a second, and
@@ -43,9 +47,10 @@ TS substitute(TS ts, const WCHAR* replacement, NextMatch nextMatch) {
   const View text(ts->pText, size_t(lengthOf(ts)));
   const View put(replacement ? replacement : QEL_W(""));
   constexpr size_t kRemembered = 256;
-  size_t starts[kRemembered], ends[kRemembered], count = 0, length = 0, from = 0;
-  for (auto m = nextMatch(text, from); m.at != View::npos; m = nextMatch(text, from)) {
-    if (count < kRemembered) starts[count] = m.at, ends[count] = m.at + m.length;
+  Match remembered[kRemembered];
+  size_t count = 0, length = 0, from = 0;
+  for (Match m = nextMatch(text, from); m.at != View::npos; m = nextMatch(text, from)) {
+    if (count < kRemembered) remembered[count] = m;
     ++count;
     length += m.at - from + put.size(), from = m.at + m.length;
   }
@@ -61,8 +66,7 @@ TS substitute(TS ts, const WCHAR* replacement, NextMatch nextMatch) {
   };
   from = 0;
   for (size_t i = 0; i < count; ++i) {
-    auto m = i < kRemembered ? decltype(nextMatch(text, from)){starts[i], ends[i] - starts[i]}
-                             : nextMatch(text, from);
+    const Match m = i < kRemembered ? remembered[i] : nextMatch(text, from);
     copy(text.data() + from, m.at - from);
     copy(put.data(), put.size());
     from = m.at + m.length;
@@ -74,10 +78,6 @@ TS substitute(TS ts, const WCHAR* replacement, NextMatch nextMatch) {
   ts->nSize = ULONG(length + 1);
   return ts;
 }
-
-struct Match {
-  size_t at, length;
-};
 
 template <WCHAR (*Map)(WCHAR)>
 TS mapCase(TS ts) {
