@@ -12,7 +12,6 @@ namespace {
 
 // The system's functions where their own types do not fit an entry.
 int openFile(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
-int controlFile(int fd, int command, long argument) { return ::fcntl(fd, command, argument); }
 int statPath(const char* path, struct stat* st) { return ::stat(path, st); }
 int logEvent(const char* ident, int priority, const char* message) {
   openlog(ident, LOG_PID, LOG_USER);
@@ -30,10 +29,10 @@ std::atomic<int> lastFailed{kCallCount};
 // ORDER kCalls
 constexpr Table systemCalls() {
   return {
-      openFile,  ::read,      ::write,   ::pread,   ::pwrite,       ::lseek,         ::ftruncate,   ::fsync,
-      ::flock,   controlFile, ::close,   ::rename,  ::link,         ::unlink,        statPath,      ::fstat,
-      ::mkdir,   ::access,    ::opendir, ::readdir, ::closedir,     ::clock_gettime, ::localtime_r, ::socket,
-      ::connect, ::bind,      ::sendto,  ::recv,    ::posix_spawnp, ::waitpid,       logEvent,
+      openFile, ::read,    ::write,   ::pread,        ::pwrite,        ::lseek,       ::ftruncate, ::fsync,
+      ::flock,  ::close,   ::rename,  ::link,         ::unlink,        statPath,      ::fstat,     ::mkdir,
+      ::access, ::opendir, ::readdir, ::closedir,     ::clock_gettime, ::localtime_r, ::socket,    ::connect,
+      ::bind,   ::sendto,  ::recv,    ::posix_spawnp, ::waitpid,       logEvent,
   };
 }
 
@@ -43,10 +42,10 @@ constinit const Table kSystemCalls = systemCalls();
 constinit Table calls = systemCalls();
 
 const char* const kCallNames[kCallCount] = {
-    "open",    "read",   "write",   "pread",   "pwrite",       "lseek",         "ftruncate",   "fsync",
-    "flock",   "fcntl",  "close",   "rename",  "link",         "unlink",        "stat",        "fstat",
-    "mkdir",   "access", "opendir", "readdir", "closedir",     "clock_gettime", "localtime_r", "socket",
-    "connect", "bind",   "sendto",  "recv",    "posix_spawnp", "waitpid",       "syslog",
+    "open",   "read",    "write",   "pread",        "pwrite",        "lseek",       "ftruncate", "fsync",
+    "flock",  "close",   "rename",  "link",         "unlink",        "stat",        "fstat",     "mkdir",
+    "access", "opendir", "readdir", "closedir",     "clock_gettime", "localtime_r", "socket",    "connect",
+    "bind",   "sendto",  "recv",    "posix_spawnp", "waitpid",       "syslog",
 };
 
 constinit std::atomic<bool> faultArmed{false};

@@ -35,7 +35,6 @@ enum Call : int {
   kFtruncate,
   kFsync,
   kFlock,
-  kFcntl,
   kClose,
   kRename,
   kLink,
@@ -72,7 +71,6 @@ struct Table {
   int (*ftruncate)(int, off_t);
   int (*fsync)(int);
   int (*flock)(int, int);
-  int (*fcntl)(int, int, long);
   int (*close)(int);
   int (*rename)(const char*, const char*);
   int (*link)(const char*, const char*);
@@ -199,9 +197,6 @@ inline ssize_t pread(int fd, void* buffer, size_t size, off_t at) {
 }
 inline ssize_t pwrite(int fd, const void* buffer, size_t size, off_t at) {
   return call<kPwrite, ssize_t>(-1, calls.pwrite, fd, buffer, size, at);
-}
-inline int fcntl(int fd, int command, long argument) {
-  return call<kFcntl, int>(-1, calls.fcntl, fd, command, argument);
 }
 // These two report a failure as their result, not in errno.
 inline int spawn(pid_t* pid, const char* file, const posix_spawn_file_actions_t* actions,
