@@ -63,7 +63,7 @@ void failCall(long n, int error, Call only) {
   remaining.store(n, std::memory_order_relaxed);
   failWith.store(error, std::memory_order_relaxed);
   onlyCall.store(only, std::memory_order_relaxed);
-  lastFailed.store(kCallCount, std::memory_order_relaxed);
+  if (n != 0) lastFailed.store(kCallCount, std::memory_order_relaxed);  // kept for a look after disarming
   faultArmed.store(n != 0, std::memory_order_relaxed);
 }
 

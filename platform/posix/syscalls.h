@@ -218,7 +218,8 @@ inline int reportEvent(const char* ident, int priority, const char* message) {
 void failCall(long n, int error, Call only = kCallCount);
 // The calls counted since failCall armed the hook.
 long callsSinceArmed();
-// The entry the hook failed last (kCallCount: none since armed).
+// The entry the hook failed last since it was last armed (kCallCount: none);
+// still there after failCall(0) disarms it.
 Call lastFailedCall();
 
 }  // namespace qel::posix::sys

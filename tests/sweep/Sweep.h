@@ -25,21 +25,29 @@ inline bool noMemory(unsigned long code) { return code == 0x8007000Eu || code ==
 // `verify` runs after each run with nothing armed, to check what the run left.
 inline void nothingToVerify() {}
 
-template <class Workload, class Verify = void (*)()>
-long sweepAllocations(Workload&& workload, Verify&& verify = nothingToVerify) {
-  heapFailAt(LONG_MAX);  // armed beyond reach: counts the requests
+// The loop of every sweep: arm(n) makes the n-th request from now fail
+// (LONG_MAX counts without failing, 0 disarms), counted() gives the
+// requests made since arming.
+template <class Arm, class Counted, class Workload, class Verify>
+long sweepEach(Arm&& arm, Counted&& counted, Workload&& workload, Verify&& verify) {
+  arm(LONG_MAX);
   workload();
-  const long total = heapRequestsSinceArmed();
-  heapFailAt(0);
-  EXPECT_GT(total, 0) << "the workload allocates nothing";
+  const long total = counted();
+  arm(0);
+  EXPECT_GT(total, 0) << "the workload makes no request to fail";
   for (long n = 1; n <= total; ++n) {
     SCOPED_TRACE(n);  // made before the failure is armed
-    heapFailAt(n);
+    arm(n);
     workload();
-    heapFailAt(0);
+    arm(0);
     verify();
   }
   return total;
+}
+
+template <class Workload, class Verify = void (*)()>
+long sweepAllocations(Workload&& workload, Verify&& verify = nothingToVerify) {
+  return sweepEach([](long n) { heapFailAt(n); }, heapRequestsSinceArmed, workload, verify);
 }
 
 #ifndef _WIN32
@@ -54,24 +62,20 @@ inline size_t openDescriptors() {
 template <class Workload, class Verify = void (*)()>
 long sweepSystemCalls(Workload&& workload, Verify&& verify = nothingToVerify) {
   namespace sys = qel::posix::sys;
-  sys::failCall(LONG_MAX, EIO);
-  workload();
-  const long total = sys::callsSinceArmed();
-  sys::failCall(0, 0);
-  EXPECT_GT(total, 0) << "the workload makes no system call";
-  const size_t descriptors = openDescriptors();
-  for (long n = 1; n <= total; ++n) {
-    SCOPED_TRACE(n);
-    sys::failCall(n, EIO);
-    workload();
-    const sys::Call failed = sys::lastFailedCall();
-    sys::failCall(0, 0);
-    EXPECT_LE(openDescriptors(), descriptors)
-        << "a failed " << (failed < sys::kCallCount ? sys::kCallNames[failed] : "call")
-        << " left a descriptor open";
-    verify();
-  }
-  return total;
+  size_t descriptors = 0;  // as the counting run leaves them
+  return sweepEach([](long n) { sys::failCall(n, EIO); },
+                   [&] {
+                     descriptors = openDescriptors();
+                     return sys::callsSinceArmed();
+                   },
+                   workload,
+                   [&] {
+                     const sys::Call failed = sys::lastFailedCall();
+                     EXPECT_LE(openDescriptors(), descriptors)
+                         << "a failed " << (failed < sys::kCallCount ? sys::kCallNames[failed] : "call")
+                         << " left a descriptor open";
+                     verify();
+                   });
 }
 #endif
 
