@@ -100,31 +100,30 @@ inline bool madeFrom(const PlanHolder& holder, const ExprContext* ctx, LONG xref
 // Brings the holder's plan up to date, or gives null when it cannot.
 const Plan* refreshPlan(PlanHolder& holder, const ExprContext* ctx, LONG xrefSize);
 
-// The plan of a context's code for the length of a run; null when none can
-// be had (no memory), and the run then goes without.
-class PlanUse {
+// The plan of a context's code, brought up to date; null when none can be
+// had (no memory, or a run further up holds it), and the run then goes
+// without.
+inline const Plan* currentPlan(const ExprContext* ctx) {
+  if (!ctx->hCode) return nullptr;
+  PlanHolder& holder = holderOf(ctx->hCode);
+  const LONG xrefSize = ctx->hXRefList ? ctx->hXRefList->nCount : 0;
+  if (madeFrom(holder, ctx, xrefSize) && holder.plan->covered == ULONG(ctx->hCode->nCount)) [[likely]]
+    return holder.plan;
+  return refreshPlan(holder, ctx, xrefSize);
+}
+
+// Holds a context's plan while a run hands control away (to a host
+// function, or to the runs a variable depends on), so that a run from
+// there cannot remake the plan under it.
+class PlanHold {
  public:
-  explicit PlanUse(const ExprContext* ctx) {
-    if (!ctx->hCode) return;
-    PlanHolder& holder = holderOf(ctx->hCode);
-    const LONG xrefSize = ctx->hXRefList ? ctx->hXRefList->nCount : 0;
-    if (madeFrom(holder, ctx, xrefSize) && holder.plan->covered == ULONG(ctx->hCode->nCount)) [[likely]]
-      plan_ = holder.plan;
-    else if (!(plan_ = refreshPlan(holder, ctx, xrefSize)))
-      return;
-    users_ = &holder.users;
-    ++*users_;
-  }
-  ~PlanUse() {
-    if (users_) --*users_;
-  }
-  PlanUse(const PlanUse&) = delete;
-  PlanUse& operator=(const PlanUse&) = delete;
-  const Plan* get() const { return plan_; }
+  explicit PlanHold(const ExprContext* ctx) : users_(holderOf(ctx->hCode).users) { ++users_; }
+  ~PlanHold() { --users_; }
+  PlanHold(const PlanHold&) = delete;
+  PlanHold& operator=(const PlanHold&) = delete;
 
  private:
-  const Plan* plan_ = nullptr;
-  int* users_ = nullptr;
+  int& users_;
 };
 
 }  // namespace qel::expr
