@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "containers/DynArraySlot.h"
 #include "containers/DynArrayTail.h"
 #include "frame/Heap.h"
 
@@ -112,6 +113,13 @@ DA daCreateWithTail(LONG nElemSize, LONG nInitialCapacity, size_t tailBytes) {
   da->nGrowBy = nInitialCapacity;
   da->nElemSize = nElemSize;
   return da;
+}
+
+void* daAppendSlot(DA da) {
+  if (!da) return nullptr;
+  const void* none = nullptr;
+  if (da->nCount >= da->nAlloc && !growTo(da, int64_t(da->nAlloc) + da->nGrowBy, none)) return nullptr;
+  return slot(da, da->nCount++);
 }
 
 }  // namespace qel

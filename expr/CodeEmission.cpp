@@ -1,11 +1,15 @@
 /* The instructions the compiler appends, and the values they carry. */
+#include "containers/DynArraySlot.h"
 #include "expr/Compiler.h"
 #include "frame/ResultCodes.h"
 
 namespace qel::expr {
 
 DWORD appendInstr(ExprContext* ctx, const ExprInstr& instr) {
-  if (DAAddElem(ctx->hCode, &instr)) return QEL_S_OK;
+  if (void* slot = daAppendSlot(ctx->hCode)) {
+    *static_cast<ExprInstr*>(slot) = instr;
+    return QEL_S_OK;
+  }
   freeValue(instr.op);
   return QEL_E_OUTOFMEMORY;
 }
