@@ -24,7 +24,8 @@ bool isGermanLetter(WCHAR c) {
 }
 
 bool continuesIdentifier(bool extended, WCHAR c) {
-  if (isAsciiLetter(c) || isDigit(c) || c == u'_') return true;
+  const CharClass k = classOf(c);
+  if (k == CharClass::Letter || k == CharClass::Digit) return true;
   return extended && (c == u'@' || c == u'$' || isGermanLetter(c));
 }
 
@@ -35,27 +36,26 @@ WCHAR upperCase(WCHAR c) {
 
 }  // namespace
 
-bool startsIdentifier(const SymContext* s, WCHAR c) {
-  return isAsciiLetter(c) || c == u'_' || (c == u'@' && s->nMode == SYM_MODE_DOTTED_EXTENDED);
-}
-
 LONG scanIdentifier(SymContext* s) {
   const bool extended = s->nMode == SYM_MODE_DOTTED_EXTENDED;
   const bool cLike = s->nMode == SYM_MODE_C || s->nMode == SYM_MODE_C_ALT;
   // The dotted dialects have no length limit of their own; a name longer
   // than the buffers goes on as a further identifier, as in the C-like ones.
   const ULONG limit = cLike ? s->nMaxIdentLen : s->nMaxAlphaLen;
+  const WCHAR* const line = s->pszLine;
+  ULONG column = s->nColumnNo;
+  const ULONG room = s->nMaxAlphaLen;
   ULONG len = 0;
   for (;;) {
-    const WCHAR c = current(s);
-    if (len < s->nMaxAlphaLen) {
+    const WCHAR c = line[column++];
+    if (len < room) {
       s->pszAlpha[len] = c;
       s->pszAlphaUpper[len] = upperCase(c);
     }
     ++len;
-    s->nColumnNo++;
-    if ((extended && c == u'$') || len >= limit || !continuesIdentifier(extended, current(s))) break;
+    if ((extended && c == u'$') || len >= limit || !continuesIdentifier(extended, line[column])) break;
   }
+  s->nColumnNo = column;
   s->nAlphaLen = len < s->nMaxAlphaLen ? len : s->nMaxAlphaLen;
   s->pszAlpha[s->nAlphaLen] = 0;
   s->pszAlphaUpper[s->nAlphaLen] = 0;

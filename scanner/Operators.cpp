@@ -47,39 +47,52 @@ constexpr OperatorRule kDottedOperators[] = {
     {u'>', u'>', {{{u'=', SYM_GE, 0}}}},
 };
 
-// First character (ASCII) -> rule number + 1, so the dispatch is one load.
-using RuleIndex = std::array<unsigned char, 128>;
+// The rules as lookups, so that an operator is read with a few loads and
+// hardly a branch to guess: random operators defeat the branch predictor of
+// a rule walk.
+struct OperatorTable {
+  std::array<LONG, 128> single{};                           // first character -> its code alone
+  std::array<unsigned char, 128> rule{};                    // first character -> rule number + 1
+  std::array<std::array<unsigned char, 128>, 16> follow{};  // [rule + 1][next] -> follow number + 1
+  std::array<std::array<Follow, 4>, 16> follows{};          // [rule + 1][follow + 1]; [..][0] is none
+};
 
 template <size_t N>
-constexpr RuleIndex indexRules(const OperatorRule (&rules)[N]) {
-  RuleIndex index{};
-  for (size_t i = 0; i < N; ++i) index[rules[i].first] = static_cast<unsigned char>(i + 1);
-  return index;
-}
-
-constexpr RuleIndex kCIndex = indexRules(kCOperators);
-constexpr RuleIndex kDottedIndex = indexRules(kDottedOperators);
-
-LONG takeChar(SymContext* s) {
-  WCHAR c = current(s);
-  putAlpha(s, c);
-  s->nColumnNo++;
-  return LONG(c);
-}
-
-LONG scanOperator(SymContext* s, const OperatorRule* rules, const RuleIndex& index) {
-  const WCHAR first = current(s);
-  if (first >= 128 || index[first] == 0) return takeChar(s);
-  const OperatorRule& rule = rules[index[first] - 1];
-  takeChar(s);
-  for (const Follow& f : rule.follows) {
-    if (f.next == 0 || current(s) != f.next) continue;
-    takeChar(s);
-    if (f.codeWithEquals == 0 || current(s) != u'=') return f.code;
-    takeChar(s);
-    return f.codeWithEquals;
+constexpr OperatorTable tabulate(const OperatorRule (&rules)[N]) {
+  static_assert(N < 16);
+  OperatorTable t{};
+  for (WCHAR c = 0; c < 128; ++c) t.single[c] = c;
+  for (size_t r = 0; r < N; ++r) {
+    const OperatorRule& rule = rules[r];
+    t.single[rule.first] = rule.single;
+    t.rule[rule.first] = static_cast<unsigned char>(r + 1);
+    for (size_t f = 0; f < rule.follows.size(); ++f) {
+      const Follow& follow = rule.follows[f];
+      if (follow.next == 0) continue;
+      t.follow[r + 1][follow.next] = static_cast<unsigned char>(f + 1);
+      t.follows[r + 1][f + 1] = follow;
+    }
   }
-  return rule.single;
+  return t;
+}
+
+constexpr OperatorTable kCTable = tabulate(kCOperators);
+constexpr OperatorTable kDottedTable = tabulate(kDottedOperators);
+
+LONG scanOperator(SymContext* s, const OperatorTable& table) {
+  const WCHAR* p = s->pszLine + s->nColumnNo;
+  const WCHAR first = p[0], next = p[1];
+  if (first >= 128) {
+    takeChars(s, 1);
+    return LONG(first);
+  }
+  const unsigned rule = table.rule[first];
+  // A follower is never the line's end, so the character after it is there.
+  const unsigned f = next < 128 ? table.follow[rule][next] : 0;
+  const Follow& follow = table.follows[rule][f];
+  const bool withEquals = follow.codeWithEquals != 0 && p[2] == u'=';
+  takeChars(s, f == 0 ? 1 : withEquals ? 3 : 2);
+  return f == 0 ? table.single[first] : withEquals ? follow.codeWithEquals : follow.code;
 }
 
 struct DottedWord {
@@ -116,20 +129,21 @@ void setTruth(SymContext* s, int truth) {
 LONG scanDottedWord(SymContext* s) {
   for (const DottedWord& w : kDottedWords) {
     if (!followsDot(s, w.word)) continue;
-    for (size_t i = 0; i <= w.word.size(); ++i) takeChar(s);
+    takeChars(s, ULONG(w.word.size() + 1));
     if (w.truth >= 0) setTruth(s, w.truth);
     return w.code;
   }
-  return takeChar(s);
+  takeChars(s, 1);
+  return u'.';
 }
 
 }  // namespace
 
-LONG scanCOperator(SymContext* s) { return scanOperator(s, kCOperators, kCIndex); }
+LONG scanCOperator(SymContext* s) { return scanOperator(s, kCTable); }
 
 LONG scanDottedOperator(SymContext* s) {
   if (current(s) == u'.') return scanDottedWord(s);
-  return scanOperator(s, kDottedOperators, kDottedIndex);
+  return scanOperator(s, kDottedTable);
 }
 
 }  // namespace qel::scanner

@@ -27,22 +27,25 @@ WCHAR* allocateText(ULONG length) {
   return static_cast<WCHAR*>(heapCalloc(std::size_t(length) + 1, sizeof(WCHAR)));
 }
 
-bool isBlank(WCHAR c) {
-  if (c < 0x80) return c == u' ' || c == 0x1A || (c >= 0x09 && c <= 0x0D);
-  return iswspace(c) != 0;
-}
+bool isBlank(WCHAR c) { return classOf(c) == CharClass::Blank || (c >= 0x80 && iswspace(c)); }
 
 LONG scanSymbol(SymContext* s) {
   if (s->chPendingQuote) return scanLiteral(s, true);
   s->nAlphaLen = 0;
   s->nAlphaLenUnTranslated = 0;
+  ULONG column = s->nColumnNo;
   WCHAR c;
-  while (isBlank(c = current(s))) s->nColumnNo++;
-  if (c == 0) return finishSymbol(s, SYM_EOL);
-  if (c == u'"' || c == u'\'') return scanLiteral(s, false);
-  if (isDigit(c)) return scanNumber(s);
-  if (startsIdentifier(s, c)) return scanIdentifier(s);
-  return finishSymbol(s, isCLike(s->nMode) ? scanCOperator(s) : scanDottedOperator(s));
+  while (isBlank(c = s->pszLine[column])) ++column;
+  s->nColumnNo = column;
+  switch (classOf(c)) {
+    case CharClass::End: return finishSymbol(s, SYM_EOL);
+    case CharClass::Quote: return scanLiteral(s, false);
+    case CharClass::Digit: return scanNumber(s);
+    case CharClass::Letter: return scanIdentifier(s);
+    default:
+      if (c == u'@' && s->nMode == SYM_MODE_DOTTED_EXTENDED) return scanIdentifier(s);
+      return finishSymbol(s, isCLike(s->nMode) ? scanCOperator(s) : scanDottedOperator(s));
+  }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #ifndef QELBASE_SCANNER_TEXT_H
 #define QELBASE_SCANNER_TEXT_H
 
+#include <array>
+
 #include "frame/Characters.h"
 #include "scanner/Symbol.h"
 
@@ -20,7 +22,35 @@ inline void putAlpha(SymContext* s, WCHAR c) {
 inline void putRaw(SymContext* s, WCHAR c) {
   if (s->nAlphaLenUnTranslated < s->nMaxAlphaLen) s->pszAlphaUnTranslated[s->nAlphaLenUnTranslated++] = c;
 }
+// Appends the next n characters of the line to pszAlpha (as far as there is
+// room) and moves past them.
+inline void takeChars(SymContext* s, ULONG n) {
+  const WCHAR* from = s->pszLine + s->nColumnNo;
+  ULONG length = s->nAlphaLen;
+  for (ULONG i = 0; i < n && length < s->nMaxAlphaLen; ++i) s->pszAlpha[length++] = from[i];
+  s->nAlphaLen = length;
+  s->nColumnNo += n;
+}
 inline bool alphaFull(const SymContext* s) { return s->nAlphaLen >= s->nMaxAlphaLen; }
+
+// What an ASCII character begins: one load and one jump pick the way
+// through a symbol, where a chain of tests would guess wrong at each link.
+enum class CharClass : unsigned char { Other, End, Blank, Quote, Digit, Letter };
+
+constexpr std::array<CharClass, 128> kCharClasses = [] {
+  std::array<CharClass, 128> classes{};
+  classes[0] = CharClass::End;
+  for (WCHAR c : {u' ', u'\t', u'\n', u'\v', u'\f', u'\r', u'\x1A'}) classes[c] = CharClass::Blank;
+  classes[u'"'] = classes[u'\''] = CharClass::Quote;
+  for (WCHAR c = u'0'; c <= u'9'; ++c) classes[c] = CharClass::Digit;
+  for (WCHAR c = u'a'; c <= u'z'; ++c) classes[c] = classes[c - 0x20] = CharClass::Letter;
+  classes[u'_'] = CharClass::Letter;
+  return classes;
+}();
+
+// Characters beyond ASCII are Other; the scanner asks the runtime about
+// their blanks.
+inline CharClass classOf(WCHAR c) { return c < 0x80 ? kCharClasses[c] : CharClass::Other; }
 
 inline bool isDigit(WCHAR c) { return isDecimalDigit(c); }
 inline bool isAsciiLetter(WCHAR c) { return (c | 0x20) >= u'a' && (c | 0x20) <= u'z'; }
@@ -41,7 +71,6 @@ bool scanLiteralBody(SymContext* s);  // true when the closing quote was reached
 LONG scanLiteral(SymContext* s, bool resume);
 LONG scanNumber(SymContext* s);
 LONG scanIdentifier(SymContext* s);
-bool startsIdentifier(const SymContext* s, WCHAR c);
 // Exact, case-sensitive order of SymKeyword entries by their text.
 LONG QEL_CDECL compareKeywords(const void* pProbe, const void* pElem);
 LONG scanCOperator(SymContext* s);
