@@ -36,62 +36,85 @@ LONG classifyInteger(SymContext* s) {
   return SYM_ULONG;
 }
 
-// Reads the digit under the cursor into the number's text; false when the
-// text is full (the digit is then consumed but lost, and the number fails).
-bool takeDigit(SymContext* s, WCHAR c) {
-  s->nColumnNo++;
-  if (alphaFull(s)) return false;
-  s->pszAlpha[s->nAlphaLen++] = c;
-  return true;
-}
+// The digits of a number, read with the cursor, the text's length and the
+// values in registers and written back to the record once, at the end.
+struct DigitReader {
+  explicit DigitReader(SymContext* scanner)
+      : s(scanner), column(s->nColumnNo), length(s->nAlphaLen), value(s->ulULong), real(s->dDouble) {}
+  WCHAR current() const { return s->pszLine[column]; }
+  // Takes the character under the cursor into the number's text; false when
+  // the text is full (the character is then consumed but lost).
+  bool take(WCHAR c) {
+    ++column;
+    if (length >= s->nMaxAlphaLen) return false;
+    s->pszAlpha[length++] = c;
+    return true;
+  }
+  LONG finish(LONG code) {
+    s->nColumnNo = column;
+    s->nAlphaLen = length;
+    s->ulULong = value;
+    s->dDouble = real;
+    return code;
+  }
+
+  SymContext* s;
+  ULONG column, length, value;
+  double real;
+};
 
 LONG scanPrefixed(SymContext* s, unsigned base) {
+  DigitReader r(s);
   bool anyDigit = false;
   for (;;) {
-    WCHAR c = current(s);
-    int digit = base == 16 ? hexValue(c) : (c == u'0' || c == u'1') ? c - u'0' : -1;
+    const WCHAR c = r.current();
+    const int digit = base == 16 ? hexValue(c) : (c == u'0' || c == u'1') ? c - u'0' : -1;
     if (digit < 0) break;
-    if (!takeDigit(s, c)) return SYM_ERROR_NUMBER;
-    ULONGLONG v = ULONGLONG(s->ulULong) * base + unsigned(digit);
-    if (v > kMaxULong) return SYM_ERROR_NUMBER;
-    s->ulULong = ULONG(v);
+    if (!r.take(c)) return r.finish(SYM_ERROR_NUMBER);
+    const ULONGLONG v = ULONGLONG(r.value) * base + unsigned(digit);
+    if (v > kMaxULong) return r.finish(SYM_ERROR_NUMBER);
+    r.value = ULONG(v);
     anyDigit = true;
   }
+  r.finish(0);
   return anyDigit ? classifyInteger(s) : SYM_ERROR_NUMBER;
 }
 
+// Past the largest ULONG a number goes on in double precision, and is then
+// an error unless a fraction follows.
 LONG scanDecimal(SymContext* s) {
+  DigitReader r(s);
   bool floating = false;
   WCHAR c;
-  while (isDigit(c = current(s))) {
-    if (!takeDigit(s, c)) return SYM_ERROR_NUMBER;
-    unsigned digit = c - u'0';
+  while (isDigit(c = r.current())) {
+    if (!r.take(c)) return r.finish(SYM_ERROR_NUMBER);
+    const unsigned digit = c - u'0';
     if (floating) {
-      s->dDouble = s->dDouble * 10.0 + digit;
+      r.real = r.real * 10.0 + digit;
       continue;
     }
-    ULONGLONG v = ULONGLONG(s->ulULong) * 10 + digit;
+    const ULONGLONG v = ULONGLONG(r.value) * 10 + digit;
     if (v > kMaxULong) {
       floating = true;
-      s->dDouble = double(s->ulULong) * 10.0 + digit;
-      s->nSym = SYM_DOUBLE;
+      r.real = double(r.value) * 10.0 + digit;
     } else {
-      s->ulULong = ULONG(v);
+      r.value = ULONG(v);
     }
   }
-  if (c != u'.') return floating ? SYM_ERROR_NUMBER : classifyInteger(s);
-  if (!floating) s->dDouble = double(s->ulULong);
-  s->nSym = SYM_DOUBLE;
-  if (alphaFull(s)) return SYM_ERROR_NUMBER;
-  s->pszAlpha[s->nAlphaLen++] = u'.';
-  s->nColumnNo++;
-  double scale = 1.0;
-  while (isDigit(c = current(s))) {
-    if (!takeDigit(s, c)) return SYM_ERROR_NUMBER;
-    scale *= 10.0;
-    s->dDouble += (c - u'0') / scale;
+  if (c != u'.') {
+    r.finish(0);
+    return floating ? SYM_ERROR_NUMBER : classifyInteger(s);
   }
-  return SYM_DOUBLE;
+  if (!floating) r.real = double(r.value);
+  if (r.length >= s->nMaxAlphaLen) return r.finish(SYM_ERROR_NUMBER);
+  r.take(c);
+  double scale = 1.0;
+  while (isDigit(c = r.current())) {
+    if (!r.take(c)) return r.finish(SYM_ERROR_NUMBER);
+    scale *= 10.0;
+    r.real += (c - u'0') / scale;
+  }
+  return r.finish(SYM_DOUBLE);
 }
 
 // The scanner's own cursor: what it advances over goes into the raw text.
@@ -136,15 +159,27 @@ bool scanLiteralBody(SymContext* s) {
   const WCHAR quote = s->chPendingQuote;
   const bool strict = s->nEscapeMode == SYM_ESCAPE_STRICT;
   for (;;) {
-    WCHAR c = current(s);
+    // A run of plain characters goes into both texts with the counts in
+    // registers; escapes take the general way below.
+    const WCHAR* const line = s->pszLine;
+    const ULONG room = s->nMaxAlphaLen;
+    ULONG column = s->nColumnNo, length = s->nAlphaLen, raw = s->nAlphaLenUnTranslated;
+    WCHAR c;
+    while ((c = line[column]) != 0 && c != quote && c != u'\\') {
+      if (raw < room) s->pszAlphaUnTranslated[raw++] = c;
+      if (length < room) s->pszAlpha[length++] = c;
+      ++column;
+    }
+    s->nColumnNo = column;
+    s->nAlphaLen = length;
+    s->nAlphaLenUnTranslated = raw;
     if (c == 0) return false;
     if (c == quote) {
       s->nColumnNo++;
       return true;
     }
     putRaw(s, c);
-    if (c == u'\\') c = strict ? strictEscape(s) : standardEscape(s);
-    putAlpha(s, c);
+    putAlpha(s, strict ? strictEscape(s) : standardEscape(s));
     s->nColumnNo++;
   }
 }

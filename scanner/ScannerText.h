@@ -31,7 +31,6 @@ inline void takeChars(SymContext* s, ULONG n) {
   s->nAlphaLen = length;
   s->nColumnNo += n;
 }
-inline bool alphaFull(const SymContext* s) { return s->nAlphaLen >= s->nMaxAlphaLen; }
 
 // What an ASCII character begins: one load and one jump pick the way
 // through a symbol, where a chain of tests would guess wrong at each link.
