@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scanner/Symbol.h"
+#include "support/WideText.h"
 
 namespace qel::test {
 
@@ -60,6 +61,20 @@ class Scanner {
     return out;
   }
 
+  // The symbols of the line as the case files write them: code"text"@column,
+  // literals with ~"raw text", numbers with =value.
+  std::string rendered(std::basic_string<WCHAR> text, bool all = false) {
+    newLine(std::move(text));
+    std::string out;
+    for (int guard = 0; guard < 100000; ++guard) {
+      const Symbol symbol = next(all);
+      out += (out.empty() ? "" : " ") + std::to_string(symbol.code) + '"' + narrow(symbol.text) + '"';
+      out += detail(symbol.code) + "@" + std::to_string(symbol.column);
+      if (symbol.code == SYM_EOL || (ctx.chPendingQuote && ctx.pszLine[ctx.nColumnNo] == 0)) break;
+    }
+    return out;
+  }
+
   std::vector<LONG> codes(std::basic_string<WCHAR> text, bool all = false) {
     std::vector<LONG> out;
     for (const Symbol& s : scan(std::move(text), all)) out.push_back(s.code);
@@ -69,6 +84,25 @@ class Scanner {
   SymContext ctx{};
 
  private:
+  std::string detail(LONG code) {
+    char value[40] = "";
+    switch (code) {
+      case SYM_SHORT: std::snprintf(value, sizeof value, "=%d", SymGetShort(&ctx)); break;
+      case SYM_USHORT: std::snprintf(value, sizeof value, "=%u", SymGetUShort(&ctx)); break;
+      case SYM_LONG: std::snprintf(value, sizeof value, "=%ld", long(SymGetLong(&ctx))); break;
+      case SYM_ULONG:
+        std::snprintf(value, sizeof value, "=%lu", static_cast<unsigned long>(SymGetULong(&ctx)));
+        break;
+      case SYM_DOUBLE: std::snprintf(value, sizeof value, "=%.17g", SymGetDouble(&ctx)); break;
+      case SYM_STRING:
+      case SYM_CHARACTER:
+      case SYM_ERROR_STRING:
+      case SYM_ERROR_CHARACTER:
+        return "~\"" + narrow({SymGetAlphaUnTranslated(&ctx), SymGetAlphaLenUnTranslated(&ctx)}) + '"';
+    }
+    return value;
+  }
+
   std::vector<std::basic_string<WCHAR>> lines_;  // the scanner only points at them
 };
 

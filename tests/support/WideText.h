@@ -25,16 +25,17 @@ inline WString wprintf(const WCHAR* format, ...) {
 // Each byte as one wide character: for ASCII names and paths.
 inline WString widen(std::string_view text) { return WString(text.begin(), text.end()); }
 
-// ASCII as is, anything else as \uXXXX: for readable failure messages.
+// Printable ASCII as it is, every other unit as {U+XXXX}: for failure
+// messages and the results that case files hold.
 inline std::string narrow(std::basic_string_view<WCHAR> text) {
   std::string out;
   for (WCHAR c : text) {
     if (c >= 0x20 && c < 0x7F) {
       out += char(c);
     } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\u%04X", unsigned(c));
-      out += hex;
+      char code[12];
+      std::snprintf(code, sizeof code, "{U+%04X}", unsigned(c));
+      out += code;
     }
   }
   return out;

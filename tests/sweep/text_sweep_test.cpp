@@ -76,7 +76,7 @@ TEST(AllocationSweep, DateTimeValues) {
 TEST(AllocationSweep, Scanners) {
   sweepAllocations([] {
     SymContext s{};
-    const DWORD rc = SymInit(&s, 10, 20, 0, SYM_MODE_C);
+    const DWORD rc = SymInit(&s, 10, 20, 0, SYM_MODE_DOTTED);  // with its keywords
     if (rc) {
       EXPECT_EQ(rc, 0x8007000Eu);
       if (s.pKeywords) SymRelease(&s);

@@ -1,0 +1,188 @@
+/* The scanner: the symbols of the case file, and what a line of symbols
+   cannot show (the record's fields, state across calls, host keywords,
+   long input and the workers called directly). */
+#include <gtest/gtest.h>
+
+#include "scanner/ScannerFixture.h"
+#include "support/CaseFile.h"
+
+namespace {
+
+using qel::test::Scanner;
+using qel::test::Symbol;
+using WString = std::basic_string<WCHAR>;
+
+struct Options {
+  LONG mode = 0;
+  ULONG ident = 64, text = 64, upper = 0, escape = 0;
+  bool all = false;
+};
+
+Options parseOptions(const std::string& field) {
+  Options o;
+  o.mode = std::stol(field);
+  for (size_t at = field.find(','); at != std::string::npos; at = field.find(',', at + 1)) {
+    const std::string option = field.substr(at + 1, field.find(',', at + 1) - at - 1);
+    const size_t equals = option.find('=');
+    const ULONG value = equals == std::string::npos ? 1 : ULONG(std::stoul(option.substr(equals + 1)));
+    const std::string name = option.substr(0, equals);
+    (name == "ident" ? o.ident : name == "text" ? o.text : name == "upper" ? o.upper : o.escape) = value;
+    if (name == "all") o.all = true;
+  }
+  return o;
+}
+
+TEST(Scanner, SymbolsOfTheCaseFile) {
+  for (const qel::test::Case& c : qel::test::readCases("scanner/symbols.txt")) {
+    SCOPED_TRACE(c.where);
+    const Options o = parseOptions(c[0]);
+    Scanner s(o.mode, o.ident, o.text, o.upper);
+    s.ctx.nEscapeMode = o.escape;
+    std::string got;
+    for (size_t line = 1; line + 1 < c.size(); ++line)
+      got += (got.empty() ? "" : " ") + s.rendered(qel::test::unescape(c[line]), o.all);
+    EXPECT_EQ(got, c.fields.back());
+    EXPECT_EQ(s.ctx.nCommentLevel, 0u);
+  }
+}
+
+TEST(Scanner, DescriptionsOfEveryCode) {
+  for (const qel::test::Case& c : qel::test::readCases("scanner/descriptions.txt"))
+    EXPECT_EQ(qel::test::narrow(SymGetSymDescription(std::stol(c[0]))), c[1]) << c.where;
+}
+
+TEST(Scanner, NumbersWriteOnlyTheirField) {
+  Scanner s(0);
+  s.newLine(QEL_W("70000 1.5 7"));
+  EXPECT_EQ(s.next().code, -3);
+  EXPECT_EQ(s.next().code, -5);
+  EXPECT_EQ(SymGetLong(&s.ctx), 70000);  // kept from the number before
+  EXPECT_EQ(SymGetULong(&s.ctx), 1u);    // the integer part's accumulator
+  EXPECT_EQ(s.next().code, -1);
+  EXPECT_EQ(SymGetDouble(&s.ctx), 1.5);
+  EXPECT_EQ(SymGetShort(&s.ctx), 7);
+  // The truth words write all five.
+  Scanner t(1);
+  t.newLine(QEL_W(".T."));
+  EXPECT_EQ(t.next().code, -3);
+  EXPECT_TRUE(SymGetShort(&t.ctx) == 1 && SymGetUShort(&t.ctx) == 1 && SymGetULong(&t.ctx) == 1u &&
+              SymGetDouble(&t.ctx) == 1.0);
+}
+
+TEST(Scanner, HostKeywordsAndUpperCaseCopy) {
+  static const WCHAR kIf[] = QEL_W("if");
+  static const WCHAR kWhile[] = QEL_W("WHILE");
+  const SymKeyword ifKeyword{kIf, 1000};
+  const SymKeyword whileKeyword{kWhile, 1001};
+  Scanner exact(0);
+  ASSERT_EQ(SymSetKeyword(&exact.ctx, &ifKeyword), 0u);
+  EXPECT_EQ(exact.rendered(QEL_W("if If iff")), "1000\"if\"@2 -8\"If\"@5 -8\"iff\"@9 -98\"\"@9");
+
+  Scanner upper(0, 64, 64, 1);
+  ASSERT_EQ(SymSetKeyword(&upper.ctx, &whileKeyword), 0u);
+  upper.newLine(QEL_W("wHile x"));
+  EXPECT_EQ(upper.next(), (Symbol{1001, QEL_W("wHile"), 5}));
+  EXPECT_EQ(WString(upper.ctx.pszAlphaUpper), QEL_W("WHILE"));
+  EXPECT_EQ(upper.next(), (Symbol{-8, QEL_W("x"), 7}));
+  EXPECT_EQ(WString(upper.ctx.pszAlphaUpper), QEL_W("X"));
+  // Only identifiers fill the upper-case copy; literals alone fill the raw text.
+  EXPECT_EQ(upper.next().code, -98);
+  EXPECT_EQ(upper.ctx.pszAlphaUpper[0], 0);
+  EXPECT_EQ(SymGetAlphaLenUnTranslated(&upper.ctx), 0u);
+}
+
+TEST(Scanner, StateAcrossCalls) {
+  // The line ends at the first NUL, and the scanner stays on it.
+  Scanner s(0);
+  s.newLine(WString(QEL_W("ab\0cd"), 5));
+  EXPECT_EQ(s.next(), (Symbol{-8, QEL_W("ab"), 2}));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(s.next(), (Symbol{-98, QEL_W(""), 2}));
+
+  // An open string stays open on its line; SymReset abandons it.
+  Scanner r(0);
+  EXPECT_EQ(r.rendered(QEL_W("\"open")), "-201\"open\"~\"open\"@5");
+  EXPECT_EQ(r.next().code, -201);
+  EXPECT_EQ(r.ctx.chPendingQuote, u'"');
+  SymReset(&r.ctx);
+  EXPECT_EQ(r.codes(QEL_W("a")), (std::vector<LONG>{-8, -98}));
+
+  // The comment state survives SymReset and new lines.
+  Scanner c(0);
+  EXPECT_EQ(c.codes(QEL_W("/* a")), (std::vector<LONG>{-98}));
+  SymReset(&c.ctx);
+  EXPECT_EQ(c.ctx.nCommentLevel, 1u);
+  EXPECT_EQ(c.codes(QEL_W("*/ b")), (std::vector<LONG>{-8, -98}));
+
+  // An unknown mode reads nothing.
+  Scanner unknown(4);
+  unknown.newLine(QEL_W("abc"));
+  EXPECT_EQ(SymGetNextSymAll(&unknown.ctx), 0);
+  EXPECT_EQ(SymGetNextSym(&unknown.ctx), -98);  // nSym as SymInit left it
+  EXPECT_EQ(SymGetColumnNo(&unknown.ctx), 0u);
+}
+
+TEST(Scanner, LongInput) {
+  WString line;
+  for (int i = 0; i < 20000; ++i) line += QEL_W("name_") + WString(1, WCHAR(u'a' + i % 26)) + QEL_W(" + ");
+  line += QEL_W("x");
+  Scanner s(0, 64, 64);
+  std::vector<Symbol> symbols = s.scan(line);
+  ASSERT_EQ(symbols.size(), 40002u);
+  EXPECT_EQ(symbols[2 * 19999],
+            (Symbol{-8, QEL_W("name_") + WString(1, WCHAR(u'a' + 19999 % 26)), 19999 * 9 + 6}));
+  EXPECT_EQ(symbols[40000], (Symbol{-8, QEL_W("x"), ULONG(line.size())}));
+
+  // One name far longer than the buffers: cut into buffer-sized names.
+  Scanner big(0, 1000, 1000);
+  std::vector<Symbol> cut = big.scan(WString(2500, u'q'));
+  ASSERT_EQ(cut.size(), 4u);
+  EXPECT_EQ(cut[0], (Symbol{-8, WString(1000, u'q'), 1000}));
+  EXPECT_EQ(cut[2], (Symbol{-8, WString(500, u'q'), 2500}));
+
+  // A very long string in a big buffer keeps every character.
+  Scanner text(0, 64, 100000);
+  const WString content(70000, u'\u00E9');
+  text.newLine(QEL_W("\"") + content + QEL_W("\""));
+  EXPECT_EQ(text.next(), (Symbol{-6, content, 70002}));
+}
+
+TEST(Scanner, RecordAfterInit) {
+  SymContext s{};
+  ASSERT_EQ(SymInit(&s, 10, 20, 1, 3), 0u);
+  EXPECT_EQ(s.nSym, -98);
+  EXPECT_EQ(s.nMaxIdentLen, 10u);
+  EXPECT_EQ(s.nMaxAlphaLen, 20u);
+  EXPECT_EQ(s.pszLine, nullptr);
+  EXPECT_EQ(s.nEscapeMode, 0u);
+  EXPECT_EQ(s.bUpperCaseKeywords, 1u);
+  EXPECT_EQ(s.chPendingQuote, 0);
+  EXPECT_EQ(BTCount(s.pKeywords), 8);
+  SymRelease(&s);
+}
+
+TEST(Scanner, WorkersDrivenDirectly) {
+  Scanner s(0);
+  s.newLine(QEL_W("\\x41rest"));
+  EXPECT_EQ(SymEscapeSeq(&s.ctx), u'A');
+  EXPECT_EQ(SymGetColumnNo(&s.ctx), 3u);  // on the sequence's last character
+  EXPECT_EQ(WString(s.ctx.pszAlphaUnTranslated, s.ctx.nAlphaLenUnTranslated), QEL_W("x41"));
+
+  Scanner n(0);
+  n.newLine(QEL_W("ab 0x10;"));
+  n.ctx.nColumnNo = 3;
+  SymScanNumber(&n.ctx);
+  EXPECT_EQ(SymGetSym(&n.ctx), -1);
+  EXPECT_EQ(SymGetShort(&n.ctx), 16);
+  EXPECT_EQ(SymGetColumnNo(&n.ctx), 7u);
+
+  Scanner q(0);
+  q.newLine(QEL_W("<a\\tb> c"));
+  q.ctx.chPendingQuote = u'>';
+  SymScanString(&q.ctx);
+  EXPECT_EQ(WString(SymGetAlpha(&q.ctx)), QEL_W("a\tb"));
+  EXPECT_EQ(WString(SymGetAlphaUnTranslated(&q.ctx)), QEL_W("a\\tb"));
+  EXPECT_EQ(SymGetColumnNo(&q.ctx), 6u);
+  EXPECT_EQ(SymGetSym(&q.ctx), -98);  // no symbol is set
+}
+
+}  // namespace

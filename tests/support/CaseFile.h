@@ -1,0 +1,94 @@
+/* Case files: tables of cases kept as text beside the tests, one case per
+   line with tab-separated fields, '#' lines for comments.  Texts are UTF-8;
+   {U+XXXX} writes any other code point (controls, invisible blanks, lone
+   surrogates), as narrow() renders them, and {} nothing (an empty field).  Results are compared as rendered
+   lines in the same notation. */
+#ifndef QEL_TESTS_CASE_FILE_H
+#define QEL_TESTS_CASE_FILE_H
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/WideText.h"
+
+namespace qel::test {
+
+struct Case {
+  std::string where;  // file:line, for the failure messages
+  std::vector<std::string> fields;
+  const std::string& operator[](size_t i) const { return fields.at(i); }
+  size_t size() const { return fields.size(); }
+};
+
+// The cases of tests/<name>.
+inline std::vector<Case> readCases(const std::string& name) {
+  const std::string path = std::string(QELBASE_TEST_SOURCE_DIR) + "/" + name;
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in) << "cannot read " << path;
+  std::vector<Case> cases;
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    Case c{name + ":" + std::to_string(number), {}};
+    for (size_t at = 0; at <= line.size();) {
+      size_t end = line.find('\t', at);
+      if (end == std::string::npos) end = line.size();
+      std::string field = line.substr(at, end - at);
+      c.fields.push_back(field);
+      at = line.find_first_not_of('\t', end);
+      if (at == std::string::npos) break;
+    }
+    cases.push_back(std::move(c));
+  }
+  EXPECT_FALSE(cases.empty()) << path;
+  return cases;
+}
+
+// A field's text as UTF-16.
+inline WString unescape(const std::string& text) {
+  WString out;
+  auto put = [&out](unsigned long c) {
+    if (c < 0x10000) {
+      out += WCHAR(c);
+    } else {
+      out += WCHAR(0xD800 + ((c - 0x10000) >> 10));
+      out += WCHAR(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  };
+  for (size_t i = 0; i < text.size();) {
+    unsigned long c = 0;
+    size_t length = 0;
+    if (text.compare(i, 2, "{}") == 0) {
+      i += 2;
+      continue;
+    }
+    if (text.compare(i, 3, "{U+") == 0 && std::sscanf(text.c_str() + i, "{U+%lx}", &c) == 1) {
+      i = text.find('}', i) + 1;
+      put(c);
+      continue;
+    }
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      c = lead, length = 1;
+    } else if (lead >= 0xF0) {
+      c = lead & 0x07, length = 4;
+    } else if (lead >= 0xE0) {
+      c = lead & 0x0F, length = 3;
+    } else {
+      c = lead & 0x1F, length = 2;
+    }
+    for (size_t k = 1; k < length && i + k < text.size(); ++k) c = c << 6 | (text[i + k] & 0x3F);
+    i += length;
+    put(c);
+  }
+  return out;
+}
+
+}  // namespace qel::test
+
+#endif
