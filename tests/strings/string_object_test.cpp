@@ -10,21 +10,23 @@
 #include "frame/Heap.h"
 #include "strings/CodePageText.h"
 #include "strings/StringObject.h"
+#include "support/CaseFile.h"
 #include "support/Platform.h"
 
 namespace {
 
 using qel::NarrowText;
 using qel::WideText;
+using WString = std::basic_string<WCHAR>;
 
 // A string object that frees itself, with its text as a value.
 struct Str {
   TSString ts{};
-  explicit Str(const std::basic_string<WCHAR>& s = QEL_W("")) { TSSetStrN(&ts, s.data(), ULONG(s.size())); }
+  explicit Str(const WString& s = QEL_W("")) { TSSetStrN(&ts, s.data(), ULONG(s.size())); }
   ~Str() { TSInit(&ts); }
-  std::basic_string<WCHAR> text() const {
+  WString text() const {
     EXPECT_TRUE(ts.nSize == 0 ? ts.pText == nullptr : ts.pText[ts.nSize - 1] == 0);  // exact size, terminated
-    return ts.nSize ? std::basic_string<WCHAR>(ts.pText, ts.nSize - 1) : QEL_W("");
+    return ts.nSize ? WString(ts.pText, ts.nSize - 1) : QEL_W("");
   }
 };
 
@@ -33,7 +35,7 @@ TEST(StringObject, EmptyObjectsAndExactSizes) {
   ASSERT_NE(ts, nullptr);
   EXPECT_EQ(TSGetLen(ts), 0);
   EXPECT_TRUE(TSEmpty(ts));
-  EXPECT_EQ(std::basic_string<WCHAR>(TSGetStr(ts)), QEL_W(""));
+  EXPECT_EQ(WString(TSGetStr(ts)), QEL_W(""));
   EXPECT_EQ(TSGetChar(ts, 0), 0);
   TSFromCh(ts, 0);
   EXPECT_EQ(TSGetLen(ts), 1);
@@ -46,14 +48,14 @@ TEST(StringObject, EmptyObjectsAndExactSizes) {
   EXPECT_EQ(TSGetChar(ts, -1), 0);
   EXPECT_EQ(TSGetChar(ts, 4), 0);
   TSSetLen(ts, 1);
-  EXPECT_EQ(std::basic_string<WCHAR>(TSGetStr(ts)), QEL_W("a"));
+  EXPECT_EQ(WString(TSGetStr(ts)), QEL_W("a"));
   TSSetLen(ts, 0);
   EXPECT_EQ(ts->pText, nullptr);
   TSFree(ts);
   TSFree(nullptr);
 
   TS clone = TSCloneN(QEL_W("abcdef"), 3);
-  EXPECT_EQ(std::basic_string<WCHAR>(TSGetStr(clone)), QEL_W("abc"));
+  EXPECT_EQ(WString(TSGetStr(clone)), QEL_W("abc"));
   TSFree(clone);
 }
 
@@ -73,173 +75,68 @@ TEST(StringObject, SettingAndAppending) {
   Str none;
   TSCopy(&empty.ts, &none.ts);
   EXPECT_EQ(empty.ts.nSize, 0u);
-
-  struct Case {
-    TS (*op)(TS, const WCHAR*, LONG);
-    const WCHAR* s;
-    LONG n;
-    std::basic_string<WCHAR> expected;
-  };
-  const Case cases[] = {{TSRep, QEL_W("ab"), 3, QEL_W("ababab")},
-                        {TSRep, QEL_W("ab"), 0, QEL_W("")},
-                        {TSRep, QEL_W("ab"), -2, QEL_W("")},
-                        {TSRep, QEL_W(""), 5, QEL_W("")}};
-  for (const Case& c : cases) {
-    Str t(QEL_W("old"));
-    EXPECT_EQ(c.op(&t.ts, c.s, c.n), &t.ts);
-    EXPECT_EQ(t.text(), c.expected);
-  }
-  for (auto [in, out] :
-       {std::pair<std::basic_string<WCHAR>, std::basic_string<WCHAR>>{QEL_W("abc"), QEL_W("cba")},
-        {QEL_W("ab"), QEL_W("ba")},
-        {QEL_W("a"), QEL_W("a")},
-        {QEL_W(""), QEL_W("")},
-        {QEL_W("\U0001F600x"), QEL_W("x\xDE00\xD83D")}}) {
-    Str t;
-    TSInvert(&t.ts, reinterpret_cast<const WCHAR*>(in.c_str()));
-    EXPECT_EQ(t.text(), out);
-  }
 }
 
-TEST(StringObject, Cutting) {
-  struct Case {
-    char op;  // S sub, L left, R right, M mid
-    std::basic_string<WCHAR> src;
-    LONG a, b;
-    std::basic_string<WCHAR> expected;
-  };
-  const Case cases[] = {
-      {'S', QEL_W("abc"), 1, 2, QEL_W("bc")},      {'S', QEL_W("abc"), 1, 3, QEL_W("")},
-      {'S', QEL_W("abc"), -1, 1, QEL_W("")},       {'S', QEL_W("abc"), 0, -1, QEL_W("")},
-      {'S', QEL_W("abc"), 3, 0, QEL_W("")},        {'S', QEL_W(""), 0, 0, QEL_W("")},
-      {'S', QEL_W("abc"), 0, 3, QEL_W("abc")},     {'L', QEL_W("abc"), 5, 0, QEL_W("abc")},
-      {'L', QEL_W("abc"), 2, 0, QEL_W("ab")},      {'L', QEL_W("abc"), -1, 0, QEL_W("")},
-      {'L', QEL_W("abc"), 0, 0, QEL_W("")},        {'R', QEL_W("abc"), 2, 0, QEL_W("bc")},
-      {'R', QEL_W("abc"), 9, 0, QEL_W("abc")},     {'R', QEL_W("abc"), -1, 0, QEL_W("")},
-      {'M', QEL_W("abcde"), -1, 1, QEL_W("d")},    {'M', QEL_W("abcde"), -2, 2, QEL_W("cd")},
-      {'M', QEL_W("abcde"), -5, 1, QEL_W("")},     {'M', QEL_W("abcde"), 1, 3, QEL_W("bcd")},
-      {'M', QEL_W("abcde"), 3, 5, QEL_W("abcde")}, {'M', QEL_W("abcde"), 1, -1, QEL_W("")},
-      {'M', QEL_W(""), 0, 0, QEL_W("")},           {'S', QEL_W("abc"), 0x7FFFFFFF, 1, QEL_W("")},
-  };
-  for (const Case& c : cases) {
-    Str src(c.src), out(QEL_W("previous"));
-    TS r = c.op == 'S'   ? TSSubStr(&out.ts, &src.ts, c.a, c.b)
-           : c.op == 'L' ? TSLeft(&out.ts, &src.ts, c.a)
-           : c.op == 'R' ? TSRight(&out.ts, &src.ts, c.a)
-                         : TSMid(&out.ts, &src.ts, c.a, c.b);
-    EXPECT_EQ(r, &out.ts);
-    EXPECT_EQ(out.text(), c.expected) << c.op << " " << c.a << " " << c.b;
+// The operations of the case file, each on a string object that holds
+// the case's text: the text afterwards, or the number the operation gives.
+std::string operate(const qel::test::Case& c) {
+  using qel::test::unescape;
+  Str s(unescape(c[1])), out(QEL_W("previous"));
+  auto arg = [&c](size_t i) { return LONG(std::stol(c[i])); };
+  auto text = [&c](size_t i) { return c[i] == "-" ? WString() : unescape(c[i]); };
+  const WString a = text(2), b = c.size() > 4 ? text(3) : WString();
+  const WCHAR* const with = c.size() > 4 && c[3] == "-" ? nullptr : b.c_str();
+  const std::string& op = c[0];
+  TS result = &s.ts;
+  if (op == "Rep") result = TSRep(&s.ts, a.c_str(), arg(3));
+  if (op == "Invert") result = TSInvert(&s.ts, a.c_str());
+  if (op == "Sub") result = TSSubStr(&out.ts, &s.ts, arg(2), arg(3));
+  if (op == "Left") result = TSLeft(&out.ts, &s.ts, arg(2));
+  if (op == "Right") result = TSRight(&out.ts, &s.ts, arg(2));
+  if (op == "Mid") result = TSMid(&out.ts, &s.ts, arg(2), arg(3));
+  if (op == "LTrim") result = TSLTrim(&s.ts);
+  if (op == "RTrim") result = TSRTrim(&s.ts);
+  if (op == "ATrim") result = TSATrim(&s.ts);
+  if (op == "Upper") result = TSUpper(&s.ts);
+  if (op == "Lower") result = TSLower(&s.ts);
+  if (op == "StrSubst") result = TSStrSubst(&s.ts, a.c_str(), with);
+  if (op == "ChrSubst") result = TSChrSubst(&s.ts, a.c_str(), with);
+  if (op == "Pos") return std::to_string(TSStrPos(&s.ts, a.c_str(), arg(3)));
+  if (op == "RPos") return std::to_string(TSStrRPos(&s.ts, a.c_str(), arg(3)));
+  if (op == "Cmp") {
+    const Str other(a);
+    return std::to_string(TSCmp(&s.ts, &other.ts));
+  }
+  if (result == &out.ts) return qel::test::narrow(out.text());
+  return result == &s.ts ? qel::test::narrow(s.text()) : "wrong object";
+}
+
+TEST(StringObject, OperationsOfTheCaseFile) {
+  for (const qel::test::Case& c : qel::test::readCases("strings/operations.txt")) {
+    EXPECT_EQ(operate(c), qel::test::narrow(qel::test::unescape(c.fields.back()))) << c.where;
   }
   Str self(QEL_W("abc"));
   TSSubStr(&self.ts, &self.ts, 0, 2);  // the same object as source and target
   EXPECT_EQ(self.text(), QEL_W(""));
-}
-
-TEST(StringObject, TrimCaseAndSubstitution) {
-  struct Case {
-    TS (*op)(TS);
-    std::basic_string<WCHAR> in, out;
-  };
-  const Case cases[] = {
-      {TSLTrim, QEL_W("  a b  "), QEL_W("a b  ")},
-      {TSLTrim, QEL_W("\ta"), QEL_W("\ta")},
-      {TSLTrim, QEL_W("   "), QEL_W("")},
-      {TSRTrim, QEL_W("  a b  "), QEL_W("  a b")},
-      {TSRTrim, QEL_W("a\t"), QEL_W("a\t")},
-      {TSRTrim, QEL_W(" "), QEL_W("")},
-      {TSATrim, QEL_W("  a b  "), QEL_W("a b")},
-      {TSATrim, QEL_W(""), QEL_W("")},
-      {TSUpper, QEL_W("abc-xyz"), QEL_W("ABC-XYZ")},
-      {TSLower, QEL_W("ABC-XYZ"), QEL_W("abc-xyz")},
-      {TSUpper, QEL_W("\u00E4"), QEL_W("\u00E4")},  // the "C" locale maps ASCII only
-  };
-  for (const Case& c : cases) {
-    Str s(c.in);
-    EXPECT_EQ(c.op(&s.ts), &s.ts);
-    EXPECT_EQ(s.text(), c.out);
-  }
   ASSERT_NE(TSSetLocale(LC_ALL, QEL_W("German")), nullptr);
   Str umlaut(QEL_W("\u00E4\u00F6\u00FC"));
   TSUpper(&umlaut.ts);
   EXPECT_EQ(umlaut.text(), QEL_W("\u00C4\u00D6\u00DC"));
   TSSetLocale(LC_ALL, QEL_W("C"));
-
-  struct Subst {
-    bool chars;
-    std::basic_string<WCHAR> in;
-    const WCHAR* what;
-    const WCHAR* with;
-    std::basic_string<WCHAR> out;
-  };
-  auto times = [](const WCHAR* piece, int n) {
-    std::basic_string<WCHAR> out;
-    while (n--) out += piece;
-    return out;
-  };
-  const Subst substs[] = {
-      {false, times(QEL_W("xab"), 300), QEL_W("ab"), QEL_W("Q"),
-       times(QEL_W("xQ"), 300)},  // past 256 matches
-      {false, QEL_W("aaaa"), QEL_W("aa"), QEL_W("b"), QEL_W("bb")},
-      {false, QEL_W("aaaa"), QEL_W("aa"), nullptr, QEL_W("")},
-      {false, QEL_W("aaa"), QEL_W("aa"), QEL_W("aa"), QEL_W("aaa")},
-      {false, QEL_W("abcabc"), QEL_W("bc"), QEL_W("XYZ"), QEL_W("aXYZaXYZ")},
-      {false, QEL_W("abc"), QEL_W(""), QEL_W("x"), QEL_W("abc")},
-      {false, QEL_W(""), QEL_W("a"), QEL_W("x"), QEL_W("")},
-      {false, QEL_W("abc"), QEL_W("abcd"), QEL_W("x"), QEL_W("abc")},
-      {true, QEL_W("a,b;c"), QEL_W(",;"), QEL_W(" - "), QEL_W("a - b - c")},
-      {true, QEL_W(",,,"), QEL_W(","), QEL_W("x"), QEL_W("xxx")},
-      {true, QEL_W("a,b"), QEL_W(","), nullptr, QEL_W("ab")},
-      {true, QEL_W("abc"), QEL_W(""), QEL_W("x"), QEL_W("abc")},
-      {true, QEL_W(","), QEL_W(","), nullptr, QEL_W("")},
-  };
-  for (const Subst& c : substs) {
-    Str s(c.in);
-    EXPECT_EQ(c.chars ? TSChrSubst(&s.ts, c.what, c.with) : TSStrSubst(&s.ts, c.what, c.with), &s.ts);
-    EXPECT_EQ(s.text(), c.out);
-  }
-}
-
-TEST(StringObject, SearchAndCompare) {
-  Str s(QEL_W("abcabc"));
-  struct Case {
-    bool reverse;
-    const WCHAR* pattern;
-    LONG from;
-    LONG expected;
-  };
-  const Case cases[] = {
-      {false, QEL_W("bc"), 0, 1},  {false, QEL_W("bc"), 2, 4},      {false, QEL_W("bc"), 5, -1},
-      {false, QEL_W(""), 0, -1},   {false, QEL_W("a"), -1, -1},     {false, QEL_W("a"), 7, -1},
-      {false, QEL_W("abc"), 3, 3}, {false, QEL_W("x"), 0, -1},      {true, QEL_W("bc"), 0, 4},
-      {true, QEL_W("bc"), 5, -1},  {true, QEL_W(""), 0, 6},         {true, QEL_W(""), 7, -1},
-      {true, QEL_W("abc"), -5, 3}, {true, QEL_W("abcabcx"), 0, -1},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(c.reverse ? TSStrRPos(&s.ts, c.pattern, c.from) : TSStrPos(&s.ts, c.pattern, c.from),
-              c.expected)
-        << c.reverse << " " << c.from;
-  Str empty, zeroFirst(std::basic_string<WCHAR>(QEL_W("\0a"), 2));
-  EXPECT_EQ(TSStrPos(&empty.ts, QEL_W("a"), 0), -1);
-  EXPECT_EQ(TSStrPos(&zeroFirst.ts, QEL_W("a"), 0), -1);
-  Str zeroInside(std::basic_string<WCHAR>(QEL_W("ab\0ab"), 5));
-  EXPECT_EQ(TSStrPos(&zeroInside.ts, QEL_W("ab"), 1), -1);  // the text ends at its first zero
-  EXPECT_EQ(TSStrRPos(&empty.ts, QEL_W(""), 0), 0);
-
-  Str a(QEL_W("a")), b(QEL_W("b")), ab(QEL_W("ab")), empty2;
-  const std::tuple<const TSString*, const TSString*, LONG> order[] = {
-      {&empty.ts, &a.ts, -1}, {&a.ts, &empty.ts, 1}, {&empty.ts, &empty2.ts, 0},
-      {&b.ts, &a.ts, 1},      {&a.ts, &ab.ts, -1},   {&ab.ts, &ab.ts, 0}};
-  for (auto [x, y, expected] : order) EXPECT_EQ(TSCmp(x, y), expected);
-  Str high(QEL_W("\uFFFF")), low(QEL_W("\u00E4"));
-  EXPECT_EQ(TSCmp(&high.ts, &low.ts), 1);  // by code unit, not by locale
+  // Past 256 matches.
+  WString many, replaced;
+  for (int i = 0; i < 300; ++i) many += QEL_W("xab"), replaced += QEL_W("xQ");
+  Str s(many);
+  TSStrSubst(&s.ts, QEL_W("ab"), QEL_W("Q"));
+  EXPECT_EQ(s.text(), replaced);
 }
 
 TEST(StringObject, Conversions) {
   struct Case {
-    std::basic_string<WCHAR> actual, expected;
+    WString actual, expected;
   };
   Str s;
-  auto text = [&](TS r) { return r ? s.text() : std::basic_string<WCHAR>(QEL_W("<null>")); };
+  auto text = [&](TS r) { return r ? s.text() : WString(QEL_W("<null>")); };
   const Case cases[] = {
       {text(TSFromInt(&s.ts, -42)), QEL_W("-42")},
       {text(TSFromLong(&s.ts, -2147483647 - 1)), QEL_W("-2147483648")},
@@ -276,7 +173,7 @@ TEST(StringObject, Conversions) {
   TSSetStr(&s.ts, QEL_W("  2,75xyz"));
   EXPECT_EQ(TSVal(&s.ts), 2.75);
   TSSetLocale(LC_NUMERIC, QEL_W("C"));
-  for (auto [in, value] : {std::pair<std::basic_string<WCHAR>, double>{QEL_W(" -12.5e2z"), -1250.0},
+  for (auto [in, value] : {std::pair<WString, double>{QEL_W(" -12.5e2z"), -1250.0},
                            {QEL_W("abc"), 0.0},
                            {QEL_W(""), 0.0},
                            {QEL_W("+.5"), 0.5},
@@ -289,7 +186,7 @@ TEST(StringObject, Conversions) {
   const SYSTEMTIME date{2026, 12, 0, 6, 17, 5, 9, 0};
   WCHAR expected[100];
   ASSERT_GT(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &date, nullptr, expected, 100), 0);
-  EXPECT_EQ(text(TSFromDate(&s.ts, &date)), std::basic_string<WCHAR>(expected));
+  EXPECT_EQ(text(TSFromDate(&s.ts, &date)), WString(expected));
 }
 
 TEST(CodePageText, CreationAndConversion) {
@@ -297,13 +194,12 @@ TEST(CodePageText, CreationAndConversion) {
   EXPECT_EQ(WideText(static_cast<const WCHAR*>(nullptr)).text()[0], 0);
   EXPECT_EQ(WideText(QEL_W("abc"), 0).length(), 0u);
   const WideText two(QEL_W("abc"), 2);
-  EXPECT_EQ(std::basic_string<WCHAR>(reinterpret_cast<const WCHAR*>(two.text())), QEL_W("ab"));
+  EXPECT_EQ(WString(reinterpret_cast<const WCHAR*>(two.text())), QEL_W("ab"));
   const WCHAR inner[] = {'x', 0, 'y'};
   EXPECT_EQ(WideText(inner, 3).length(), 3u);  // exactly count characters, zeros included
 
   const WideText fromAnsi("K\xF6ln \x80");
-  EXPECT_EQ(std::basic_string<WCHAR>(reinterpret_cast<const WCHAR*>(fromAnsi.text())),
-            QEL_W("K\u00f6ln \u20ac"));
+  EXPECT_EQ(WString(reinterpret_cast<const WCHAR*>(fromAnsi.text())), QEL_W("K\u00f6ln \u20ac"));
   EXPECT_EQ(WideText(static_cast<const char*>(nullptr)).length(), 0u);
   EXPECT_EQ(WideText("").length(), 0u);
 
