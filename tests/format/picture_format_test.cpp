@@ -2,12 +2,11 @@
    locale (the suite runs once with en-US and once with de-DE). */
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
+#include <cstdlib>
 #include <string>
 
 #include "format/NumberFormat.h"
-#include "support/WideText.h"
+#include "support/CaseFile.h"
 
 namespace {
 
@@ -31,73 +30,12 @@ WString formatStr(const WString& picture, const WCHAR* value, size_t room = 64) 
   return out;
 }
 
-TEST(PictureFormat, PictureValueAndLocaleTable) {
-  const WCHAR* ll = LLDblFormat;
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
-  struct Row {
-    const WCHAR* set;
-    const WCHAR* picture;
-    double value;
-    const WCHAR* english;
-    const WCHAR* german;  // null: as in English
-  };
-  // clang-format off
-  const Row rows[] = {
-      {nullptr, QEL_W("#,###.##"), 1234.5, QEL_W("1,234.5 "), QEL_W("1.234,5 ")},
-      {nullptr, QEL_W("#,###.##"), -1234.5, QEL_W("1,234.5 "), QEL_W("1.234,5 ")},  // no place for the sign
-      {nullptr, QEL_W("###"), 5, QEL_W("  5"), nullptr},
-      {nullptr, QEL_W("###"), -5, QEL_W(" -5"), nullptr},
-      {nullptr, QEL_W("###.##"), 0.5, QEL_W("  0.5 "), QEL_W("  0,5 ")},
-      {nullptr, QEL_W("###.##"), -0.5, QEL_W(" -0.5 "), QEL_W(" -0,5 ")},
-      {nullptr, QEL_W("###.##"), 0.05, QEL_W("  0.05"), QEL_W("  0,05")},
-      {nullptr, QEL_W("<<<.##"), 0.5, QEL_W("0.5 "), QEL_W("0,5 ")},
-      {nullptr, QEL_W("$$$$"), 42, QEL_W("0042"), nullptr},
-      {nullptr, QEL_W("****"), 42, QEL_W("**42"), nullptr},
-      {nullptr, QEL_W("+###"), 42, QEL_W(" +42"), nullptr},
-      {nullptr, QEL_W("+###"), -42, QEL_W(" -42"), nullptr},
-      {nullptr, QEL_W("###-"), 42, QEL_W(" 42 "), nullptr},
-      {nullptr, QEL_W("###-"), -42, QEL_W(" 42-"), nullptr},
-      {ll, QEL_W("$$$$"), 42, QEL_W("$$42"), nullptr},
-      {ll, QEL_W("&&&&"), 42, QEL_W("0042"), nullptr},
-      {ll, QEL_W("$$$,$$$.&&"), 1234.5, QEL_W("$$1,234.50"), QEL_W("$$1.234,50")},
-      {nullptr, QEL_W("###"), 12345, QEL_W("345"), nullptr},  // leading digits lost
-      {nullptr, QEL_W("##.##"), 123.456, QEL_W("23.46"), QEL_W("23,46")},
-      {nullptr, QEL_W("###"), 1e20, QEL_W("000"), nullptr},
-      {nullptr, QEL_W("<<<<"), 7, QEL_W("7"), nullptr},
-      {nullptr, QEL_W("<<<<"), -7, QEL_W("7"), nullptr},
-      {nullptr, QEL_W("##.$$"), 3.14159, QEL_W(" 3.14"), QEL_W(" 3,14")},
-      {nullptr, QEL_W("#,###"), 1234567, QEL_W("4,567"), QEL_W("4.567")},
-      {nullptr, QEL_W("#,###"), 12, QEL_W("   12"), nullptr},
-      {nullptr, QEL_W("#,###"), -12, QEL_W("  -12"), nullptr},  // a separator before the digits is a sign place
-      {nullptr, QEL_W("#,###.##"), 0, QEL_W("    0.0 "), QEL_W("    0,0 ")},
-      {nullptr, QEL_W("###.##"), -0.001, QEL_W(" -0.0 "), QEL_W(" -0,0 ")},
-      {nullptr, QEL_W("EUR ###"), -5, QEL_W("EUR  -5"), nullptr},
-      {nullptr, QEL_W("-##########"), -2147483648.0, QEL_W("-2147483648"), nullptr},
-      // Rounding: half away from zero, carries through the integer digits.
-      {nullptr, QEL_W("#"), 2.5, QEL_W("3"), nullptr},
-      {nullptr, QEL_W("###"), -2.5, QEL_W(" -3"), nullptr},
-      {nullptr, QEL_W("###"), 0.4, QEL_W("  0"), nullptr},
-      {nullptr, QEL_W("#.##"), 0.125, QEL_W("0.13"), QEL_W("0,13")},
-      {nullptr, QEL_W("#.##"), 1.005, QEL_W("1.0 "), QEL_W("1,0 ")},  // 1.005 is 1.00499999... in binary
-      {nullptr, QEL_W("#.##"), 0.995, QEL_W("0.99"), QEL_W("0,99")},  // 0.99499999... in binary
-      {nullptr, QEL_W("#.##"), 0.996, QEL_W("1.0 "), QEL_W("1,0 ")},
-      {nullptr, QEL_W("$$$.$$"), 999.995, QEL_W("000.00"), QEL_W("000,00")},  // the carry overflows the picture
-      // Degenerate pictures.
-      {nullptr, QEL_W(""), 5, QEL_W(""), nullptr},
-      {nullptr, QEL_W("abc"), 5, QEL_W("abc"), nullptr},
-      {nullptr, QEL_W("."), 5, QEL_W("."), QEL_W(",")},
-      {nullptr, QEL_W("-"), -5, QEL_W("-"), nullptr},
-      {nullptr, QEL_W("+"), 5, QEL_W("+"), nullptr},
-      {nullptr, QEL_W(","), -5, QEL_W("-"), nullptr},
-      {nullptr, QEL_W("###"), nan, QEL_W("  0"), nullptr},
-      {nullptr, QEL_W("###"), -inf, QEL_W(" -0"), nullptr},
-  };
-  // clang-format on
-  for (const Row& row : rows) {
-    const WCHAR* expected = german() && row.german ? row.german : row.english;
-    EXPECT_EQ(formatDouble(row.set, row.picture, row.value), expected)
-        << qel::test::narrow(row.picture) << " with " << row.value;
+TEST(PictureFormat, PicturesOfTheCaseFile) {
+  for (const qel::test::Case& c : qel::test::readCases("format/pictures.txt")) {
+    const WCHAR* set = c[2] == "LL" ? LLDblFormat : nullptr;
+    const std::string& expected = german() && c[4] != "-" ? c[4] : c[3];
+    const WString out = formatDouble(set, qel::test::unescape(c[1]), std::strtod(c[0].c_str(), nullptr));
+    EXPECT_EQ("[" + qel::test::narrow(out) + "]", expected) << c.where;
   }
 }
 

@@ -1,5 +1,5 @@
 /* Case files: tables of cases kept as text beside the tests, one case per
-   line with tab-separated fields, '#' lines for comments.  Texts are UTF-8;
+   line with tab-separated fields, "# " lines for comments.  Texts are UTF-8;
    {U+XXXX} writes any other code point (controls, invisible blanks, lone
    surrogates), as narrow() renders them, and {} nothing (an empty field).  Results are compared as rendered
    lines in the same notation. */
@@ -33,7 +33,7 @@ inline std::vector<Case> readCases(const std::string& name) {
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
+    if (line.empty() || line == "#" || line.rfind("# ", 0) == 0) continue;
     Case c{name + ":" + std::to_string(number), {}};
     for (size_t at = 0; at <= line.size();) {
       size_t end = line.find('\t', at);
