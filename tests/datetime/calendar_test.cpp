@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "datetime/CalendarRules.h"
-#include "frame/Heap.h"
 #include "support/Platform.h"
 
 namespace {
@@ -42,18 +41,14 @@ TEST(Calendar, EveryDayFrom1601To9999) {
   EXPECT_EQ(checked, (last - first).count() + 1);
 }
 
-TEST(Calendar, LeapYearsAndDaysOfYear) {
-  for (auto [year, leap] :
-       {std::pair{2000, 1}, {2024, 1}, {1900, 0}, {2023, 0}, {1600, 1}, {0, 1}, {65535, 0}})
+// Beyond the days the model above walks: years outside the range and
+// fields out of their range, which the queries take as they stand.
+TEST(Calendar, LeapYearsAndDaysOfYearOutOfRange) {
+  for (auto [year, leap] : {std::pair{1600, 1}, {0, 1}, {65535, 0}})
     EXPECT_EQ(IsLeapYear(WORD(year)), leap) << year;
-  struct Case {
-    SYSTEMTIME v;
-    WORD dayOfYear;
-  };
-  for (const Case& c : {Case{at(2024, 12, 31), 366}, Case{at(2023, 12, 31), 365}, Case{at(2024, 3, 1), 61},
-                        Case{at(2024, 0, 5), 5}, Case{at(2024, 1, 0), 0}, Case{at(2023, 14, 2), 367},
-                        Case{at(2023, 2, 40), 71}})
-    EXPECT_EQ(TDGetDayOfYear(&c.v), c.dayOfYear) << c.v.wMonth << "/" << c.v.wDay;
+  for (auto [v, dayOfYear] :
+       {std::pair{at(2024, 0, 5), 5}, {at(2024, 1, 0), 0}, {at(2023, 14, 2), 367}, {at(2023, 2, 40), 71}})
+    EXPECT_EQ(TDGetDayOfYear(&v), dayOfYear) << v.wMonth << "/" << v.wDay;
 }
 
 TEST(Calendar, DayOfWeekRejectsWhatThePlatformCannotConvert) {
@@ -71,26 +66,6 @@ TEST(Calendar, DayOfWeekRejectsWhatThePlatformCannotConvert) {
   EXPECT_EQ(TDGetDayOfWeek(&sunday), 0);
   SYSTEMTIME monday = at(2026, 12, 7);
   EXPECT_EQ(TDGetDayOfWeek(&monday), 1);
-}
-
-struct WeekCase {
-  WCHAR rule;
-  SYSTEMTIME v;
-  WORD week;
-};
-
-TEST(Calendar, WeekOfYearByRule) {
-  const WeekCase cases[] = {
-      {u'2', at(2021, 1, 1), 53},   {u'2', at(2024, 12, 31), 1},  {u'2', at(2021, 1, 4), 1},
-      {u'2', at(2020, 12, 31), 53}, {u'2', at(2026, 12, 6), 49},  {u'2', at(2027, 1, 1), 53},
-      {u'0', at(2024, 12, 31), 1},  {u'0', at(2023, 1, 1), 1},    {u'0', at(2023, 1, 2), 2},
-      {u'0', at(2022, 12, 25), 52}, {u'1', at(2023, 1, 1), 52},   {u'1', at(2023, 1, 2), 1},
-      {u'1', at(2024, 1, 1), 1},    {u'1', at(2024, 12, 31), 53}, {u'x', at(2023, 1, 1), 52},
-      {u'2', at(2024, 1, 0), 0},
-  };
-  for (const WeekCase& c : cases)
-    EXPECT_EQ(qel::datetime::weekOfYear(c.v, c.rule), c.week)
-        << char(c.rule) << " " << c.v.wYear << "-" << c.v.wMonth << "-" << c.v.wDay;
 }
 
 // References: ISO 8601 for rule 2; the Monday-based week holding 1 January
@@ -131,6 +106,9 @@ TEST(Calendar, WeekOfYearModel1900To2100) {
       }
     }
   }
+  // An unknown rule counts as 0; a day 0 is week 0.
+  EXPECT_EQ(qel::datetime::weekOfYear(at(2023, 1, 1), u'x'), 52);
+  EXPECT_EQ(qel::datetime::weekOfYear(at(2024, 1, 0), u'2'), 0);
 }
 
 TEST(Calendar, WeekOfYearUsesTheSystemLocaleRule) {
@@ -157,33 +135,12 @@ TEST(DateTimeValues, LifeCycleSettersAndGetters) {
   EXPECT_EQ(TDGetSeconds(td), 80);
   EXPECT_EQ(TDGetMilliSeconds(td), 2000);
 
-  struct Case {
-    SYSTEMTIME in, out;
-  };
-  // clang-format off
-  const Case normalised[] = {
-      {at(2023, 12, 31, 23, 59, 59, 1000), at(2024, 1, 1)}, {at(2023, 2, 30), at(2023, 3, 2)},
-      {at(2023, 1, 32), at(2023, 2, 1)}, {at(2023, 1, 1, 0, 0, 90), at(2023, 1, 1, 0, 1, 30)},
-      {at(2023, 1, 1, 25), at(2023, 1, 2, 1)}, {at(2023, 13, 1), at(2024, 1, 1)},
-      {at(2024, 2, 29), at(2024, 2, 29)},
-  };
-  // clang-format on
-  for (const Case& c : normalised) {
-    td->wDayOfWeek = 3;
-    TDSetTime(td, c.in.wYear, c.in.wMonth, c.in.wDay, c.in.wHour, c.in.wMinute, c.in.wSecond,
-              c.in.wMilliseconds);
-    EXPECT_EQ(std::memcmp(td, &c.out, sizeof *td), 0) << td->wYear << "-" << td->wMonth << "-" << td->wDay;
-  }
   SYSTEMTIME copy{};
   EXPECT_EQ(TDCopy(&copy, td), &copy);
   EXPECT_EQ(std::memcmp(&copy, td, sizeof copy), 0);
   EXPECT_EQ(TDInit(td), td);
   EXPECT_EQ(std::memcmp(td, &zero, sizeof *td), 0);
   TDFree(td);
-
-  qel::heapFailAt(1);
-  EXPECT_EQ(TDNew(), nullptr);
-  qel::heapFailAt(0);
 }
 
 TEST(DateTimeValues, CurrentLocalTime) {
