@@ -95,7 +95,7 @@ TEST(AllocationSweep, LinkedLists) {
     LLList* list = LLCreate(sizeof(LONG));
     DLHeader* chain = DLCreateHeader(sizeof(LONG));
     LONG pushed = 0, linked = 0;
-    for (LONG i = 0; list && i < 20 && LLPushBack(list, &i); ++i) ++pushed;
+    for (LONG i = 0; list && i < 20 && (i % 2 ? LLPushBack(list, &i) : LLPushFront(list, &i)); ++i) ++pushed;
     for (LONG i = 0; chain && i < 20; ++i) {
       DLElement* e = DLCreateElement(chain, &i);
       if (!e) break;
