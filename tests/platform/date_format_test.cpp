@@ -3,91 +3,62 @@
 #include <gtest/gtest.h>
 #include <qel/win32.h>
 
+#include <cstdio>
 #include <string>
 
+#include "support/CaseFile.h"
 #include "support/Platform.h"
 
 namespace {
 
+using qel::test::WString;
+
 const SYSTEMTIME kSunday{2026, 12, 3 /* wrong on purpose */, 6, 17, 5, 9, 250};
-const SYSTEMTIME kMorning{2024, 2, 0, 29, 0, 7, 3, 0};
 
 using Formatter = int(WINAPI*)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
 
-std::basic_string<WCHAR> formatted(Formatter f, LCID lcid, DWORD flags, const SYSTEMTIME& st,
-                                   const WCHAR* picture) {
+WString formatted(Formatter f, LCID lcid, DWORD flags, const SYSTEMTIME& st, const WCHAR* picture) {
   WCHAR buffer[200];
   int n = f(lcid, flags, &st, picture, buffer, 200);
-  return n > 0 ? std::basic_string<WCHAR>(buffer, size_t(n - 1)) : QEL_W("<fail>");
+  return n > 0 ? WString(buffer, size_t(n - 1)) : QEL_W("<fail>");
 }
 
-std::basic_string<WCHAR> dateText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const WCHAR* picture) {
+WString dateText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const WCHAR* picture) {
   return formatted(GetDateFormatW, lcid, flags, st, picture);
 }
 
-std::basic_string<WCHAR> timeText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const WCHAR* picture) {
+WString timeText(LCID lcid, DWORD flags, const SYSTEMTIME& st, const WCHAR* picture) {
   return formatted(GetTimeFormatW, lcid, flags, st, picture);
 }
 
-TEST(DateFormat, LocaleDefaultsAndPictures) {
-  struct Case {
-    LCID lcid;
-    DWORD flags;
-    SYSTEMTIME st;
-    const WCHAR* picture;
-    std::basic_string<WCHAR> expected;
-    bool wineDiffers = false;  // Wine's locale data and picture rules are CLDR's, not Windows'
-  };
-  // clang-format off
-  const Case cases[] = {
-      {1031, DATE_LONGDATE, kSunday, nullptr, QEL_W("Sonntag, 6. Dezember 2026")},
-      {1033, DATE_LONGDATE, kSunday, nullptr, QEL_W("Sunday, December 6, 2026")},
-      {1031, 0, kSunday, nullptr, QEL_W("06.12.2026"), true}, {1033, DATE_SHORTDATE, kSunday, nullptr, QEL_W("12/6/2026")},
-      {1033, LOCALE_NOUSEROVERRIDE, kMorning, nullptr, QEL_W("2/29/2024")},
-      {1031, DATE_YEARMONTH, kMorning, nullptr, QEL_W("Februar 2024")},
-      {1033, 0, kSunday, QEL_W("d dd ddd dddd"), QEL_W("6 06 Sun Sunday")},
-      {1031, 0, kSunday, QEL_W("d dd ddd dddd"), QEL_W("6 06 So Sonntag"), true},
-      {1033, 0, kMorning, QEL_W("M MM MMM MMMM"), QEL_W("2 02 Feb February")},
-      {1031, 0, SYSTEMTIME{2023, 3, 0, 1, 0, 0, 0, 0}, QEL_W("MMM MMMM"), QEL_W("M\u00E4r M\u00E4rz")},
-      {1033, 0, SYSTEMTIME{2005, 1, 0, 1, 0, 0, 0, 0}, QEL_W("y yy yyyy"), QEL_W("5 05 2005"), true},
-      {1033, 0, kSunday, QEL_W("gg g"), QEL_W("A.D. A.D."), true}, {1031, 0, kSunday, QEL_W("gg"), QEL_W("n. Chr."), true},
-      {1033, 0, kSunday, QEL_W("'day' d 'of' MMMM"), QEL_W("day 6 of December")},
-      {1033, 0, kSunday, QEL_W("d''M 'it''s'"), QEL_W("6'12 it's"), true},
-      {1033, 0, kSunday, QEL_W("hh:mm d"), QEL_W("hh:mm 6")},  // time letters are text here
-      {1033, 0, kSunday, QEL_W(""), QEL_W("")},
-      {1033, 0, kSunday, QEL_W("dddddd"), QEL_W("Sunday")},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    if (!(c.wineDiffers && qel::test::underWine())) {
-      EXPECT_EQ(dateText(c.lcid, c.flags, c.st, c.picture), c.expected);
-    }
-  }
+DWORD flagsOf(const std::string& names) {
+  static const std::pair<const char*, DWORD> kFlags[] = {{"DATE_SHORTDATE", DATE_SHORTDATE},
+                                                         {"DATE_LONGDATE", DATE_LONGDATE},
+                                                         {"DATE_YEARMONTH", DATE_YEARMONTH},
+                                                         {"LOCALE_NOUSEROVERRIDE", LOCALE_NOUSEROVERRIDE},
+                                                         {"TIME_NOMINUTESORSECONDS", TIME_NOMINUTESORSECONDS},
+                                                         {"TIME_NOSECONDS", TIME_NOSECONDS},
+                                                         {"TIME_NOTIMEMARKER", TIME_NOTIMEMARKER},
+                                                         {"TIME_FORCE24HOURFORMAT", TIME_FORCE24HOURFORMAT}};
+  DWORD flags = 0;
+  for (const auto& [name, value] : kFlags)
+    if (names.find(name) != std::string::npos) flags |= value;
+  return flags;
 }
 
-TEST(TimeFormat, PicturesAndFlags) {
-  struct Case {
-    LCID lcid;
-    DWORD flags;
-    SYSTEMTIME st;
-    const WCHAR* picture;
-    std::basic_string<WCHAR> expected;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {1033, 0, kSunday, nullptr, QEL_W("5:05:09 PM")},
-      {1031, LOCALE_NOUSEROVERRIDE, kSunday, nullptr, QEL_W("17:05:09")},
-      {1033, 0, kMorning, nullptr, QEL_W("12:07:03 AM")},
-      {1033, 0, kSunday, QEL_W("h hh H HH m mm s ss t tt"), QEL_W("5 05 17 17 5 05 9 09 P PM")},
-      {1031, 0, kSunday, QEL_W("h:mm tt"), qel::test::underWine() ? QEL_W("5:05 PM") : QEL_W("5:05 ")},  // CLDR's German has AM/PM {1033, TIME_NOSECONDS, kSunday, nullptr, QEL_W("5:05 PM")},
-      {1033, TIME_NOMINUTESORSECONDS, kSunday, nullptr, QEL_W("5 PM")},
-      {1033, TIME_NOTIMEMARKER, kSunday, nullptr, QEL_W("5:05:09")},
-      {1033, TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER, kSunday, nullptr, QEL_W("17:05:09")},
-      {1033, 0, kSunday, QEL_W("HH 'Uhr' dd"), QEL_W("17 Uhr dd")},  // date letters are text here
-      {1033, 0, SYSTEMTIME{2026, 1, 0, 1, 12, 0, 0, 0}, QEL_W("h tt"), QEL_W("12 PM")},
-  };
-  // clang-format on
-  for (const Case& c : cases) EXPECT_EQ(timeText(c.lcid, c.flags, c.st, c.picture), c.expected);
+TEST(DateTimeFormat, CasesOfTheCaseFile) {
+  for (const qel::test::Case& c : qel::test::readCases("platform/date_formats.txt")) {
+    int f[7] = {};
+    std::sscanf(c[3].c_str(), "%d-%d-%d %d:%d:%d.%d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6]);
+    const SYSTEMTIME st{WORD(f[0]), WORD(f[1]), 3,          WORD(f[2]),
+                        WORD(f[3]), WORD(f[4]), WORD(f[5]), WORD(f[6])};
+    const WString picture = qel::test::unescape(c[4]);
+    const WString text = formatted(c[0] == "Date" ? GetDateFormatW : GetTimeFormatW, LCID(std::stoul(c[1])),
+                                   flagsOf(c[2]), st, c[4] == "-" ? nullptr : picture.c_str());
+    const bool wine = qel::test::underWine() && c.size() > 6;
+    if (wine && c[6] == "-") continue;
+    EXPECT_EQ(qel::test::narrow(text), qel::test::narrow(qel::test::unescape(c[wine ? 6 : 5]))) << c.where;
+  }
 }
 
 TEST(DateFormat, SizeProtocolAndErrors) {
