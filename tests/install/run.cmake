@@ -1,7 +1,7 @@
 # Installs the built project into a scratch prefix, compiles each installed
-# header alone, then builds and runs a host program against it, as C and as C++, shared and static, with
-# find_package and with pkg-config.  Each run gets a registry and a trace
-# folder of its own in the scratch folder.
+# header alone, then builds and runs a host program against it, as C and as
+# C++, shared and static, with find_package and with pkg-config.  Each run
+# gets a registry and a trace folder of its own in the scratch folder.
 set(prefix "${WORK}/prefix")
 file(REMOVE_RECURSE "${WORK}")
 function(run)
@@ -23,6 +23,17 @@ function(consume program expected)
     message(FATAL_ERROR "${program}: exit ${rc}, output does not match ${expected}:\n${out}\n${err}")
   endif()
 endfunction()
+# The host's records are in its daily file.
+function(expect_traced name)
+  file(GLOB logs "${WORK}/run/${name}/example*.log")
+  if(NOT logs)
+    message(FATAL_ERROR "${name} wrote no trace file")
+  endif()
+  file(READ "${logs}" records)
+  if(NOT records MATCHES "2 records to the daily file.*a warning with more text")
+    message(FATAL_ERROR "${name} traced:\n${records}")
+  endif()
+endfunction()
 # A program linked against the static archives names no library of ours.
 function(expect_static program)
   execute_process(COMMAND readelf -d "${program}" OUTPUT_VARIABLE needed)
@@ -41,13 +52,18 @@ foreach(header IN LISTS headers)
   run(c++ -std=c++20 -Wall -Wextra -Werror -fsyntax-only "-I${prefix}/include/qelbase" "${WORK}/header.cpp")
 endforeach()
 
+# The host program: the example that sets registry values through the
+# platform library, reads one back through ours and traces into a file.
+set(host "${EXAMPLES_DIR}/trace_registry.c")
+set(host_prints "Greeting: \\(none set\\)\nTraced to .*/example[0-9]+\\.log")
 # FLAGS: the sanitizer options the library was built with, which its hosts need too.
-run(${CMAKE_COMMAND} -S "${SOURCE_DIR}" -B "${WORK}/consumer" "-DCMAKE_PREFIX_PATH=${prefix}"
+run(${CMAKE_COMMAND} -S "${SOURCE_DIR}" -B "${WORK}/consumer" "-DCMAKE_PREFIX_PATH=${prefix}" "-DEXAMPLE=${host}"
     "-DCMAKE_C_FLAGS=${FLAGS}" "-DCMAKE_CXX_FLAGS=${FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${FLAGS}")
 run(${CMAKE_COMMAND} --build "${WORK}/consumer")
 set(ENV{LD_LIBRARY_PATH} "${prefix}/lib")
 foreach(program c_shared c_static cpp_shared cpp_static)
-  consume("${WORK}/consumer/consumer_${program}" "^consumer ok")
+  consume("${WORK}/consumer/consumer_${program}" "${host_prints}")
+  expect_traced(consumer_${program})
 endforeach()
 expect_static("${WORK}/consumer/consumer_c_static")
 
@@ -67,8 +83,9 @@ foreach(kind shared static)
     # The archives themselves, where both kinds are installed.
     list(TRANSFORM flags REPLACE "^-l(QELBaseU|QELWin32)$" "-l:lib\\1.a")
   endif()
-  run(cc ${FLAGS} "${SOURCE_DIR}/consumer.c" -o "${WORK}/consumer_pc_${kind}" ${flags})
-  consume("${WORK}/consumer_pc_${kind}" "^consumer ok")
+  run(cc ${FLAGS} "${host}" -o "${WORK}/consumer_pc_${kind}" ${flags})
+  consume("${WORK}/consumer_pc_${kind}" "${host_prints}")
+  expect_traced(consumer_pc_${kind})
 endforeach()
 expect_static("${WORK}/consumer_pc_static")
 
@@ -77,7 +94,7 @@ set(examples expression_host scan_text dates_strings_pictures trace_registry)
 set(expression_host_prints "price 2.50: total 10.50, result 10.50\nprice 5.00: total 15.50")
 set(scan_text_prints "-8  total  \\(identifier\\)\n -22  \\+=")
 set(dates_strings_pictures_prints "due 2024-02-29, week 9\nINVOICE DUE on 2/29/2024\n.*\"\\*\\*1,234.57\"")
-set(trace_registry_prints "Greeting: \\(none set\\)\nTraced to .*/example[0-9]+\\.log")
+set(trace_registry_prints "${host_prints}")
 run(${CMAKE_COMMAND} -S "${EXAMPLES_DIR}" -B "${WORK}/examples" "-DCMAKE_PREFIX_PATH=${prefix}"
     "-DCMAKE_C_FLAGS=${FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${FLAGS}")
 run(${CMAKE_COMMAND} --build "${WORK}/examples")

@@ -1,2 +1,0 @@
-// The same host program as a C++ one.
-#include "consumer.c"
