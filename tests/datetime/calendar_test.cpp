@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <vector>
 
 #include "datetime/CalendarRules.h"
 #include "support/Platform.h"
@@ -127,13 +128,9 @@ TEST(DateTimeValues, LifeCycleSettersAndGetters) {
   EXPECT_EQ(TDSetInterval(td, 1, 25, 40, 30, 70, 80, 2000), td);
   const SYSTEMTIME interval = at(1, 25, 40, 30, 70, 80, 2000);
   EXPECT_EQ(std::memcmp(td, &interval, sizeof *td), 0);
-  EXPECT_EQ(TDGetYears(td), 1);
-  EXPECT_EQ(TDGetMonths(td), 25);
-  EXPECT_EQ(TDGetDays(td), 40);
-  EXPECT_EQ(TDGetHours(td), 30);
-  EXPECT_EQ(TDGetMinutes(td), 70);
-  EXPECT_EQ(TDGetSeconds(td), 80);
-  EXPECT_EQ(TDGetMilliSeconds(td), 2000);
+  EXPECT_EQ((std::vector<int>{TDGetYears(td), TDGetMonths(td), TDGetDays(td), TDGetHours(td),
+                              TDGetMinutes(td), TDGetSeconds(td), TDGetMilliSeconds(td)}),
+            (std::vector<int>{1, 25, 40, 30, 70, 80, 2000}));
 
   SYSTEMTIME copy{};
   EXPECT_EQ(TDCopy(&copy, td), &copy);

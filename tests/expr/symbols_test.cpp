@@ -73,17 +73,6 @@ TEST(ExprSymbols, ArgumentTypeListsEndWithZero) {
   EXPECT_EQ(ExprLookUp(&host.ctx, QEL_W("g"))->nStorage, EXS_Function);
 }
 
-TEST(ExprSymbols, UserPointerAndInitialState) {
-  ExprHost host;
-  int data = 0;
-  EXPECT_EQ(ExprGetUserPtr(&host.ctx), nullptr);
-  EXPECT_EQ(ExprSetUserPtr(&host.ctx, &data), nullptr);
-  EXPECT_EQ(ExprSetUserPtr(&host.ctx, nullptr), &data);
-  EXPECT_EQ(host.ctx.nActExpr, EXPR_NONE);
-  EXPECT_EQ(host.ctx.pPool, nullptr);
-  EXPECT_EQ(host.ctx.bXRef, 0);
-}
-
 // The host's own scanner, reached through the three callbacks.
 LONG_PTR QEL_CDECL hostNext(LONG_PTR, void* scanner) {
   return SymGetNextSym(static_cast<SymContext*>(scanner));
