@@ -6,9 +6,11 @@
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 #include <vector>
 
 #include "QELBase.h"
+#include "support/CaseFile.h"
 
 namespace {
 
@@ -76,50 +78,16 @@ std::vector<int> inOrder(BT bt) {
 
 }  // namespace
 
-TEST(BalancedTree, InsertionRebalancingShapes) {
-  struct Row {
-    std::initializer_list<int> keys;
-    const char* shape;
-  };
-  const Row rows[] = {
-      {{1, 2, 3}, "2(1,3)"},                     // single left rotation
-      {{3, 2, 1}, "2(1,3)"},                     // single right rotation
-      {{3, 1, 2}, "2(1,3)"},                     // left-right double rotation
-      {{1, 3, 2}, "2(1,3)"},                     // right-left double rotation
-      {{5, 3, 8, 2, 4, 1}, "3(2(1,-),5(4,8))"},  // rotation below the root
-      {{5, 2, 8, 1, 4, 3}, "4(2(1,3),5(-,8))"},  // double, inner grandchild left
-      {{5, 2, 8, 1, 3, 4}, "3(2(1,-),5(4,8))"},  // double, inner grandchild right
-      {{1, 2, 3, 4, 5, 6, 7}, "4(2(1,3),6(5,7))"},
-  };
-  for (const Row& r : rows) {
-    BT bt = treeOf(r.keys);
-    EXPECT_EQ(shape(bt->pRoot), r.shape);
-    checkInvariants(bt);
-    BTDestroy(bt, nullptr);
-  }
-}
-
-TEST(BalancedTree, DeletionCases) {
-  struct Row {
-    std::initializer_list<int> keys;
-    int remove;
-    const char* shape;
-  };
-  const Row rows[] = {
-      {{2, 1, 3}, 2, "1(-,3)"},             // root with two children: greatest on the left moves up
-      {{2, 1, 3, 4}, 1, "3(2,4)"},          // shrunk left, right child +1: single rotation
-      {{2, 1, 4, 3}, 1, "3(2,4)"},          // right child -1: double rotation
-      {{2, 1, 4, 3, 5}, 1, "4(2(-,3),5)"},  // right child balanced: rotation, stop
-      {{3, 2, 4, 1}, 4, "2(1,3)"},          // mirror: shrunk right
-      {{3, 1, 4, 2}, 4, "2(1,3)"},          // mirror double rotation
-      {{1}, 1, "-"},
-      {{4, 2, 6, 1, 3, 5, 7}, 4, "3(2(1,-),6(5,7))"},
-  };
-  for (const Row& r : rows) {
-    BT bt = treeOf(r.keys);
-    Entry key{r.remove, 0};
-    EXPECT_EQ(BTDelete(bt, &key), &key);
-    EXPECT_EQ(shape(bt->pRoot), r.shape) << r.remove;
+TEST(BalancedTree, ShapesAfterEachRebalancing) {
+  for (const qel::test::Case& c : qel::test::readCases("containers/tree_shapes.txt")) {
+    BT bt = BTCreate(compareKeys, sizeof(Entry));
+    std::stringstream keys(c[1]);
+    for (Entry e{0, 0}; keys >> e.key; keys.ignore()) BTInsert(bt, &e);
+    if (c[0] == "Delete") {
+      Entry key{std::stoi(c[2]), 0};
+      EXPECT_EQ(BTDelete(bt, &key), &key) << c.where;
+    }
+    EXPECT_EQ(shape(bt->pRoot), c.fields.back()) << c.where;
     checkInvariants(bt);
     BTDestroy(bt, nullptr);
   }

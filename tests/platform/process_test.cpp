@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "platform/posix/command_line.h"
-#include "support/WideText.h"
+#include "support/CaseFile.h"
 
 namespace {
 
@@ -20,28 +20,12 @@ using qel::test::widen;
 using qel::test::WString;
 
 TEST(CommandLine, SplitsAsWindowsDoes) {
-  struct Case {
-    const WCHAR* line;
-    std::vector<std::basic_string<WCHAR>> words;
-  } cases[] = {
-      {QEL_W(""), {}},
-      {QEL_W("  \t "), {}},
-      {QEL_W("prog"), {QEL_W("prog")}},
-      {QEL_W("  prog  a\tb  "), {QEL_W("prog"), QEL_W("a"), QEL_W("b")}},
-      {QEL_W("\"C:\\Program Files\\x.exe\" a"), {QEL_W("C:\\Program Files\\x.exe"), QEL_W("a")}},
-      {QEL_W("\"a\\\"b c"), {QEL_W("a\\"), QEL_W("b"), QEL_W("c")}},  // no escapes in the program word
-      {QEL_W("p \"a b\" c"), {QEL_W("p"), QEL_W("a b"), QEL_W("c")}},
-      {QEL_W("p a\"b c\"d"), {QEL_W("p"), QEL_W("ab cd")}},
-      {QEL_W("p a\\\\b"), {QEL_W("p"), QEL_W("a\\\\b")}},
-      {QEL_W("p a\\\"b"), {QEL_W("p"), QEL_W("a\"b")}},
-      {QEL_W("p a\\\\\"b c\""), {QEL_W("p"), QEL_W("a\\b c")}},
-      {QEL_W("p a\\\\\\\"b"), {QEL_W("p"), QEL_W("a\\\"b")}},
-      {QEL_W("p \"a\"\"b\" c"), {QEL_W("p"), QEL_W("a\"b"), QEL_W("c")}},
-      {QEL_W("p \"\" x"), {QEL_W("p"), QEL_W(""), QEL_W("x")}},
-      {QEL_W("p \"open to the end"), {QEL_W("p"), QEL_W("open to the end")}},
-      {QEL_W("p a\\"), {QEL_W("p"), QEL_W("a\\")}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(qel::posix::splitCommandLine(c.line), c.words);
+  for (const qel::test::Case& c : qel::test::readCases("platform/command_lines.txt")) {
+    std::string words;
+    for (const WString& word : qel::posix::splitCommandLine(qel::test::unescape(c[0]).c_str()))
+      words += "[" + qel::test::narrow(word) + "]";
+    EXPECT_EQ(words, qel::test::narrow(qel::test::unescape(c[1]))) << c.where;
+  }
 }
 
 class Processes : public ::testing::Test {
