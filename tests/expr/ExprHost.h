@@ -69,7 +69,7 @@ struct ExprHost {
   ExprHost(const ExprHost&) = delete;
   ExprHost& operator=(const ExprHost&) = delete;
 
-  DWORD compile(const std::basic_string<WCHAR>& text, LONG required = 0) {
+  DWORD compile(const WString& text, LONG required = 0) {
     text_ = text;
     constant = -1;
     type = -1;
@@ -78,7 +78,7 @@ struct ExprHost {
 
   // Compiles and evaluates: "L:-3", "U:7", "D:1.5", "C:65", "S:text",
   // "B:0x0000000100000000", "T:2024-02-29" or the failure "E:80020012".
-  std::string run(const std::basic_string<WCHAR>& text) {
+  std::string run(const WString& text) {
     char out[64];
     DWORD rc = compile(text);
     LONG depth = ctx.nStackDepth;
@@ -141,7 +141,7 @@ struct ExprHost {
   LONG start = -1, constant = -1, type = -1;
 
  private:
-  std::basic_string<WCHAR> text_;
+  WString text_;
 };
 
 }  // namespace qel::test

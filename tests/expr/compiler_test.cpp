@@ -8,6 +8,8 @@
 
 namespace {
 
+using qel::test::WString;
+
 using qel::test::ExprHost;
 using qel::test::narrow;
 using qel::test::shortTypeName;
@@ -80,19 +82,17 @@ TEST(ExprCompile, TerminatorsEndAnExpression) {
 TEST(ExprCompile, NestingDepthAndLongExpressions) {
   ExprHost host;
   auto nested = [](int depth) {
-    return std::basic_string<WCHAR>(size_t(depth), u'(') + QEL_W("x") +
-           std::basic_string<WCHAR>(size_t(depth), u')');
+    return WString(size_t(depth), u'(') + QEL_W("x") + WString(size_t(depth), u')');
   };
   EXPECT_EQ(host.compile(nested(200)), 0u);
   EXPECT_EQ(host.code(), "x END");
   EXPECT_EQ(host.compile(nested(100000)), QEL_E_OUTOFMEMORY);
-  EXPECT_EQ(host.compile(std::basic_string<WCHAR>(100000, u'-') + QEL_W("x")), QEL_E_OUTOFMEMORY);
+  EXPECT_EQ(host.compile(WString(100000, u'-') + QEL_W("x")), QEL_E_OUTOFMEMORY);
   EXPECT_EQ(host.compile(QEL_W("x")), 0u);  // and the context carries on
 
   // A long flat sum: every term keeps its value while the pool grows.
-  std::basic_string<WCHAR> sum = QEL_W("x");
-  for (int i = 1; i <= 5000; ++i)
-    sum += QEL_W(" + ") + std::basic_string<WCHAR>(qel::test::wprintf(QEL_W("%d"), i));
+  WString sum = QEL_W("x");
+  for (int i = 1; i <= 5000; ++i) sum += QEL_W(" + ") + WString(qel::test::wprintf(QEL_W("%d"), i));
   ASSERT_EQ(host.compile(sum), 0u);
   LONG total = 0;
   for (LONG i = host.start; i < DAGetSize(host.ctx.hCode); ++i) {
@@ -107,7 +107,7 @@ TEST(ExprCompile, NestingDepthAndLongExpressions) {
 TEST(ExprCompile, PoolGrowsBeforeItIsFull) {
   ExprHost host;
   // Each literal and each ADD takes 8 bytes: 127 values leave exactly 8 free.
-  std::basic_string<WCHAR> text = QEL_W("1");
+  WString text = QEL_W("1");
   for (int i = 0; i < 63; ++i) text += QEL_W(" + 1");
   ASSERT_EQ(host.compile(text), 0u);
   ASSERT_EQ(host.ctx.nPoolUsed, 127u * 8);

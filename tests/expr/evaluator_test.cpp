@@ -12,6 +12,8 @@
 
 namespace {
 
+using qel::test::WString;
+
 using qel::test::ExprHost;
 using qel::test::narrow;
 
@@ -147,7 +149,7 @@ class Reference {
 
   // A random expression of `depth` levels and its value, or no value when
   // a division by zero happens on the way.
-  std::basic_string<WCHAR> make(int depth, std::optional<LONG>& value) {
+  WString make(int depth, std::optional<LONG>& value) {
     static const WCHAR* const kBinary[] = {QEL_W("+"),  QEL_W("-"),  QEL_W("*"), QEL_W("/"),  QEL_W("%"),
                                            QEL_W("&"),  QEL_W("|"),  QEL_W("^"), QEL_W("<<"), QEL_W(">>"),
                                            QEL_W("=="), QEL_W("!="), QEL_W("<"), QEL_W(">"),  QEL_W("<="),
@@ -156,22 +158,22 @@ class Reference {
       if (pick(2)) {
         int v = pick(3);
         value = vars_[v];
-        return std::basic_string<WCHAR>(1, WCHAR(u'a' + v));
+        return WString(1, WCHAR(u'a' + v));
       }
       LONG literal = LONG(pick(30000));
       value = literal;
-      return std::basic_string<WCHAR>(qel::test::wprintf(QEL_W("%d"), literal));
+      return WString(qel::test::wprintf(QEL_W("%d"), literal));
     }
     if (pick(5) == 0) {
       static const WCHAR* const kUnary[] = {QEL_W("-"), QEL_W("~"), QEL_W("!")};
       int op = pick(3);
-      std::basic_string<WCHAR> inner = make(depth - 1, value);
+      WString inner = make(depth - 1, value);
       if (value) value = op == 0 ? LONG(0u - ULONG(*value)) : op == 1 ? ~*value : LONG(*value == 0);
-      return std::basic_string<WCHAR>(kUnary[op]) + QEL_W("(") + inner + QEL_W(")");
+      return WString(kUnary[op]) + QEL_W("(") + inner + QEL_W(")");
     }
     int op = pick(18);
     std::optional<LONG> l, r;
-    std::basic_string<WCHAR> left = make(depth - 1, l), right = make(depth - 1, r);
+    WString left = make(depth - 1, l), right = make(depth - 1, r);
     value = l && r ? apply(op, *l, *r) : std::nullopt;
     return QEL_W("(") + left + QEL_W(" ") + kBinary[op] + QEL_W(" ") + right + QEL_W(")");
   }
@@ -217,7 +219,7 @@ TEST(ExprEvaluate, RandomIntegerExpressionsMatchAReference) {
   Reference reference(random, vars);
   for (int i = 0; i < 2000; ++i) {
     std::optional<LONG> expected;
-    std::basic_string<WCHAR> text = reference.make(6, expected);
+    WString text = reference.make(6, expected);
     LONG start = 0, type = 0;
     ASSERT_EQ(ExprCompile(&local, text.c_str(), &start, 0, nullptr, &type), 0u) << narrow(text);
     ASSERT_EQ(type, EXT_Long);

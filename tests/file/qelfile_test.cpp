@@ -68,7 +68,7 @@ class QELFileTest : public ::testing::Test {
   std::string folder_;
 };
 
-Bytes utf16(const std::basic_string<WCHAR>& text) {
+Bytes utf16(const WString& text) {
   Bytes out;
   for (WCHAR c : text) out += char(c & 0xFF), out += char(c >> 8);
   return out;
@@ -82,7 +82,7 @@ std::vector<WString> wideLines(std::initializer_list<const WCHAR*> texts) {
 
 TEST_F(QELFileTest, LinesAcrossBufferSizesEndingsAndBothTextForms) {
   struct Case {
-    std::basic_string<WCHAR> text;
+    WString text;
     DWORD lineSize;
     std::vector<WString> expected;
   } cases[] = {
@@ -95,9 +95,7 @@ TEST_F(QELFileTest, LinesAcrossBufferSizesEndingsAndBothTextForms) {
       {QEL_W("abcd\nefg\n"), 4, wideLines({QEL_W("abc"), QEL_W("d"), QEL_W("efg")})},
       {QEL_W("ab\r\r\ncd"), 3, wideLines({QEL_W("ab"), QEL_W("cd")})},
       {QEL_W("\u00e4\u00f6\u20ac\n\u00df"), 80, wideLines({QEL_W("\u00e4\u00f6\u20ac"), QEL_W("\u00df")})},
-      {std::basic_string<WCHAR>(5000, u'z') + QEL_W("\nend"),
-       6000,
-       {WString(5000, WCHAR('z')), wideLines({QEL_W("end")})[0]}},
+      {WString(5000, u'z') + QEL_W("\nend"), 6000, {WString(5000, WCHAR('z')), wideLines({QEL_W("end")})[0]}},
   };
   const Bytes marks[] = {"", "\xFF\xFE", "\xFE\xFF"};
   for (const Case& c : cases) {

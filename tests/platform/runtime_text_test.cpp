@@ -137,7 +137,7 @@ TEST(WideCtype, CaseMappingFollowsTheRuntimeLocale) {
 TEST(CodePage, AnsiRoundTripAndReplacement) {
   WCHAR wide[16];
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "\x80\xE4\x81z", 4, wide, 16), 4);
-  EXPECT_EQ(std::basic_string<WCHAR>(wide, 4), QEL_W("\u20AC\u00E4\u0081z"));
+  EXPECT_EQ(WString(wide, 4), QEL_W("\u20AC\u00E4\u0081z"));
 
   char narrow[16];
   BOOL usedDefault = FALSE;
@@ -154,7 +154,7 @@ TEST(CodePage, Utf8AndSizeProtocol) {
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0), 5);  // with terminator
   WCHAR wide[8];
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 8), 5);
-  EXPECT_EQ(std::basic_string<WCHAR>(wide), QEL_W("a\u00FC\U0001F600"));
+  EXPECT_EQ(WString(wide), QEL_W("a\u00FC\U0001F600"));
 
   SetLastError(0);
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 2), 0);

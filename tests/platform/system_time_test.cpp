@@ -9,8 +9,11 @@
 #include <string>
 
 #include "support/Platform.h"
+#include "support/WideText.h"
 
 namespace {
+
+using qel::test::WString;
 
 uint64_t ticks(const FILETIME& ft) { return (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
 
@@ -82,10 +85,10 @@ TEST(SystemTime, ClockAndLocalConversion) {
   EXPECT_GE(sys.wYear, 2024);
 }
 
-std::basic_string<WCHAR> localeText(LCID lcid, LCTYPE item) {
+WString localeText(LCID lcid, LCTYPE item) {
   WCHAR buffer[128];
   int n = GetLocaleInfoW(lcid, item, buffer, 128);
-  return n > 0 ? std::basic_string<WCHAR>(buffer, size_t(n - 1)) : QEL_W("<fail>");
+  return n > 0 ? WString(buffer, size_t(n - 1)) : QEL_W("<fail>");
 }
 
 TEST(LocaleInfo, WindowsValuesForBothLocales) {
@@ -93,7 +96,7 @@ TEST(LocaleInfo, WindowsValuesForBothLocales) {
   // the date formatter's own tests.
   struct Case {
     LCTYPE item;
-    std::basic_string<WCHAR> en, de;
+    WString en, de;
   };
   const Case cases[] = {
       {LOCALE_IFIRSTWEEKOFYEAR, QEL_W("0"), QEL_W("2")},
@@ -117,7 +120,7 @@ TEST(LocaleInfo, BufferProtocolAndErrors) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
   WCHAR exact[9];
   EXPECT_EQ(GetLocaleInfoW(1031, LOCALE_SDAYNAME3, exact, 9), 9);
-  EXPECT_EQ(std::basic_string<WCHAR>(exact), QEL_W("Mittwoch"));
+  EXPECT_EQ(WString(exact), QEL_W("Mittwoch"));
 
   if (!qel::test::onWindows()) {  // French is not in our layer's table
     SetLastError(0);

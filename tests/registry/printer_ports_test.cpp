@@ -9,8 +9,11 @@
 #include "frame/Heap.h"
 #include "registry/PrinterPorts.h"
 #include "support/ScratchRegistry.h"
+#include "support/WideText.h"
 
 namespace {
+
+using qel::test::WString;
 
 const qel::test::ScratchRegistry scratch;
 
@@ -50,7 +53,7 @@ void setPorts(int n) {
     return;
   for (int i = 0; i < n; ++i) {
     std::string name = "port" + std::to_string(i);
-    RegSetValueExW(key, std::basic_string<WCHAR>(name.begin(), name.end()).c_str(), 0, REG_SZ, nullptr, 0);
+    RegSetValueExW(key, WString(name.begin(), name.end()).c_str(), 0, REG_SZ, nullptr, 0);
   }
   RegCloseKey(key);
 }

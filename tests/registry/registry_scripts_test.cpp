@@ -187,10 +187,10 @@ TEST_F(RegistryScripts, ExportThenImportReproducesGeneratedTrees) {
   // and 1252 letters; value names keep to what the line form can carry
   // (no '=' or '"'), key names to what a section line can (no blanks at
   // either end).  Only keys with values have a section.
-  const std::basic_string<WCHAR> keyChars = QEL_W("abcXYZ019 =.-_\"'{}()\u00e4\u00f6\u00df\u20ac");
-  const std::basic_string<WCHAR> nameChars = QEL_W("abcXYZ019 .-_\\'{}()\u00e4\u00df\u20ac");
-  const std::basic_string<WCHAR> dataChars = QEL_W("abc 019=\"\\;[]%\u00e4\u20ac");
-  auto text = [&](const std::basic_string<WCHAR>& chars, size_t most) {
+  const WString keyChars = QEL_W("abcXYZ019 =.-_\"'{}()\u00e4\u00f6\u00df\u20ac");
+  const WString nameChars = QEL_W("abcXYZ019 .-_\\'{}()\u00e4\u00df\u20ac");
+  const WString dataChars = QEL_W("abc 019=\"\\;[]%\u00e4\u20ac");
+  auto text = [&](const WString& chars, size_t most) {
     WString s;
     for (size_t n = 1 + random() % most; n--;) s += chars[random() % chars.size()];
     return s;
