@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #ifndef _WIN32
 #include "platform/posix/syscalls.h"
 #endif
+#include "support/Files.h"
 #include "support/ScratchRegistry.h"
 #include "support/WideText.h"
 
@@ -24,25 +24,11 @@ using Bytes = std::string;
 
 constexpr DWORD kEof = 0x80070026u;
 
-class QELFileTest : public ::testing::Test {
+class QELFileTest : public qel::test::ScratchTest {
  protected:
-  void SetUp() override {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = (std::filesystem::temp_directory_path() /
-               ("qelbase-file-" + std::to_string(GetCurrentProcessId()) + "-" + test->name()))
-                  .string();
-    std::filesystem::create_directories(folder_);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
-  std::string path(const char* name = "f.txt") const { return folder_ + "/" + name; }
-  void put(const Bytes& content, const char* name = "f.txt") const {
-    std::ofstream(path(name), std::ios::binary) << content;
-  }
-  Bytes contents(const char* name = "f.txt") const {
-    std::ifstream in(path(name), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string path(const char* name = "f.txt") const { return ScratchTest::path(name); }
+  void put(const Bytes& content) const { qel::test::writeFile(path(), content); }
+  Bytes contents() const { return qel::test::readFile(path()); }
   // Opens an existing file; the code of mode 2 (0x80004001) counts as success.
   DWORD open(QELFileObject& f, DWORD bufSize, LONG mode, DWORD access = GENERIC_READ,
              DWORD disposition = OPEN_EXISTING, const std::string& name = "") const {
@@ -64,8 +50,6 @@ class QELFileTest : public ::testing::Test {
     EXPECT_EQ(QELFileGetLine(&f, buffer.data(), size), kEof);
     return out;
   }
-
-  std::string folder_;
 };
 
 Bytes utf16(const WString& text) {

@@ -12,6 +12,7 @@
 
 #include "platform/posix/command_line.h"
 #include "support/CaseFile.h"
+#include "support/Files.h"
 
 namespace {
 
@@ -40,12 +41,7 @@ class Processes : public ::testing::Test {
     std::ofstream(folder / name) << "#!/bin/sh\n" << body << "\n";
     chmod((folder / name).c_str(), 0755);
   }
-  std::string read(const std::string& name) {
-    std::ifstream in(folder / name);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string read(const std::string& name) { return qel::test::readFile(folder / name); }
 
   // Runs the command line to its end; the exit code, or ~0 with the last
   // error in `error` when it could not start.

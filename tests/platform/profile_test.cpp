@@ -3,31 +3,23 @@
 #include <qel/win32.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "support/Files.h"
+#include "support/WideText.h"
 
 namespace {
 
 using WString = std::basic_string<WCHAR>;
 
-class Profile : public ::testing::Test {
+class Profile : public qel::test::ScratchTest {
  protected:
   void SetUp() override {
-    folder_ = (std::filesystem::temp_directory_path() /
-               ("qelbase-ini-" + std::to_string(GetCurrentProcessId()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                  .string();
-    std::filesystem::create_directories(folder_);
-    file_ = WString(folder_.begin(), folder_.end()) + QEL_W("/a.ini");
+    ScratchTest::SetUp();
+    file_ = qel::test::widen(path("a.ini"));
   }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-  std::string bytes() const {
-    std::ifstream in(folder_ + "/a.ini", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  void put(const std::string& content) const {
-    std::ofstream(folder_ + "/a.ini", std::ios::binary) << content;
-  }
+  std::string bytes() const { return qel::test::readFile(path("a.ini")); }
+  void put(const std::string& content) const { qel::test::writeFile(path("a.ini"), content); }
   // The list as one text with '|' for each zero, and the reported length.
   WString names(DWORD size, DWORD& length) const {
     WString buffer(size + 2, u'#');
@@ -44,7 +36,6 @@ class Profile : public ::testing::Test {
     for (auto& c : buffer) c = c ? c : u'|';
     return buffer;
   }
-  std::string folder_;
   WString file_;
 };
 

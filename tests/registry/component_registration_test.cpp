@@ -19,6 +19,7 @@
 
 #include "registry/ComponentRegistration.h"
 #include "registry/RegistryHelpers.h"
+#include "support/Files.h"
 #include "support/Platform.h"
 #include "support/ScratchRegistry.h"
 #include "support/WideText.h"
@@ -41,12 +42,6 @@ bool eventually(const std::function<bool()>& condition) {
 }
 
 #ifndef _WIN32  // the stand-in tool is a shell script
-std::string contents(const fs::path& file) {
-  std::ifstream in(file);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // PATH set to one folder for the life of the object.
 class SearchPath {
@@ -79,7 +74,8 @@ class FakeTool : public ::testing::Test {
     eventually([&] {
       lines.clear();
       for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename().string().starts_with("done.")) lines.insert(contents(entry.path()));
+        if (entry.path().filename().string().starts_with("done."))
+          lines.insert(qel::test::readFile(entry.path()));
       return lines.size() >= expected;
     });
     return lines;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "registry/RegistryScripts.h"
+#include "support/Files.h"
 #include "support/Platform.h"
 #include "support/ScratchRegistry.h"
 
@@ -104,11 +105,8 @@ class RegistryScripts : public ::testing::Test {
     QELFileNameList files{wfile_};
     return QEL_RegImport(&files);
   }
-  std::string contents() const {
-    std::ifstream in(file_, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  void put(const std::string& text) const { std::ofstream(file_, std::ios::binary) << text; }
+  std::string contents() const { return qel::test::readFile(file_); }
+  void put(const std::string& text) const { qel::test::writeFile(file_, text); }
 
   std::string file_;
   WString wfile_;

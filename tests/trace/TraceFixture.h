@@ -14,6 +14,7 @@
 #include <variant>
 #include <vector>
 
+#include "support/Files.h"
 #include "support/ScratchRegistry.h"
 #include "support/WideText.h"
 #include "trace/Trace.h"
@@ -64,10 +65,7 @@ class TraceTest : public ::testing::Test {
     TraceInit(&t, keyPath_.c_str(), name, appendPid);
   }
 
-  static std::string read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  static std::string read(const std::string& path) { return readFile(path); }
   static std::string narrowName(const WCHAR* name) { return narrow(name); }
 
   // The lines of a file, each without its CR LF (a line without one fails).
