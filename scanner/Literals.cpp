@@ -3,6 +3,8 @@
  * A number's fraction is summed digit by digit in double precision, as the
  * scanner has always done, rather than rounded correctly from decimal.
  */
+#include <cfloat>
+
 #include "frame/EscapeReader.h"
 #include "scanner/ScannerText.h"
 
@@ -34,6 +36,19 @@ LONG classifyInteger(SymContext* s) {
     return SYM_LONG;
   }
   return SYM_ULONG;
+}
+
+// A result rounded to double, also where the floating-point unit keeps
+// wider values in its registers (x87: FLT_EVAL_METHOD 2), so that each
+// step of a number's sum is a double one and a number reads the same on
+// every build.
+inline double asDouble(double x) {
+#if FLT_EVAL_METHOD != 0
+  volatile double stored = x;
+  return stored;
+#else
+  return x;
+#endif
 }
 
 // The digits of a number, read with the cursor, the text's length and the
@@ -90,13 +105,13 @@ LONG scanDecimal(SymContext* s) {
     if (!r.take(c)) return r.finish(SYM_ERROR_NUMBER);
     const unsigned digit = c - u'0';
     if (floating) {
-      r.real = r.real * 10.0 + digit;
+      r.real = asDouble(asDouble(r.real * 10.0) + digit);
       continue;
     }
     const ULONGLONG v = ULONGLONG(r.value) * 10 + digit;
     if (v > kMaxULong) {
       floating = true;
-      r.real = double(r.value) * 10.0 + digit;
+      r.real = asDouble(asDouble(double(r.value) * 10.0) + digit);
     } else {
       r.value = ULONG(v);
     }
@@ -112,7 +127,7 @@ LONG scanDecimal(SymContext* s) {
   while (isDigit(c = r.current())) {
     if (!r.take(c)) return r.finish(SYM_ERROR_NUMBER);
     scale *= 10.0;
-    r.real += (c - u'0') / scale;
+    r.real = asDouble(r.real + asDouble((c - u'0') / scale));
   }
   return r.finish(SYM_DOUBLE);
 }
