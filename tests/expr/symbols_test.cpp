@@ -4,17 +4,21 @@
 // on them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "expr/ExprHost.h"
 #include "frame/Heap.h"
 #include "frame/ResultCodes.h"
+#include "support/CaseFile.h"
 
 namespace {
 
 using qel::test::ExprHost;
 using qel::test::narrow;
+using qel::test::WString;
 
 TEST(ExprSymbols, NamesConflictAsTheCaseRuleSays) {
   LONG v = 0;
@@ -113,7 +117,7 @@ struct XRefHost : ExprHost {
     EXPECT_EQ(ExprDefineFn(&ctx, (void*)&tick, QEL_W("tick"), EXT_Long, 0), 0u);
   }
   // Compiles the set with recording on and builds the lists.
-  std::vector<LONG> compileSet(std::initializer_list<const WCHAR*> texts) {
+  std::vector<LONG> compileSet(const std::vector<const WCHAR*>& texts) {
     std::vector<LONG> starts;
     EXPECT_EQ(ExprXRefOn(&ctx), 0u);
     for (const WCHAR* text : texts) {
@@ -139,44 +143,30 @@ struct XRefHost : ExprHost {
   int ticks = 0;
 };
 
-TEST(ExprXRef, ReadingAVariableRunsWhatModifiesItFirst) {
-  XRefHost host;
-  auto s = host.compileSet({QEL_W("x = 1"), QEL_W("n = x + 1")});
-  EXPECT_EQ(s[1], 4);
-  EXPECT_EQ(host.evaluate(s[1]), 2);
-  EXPECT_EQ(host.x, 1);
-  EXPECT_EQ(host.n, 2);
-}
-
-TEST(ExprXRef, ChainsDiamondsSelfReferenceAndCycles) {
-  {
-    // A chain through two modifiers of one variable, in compile order.
+TEST(ExprXRef, CasesOfTheCaseFile) {
+  for (const qel::test::Case& c : qel::test::readCases("expr/xref.txt")) {
+    SCOPED_TRACE(c.where);
     XRefHost host;
-    auto s = host.compileSet({QEL_W("a = 1"), QEL_W("a = a * 10"), QEL_W("b = a + 5")});
-    EXPECT_EQ(host.evaluate(s[2]), 15);
-    EXPECT_EQ(host.a, 10);
-  }
-  {
-    // A diamond: the shared source runs once per path (no memoisation).
-    XRefHost host;
-    auto s = host.compileSet(
-        {QEL_W("a = 1 + tick()"), QEL_W("b = a + 1"), QEL_W("n = a + 2"), QEL_W("x = b + n")});
-    EXPECT_EQ(host.evaluate(s[3]), 5);
-    EXPECT_EQ(host.ticks, 2);
-  }
-  {
-    // An expression never re-runs itself.
-    XRefHost host;
-    auto s = host.compileSet({QEL_W("x = x + 1")});
-    for (LONG expected = 1; expected <= 3; ++expected) EXPECT_EQ(host.evaluate(s[0]), expected);
-  }
-  {
-    // A cycle: only earlier expressions run, so the recursion ends.
-    XRefHost host;
-    auto s = host.compileSet({QEL_W("x = a + 1"), QEL_W("a = x + 1")});
-    EXPECT_EQ(host.evaluate(s[1]), 2);
-    EXPECT_EQ(host.evaluate(s[0]), 3);
-    EXPECT_EQ(host.evaluate(s[1]), 4);  // x = 2 + 1 first
+    std::vector<WString> texts;
+    for (size_t at = 0, end; at <= c[0].size(); at = end + 3) {
+      end = std::min(c[0].find(" ; ", at), c[0].size());
+      texts.push_back(qel::test::unescape(c[0].substr(at, end - at)));
+    }
+    std::vector<const WCHAR*> pointers;
+    for (const WString& text : texts) pointers.push_back(text.c_str());
+    const std::vector<LONG> starts = host.compileSet(pointers);
+    std::string results;
+    std::istringstream runs(c[1]);
+    for (size_t n; runs >> n;)
+      results += (results.empty() ? "" : " ") + std::to_string(host.evaluate(starts.at(n - 1)));
+    EXPECT_EQ(results, c[2]);
+    std::string held;
+    for (const std::string& item : {std::string("x=") + std::to_string(host.x), "a=" + std::to_string(host.a),
+                                    "b=" + std::to_string(host.b), "n=" + std::to_string(host.n),
+                                    "ticks=" + std::to_string(host.ticks)})
+      if (c[3].find(item.substr(0, item.find('=') + 1)) != std::string::npos)
+        held += (held.empty() ? "" : " ") + item;
+    EXPECT_EQ(held, c[3]);
   }
 }
 

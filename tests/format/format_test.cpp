@@ -94,31 +94,16 @@ TEST(PictureFormat, TextByKindOfPicture) {
 }
 
 TEST(NumberText, Readers) {
-  // clang-format off
-  const struct { const WCHAR* text; double real; LONG integer; ULONG natural; } rows[] = {
-      {QEL_W("1,234.50"), 1234.5, 123450, 123450},
-      {QEL_W("1.234,5"), 1234.5, 12345, 12345},
-      {QEL_W("1,234"), 1.234, 1234, 1234},
-      {QEL_W("-12.5"), -12.5, -125, 125},
-      {QEL_W("$ 12"), 12.0, 12, 12},
-      {QEL_W("-1,234"), -1.234, -1234, 1234},
-      {QEL_W("-5"), -5.0, -5, 5},
-      {QEL_W("12.50"), 12.5, 1250, 1250},
-      {QEL_W("- 3 +"), 3.0, 3, 3},  // the last sign holds
-      {QEL_W(""), 0.0, 0, 0},
-      {QEL_W("abc"), 0.0, 0, 0},
-      {QEL_W("4294967296"), 4294967296.0, 0, 0},  // the integers wrap at 32 bits
-      {QEL_W("0.0000000000000000001"), 1e-19, 1, 1},
-      {QEL_W("1.00000000000000000000000"), 1.0, -159383552, 4135583744u},  // beyond the table of powers; 10^23 wrapped
-  };
-  // clang-format on
-  for (const auto& row : rows) {
-    SCOPED_TRACE(qel::test::narrow(row.text));
-    EXPECT_DOUBLE_EQ(FMToDouble(row.text), row.real);
-    EXPECT_EQ(FMToLong(row.text), row.integer);
-    EXPECT_EQ(FMToInt(row.text), row.integer);
-    EXPECT_EQ(FMToUInt(row.text), row.natural);
-    EXPECT_EQ(FMToULong(row.text), row.natural);
+  for (const qel::test::Case& c : qel::test::readCases("format/numbers.txt")) {
+    SCOPED_TRACE(c.where);
+    const WString text = qel::test::unescape(c[0]);
+    EXPECT_DOUBLE_EQ(FMToDouble(text.c_str()), std::strtod(c[1].c_str(), nullptr));
+    const LONG integer = LONG(std::stol(c[2]));
+    const ULONG natural = ULONG(std::stoul(c[3]));
+    EXPECT_EQ(FMToLong(text.c_str()), integer);
+    EXPECT_EQ(FMToInt(text.c_str()), integer);
+    EXPECT_EQ(FMToUInt(text.c_str()), natural);
+    EXPECT_EQ(FMToULong(text.c_str()), natural);
   }
   EXPECT_EQ(FMToDouble(nullptr), 0.0);
   EXPECT_EQ(FMToLong(nullptr), 0);
