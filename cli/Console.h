@@ -8,10 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "strings/Utf8Text.h"
+
 namespace qel::cli {
 
-std::string toUtf8(std::basic_string_view<WCHAR> text);
-std::basic_string<WCHAR> fromUtf8(std::string_view text);
+using qel::fromUtf8;
+using qel::toUtf8;
 
 // UTF-8 with control characters as \xHH and surrogate halves as \uXXXX,
 // so that a cut of text shows exactly.

@@ -6,6 +6,7 @@
 #include "expr/CodeWalk.h"
 #include "expr/ExprInternal.h"
 #include "strings/StringObject.h"
+#include "strings/Utf8Text.h"
 
 namespace qel::expr {
 namespace {
@@ -17,14 +18,6 @@ const WCHAR* symbolAt(ExprContext* ctx, const void* value) {
        name = ExprGetNextVar(ctx, &op, &position))
     if (op->pValue == value) return name;
   return nullptr;
-}
-
-std::string utf8(const WCHAR* text, int length) {
-  if (length == 0) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string out(size_t(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), n, nullptr, nullptr);
-  return out;
 }
 
 }  // namespace
@@ -46,7 +39,7 @@ std::vector<ListedInstruction> listExpression(ExprContext* ctx, LONG start) {
 std::string valueText(LONG type, const void* value) {
   char out[64];
   switch (type) {
-    case EXT_Char: return "'" + utf8(static_cast<const WCHAR*>(value), 1) + "'";
+    case EXT_Char: return "'" + toUtf8({static_cast<const WCHAR*>(value), 1}) + "'";
     case EXT_Long: std::snprintf(out, sizeof out, "%d", int(*static_cast<const LONG*>(value))); break;
     case EXT_ULong: std::snprintf(out, sizeof out, "%uu", unsigned(*static_cast<const ULONG*>(value))); break;
     case EXT_Double: std::snprintf(out, sizeof out, "%.17g", *static_cast<const double*>(value)); break;
@@ -57,7 +50,7 @@ std::string valueText(LONG type, const void* value) {
     }
     case EXT_String: {
       TS text = static_cast<TS>(const_cast<void*>(value));
-      return "\"" + utf8(TSGetStr(text), int(TSGetLen(text))) + "\"";
+      return "\"" + toUtf8({TSGetStr(text), size_t(TSGetLen(text))}) + "\"";
     }
     case EXT_Date: {
       const auto& v = *static_cast<const SYSTEMTIME*>(value);
