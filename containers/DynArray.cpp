@@ -36,6 +36,12 @@ bool growTo(DA da, int64_t capacity, const void*& elem) {
   return true;
 }
 
+// Room for the element at the count, grown by one step when the array is
+// full; false (array unchanged) when it cannot grow.
+bool roomForOneMore(DA da, const void*& elem) {
+  return da->nCount < da->nAlloc || growTo(da, int64_t(da->nAlloc) + da->nGrowBy, elem);
+}
+
 void* store(DA da, LONG index, const void* elem) {
   std::memmove(slot(da, index), elem, size_t(da->nElemSize));
   return slot(da, index);
@@ -57,7 +63,7 @@ void QEL_CDECL DADestroy(DA da) {
 
 void* QEL_CDECL DAAddElem(DA da, const void* pElem) {
   if (!da || !pElem) return nullptr;
-  if (da->nCount >= da->nAlloc && !growTo(da, int64_t(da->nAlloc) + da->nGrowBy, pElem)) return nullptr;
+  if (!roomForOneMore(da, pElem)) return nullptr;
   void* stored = store(da, da->nCount, pElem);
   ++da->nCount;
   return stored;
@@ -118,7 +124,7 @@ DA daCreateWithTail(LONG nElemSize, LONG nInitialCapacity, size_t tailBytes) {
 void* daAppendSlot(DA da) {
   if (!da) return nullptr;
   const void* none = nullptr;
-  if (da->nCount >= da->nAlloc && !growTo(da, int64_t(da->nAlloc) + da->nGrowBy, none)) return nullptr;
+  if (!roomForOneMore(da, none)) return nullptr;
   return slot(da, da->nCount++);
 }
 
