@@ -43,8 +43,6 @@ class EvalHost {
   // date; false with the reason in `error`.
   bool define(std::string_view spec, std::string& error);
 
-  // The name of the symbol whose storage or function `value` is, or empty.
-
   // Storage the built-in functions return their strings and dates in.
   TSString* scratchText() { return scratchText_; }
   SYSTEMTIME* scratchDate() { return scratchDate_; }

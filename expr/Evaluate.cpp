@@ -182,7 +182,7 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
   auto index = [](ULONG offset) { return offset / ULONG(sizeof(ExprInstr)); };
   auto d = [](const void* p) { return *static_cast<const double*>(p); };
   auto l = [](const void* p) { return *static_cast<const LONG*>(p); };
-  // Each case names its comparison, so that no second dispatch follows.
+  // Each comparison step names its operator, so that no second dispatch follows.
   auto compare = [d](LONG opcode, const Step* step) {
     *static_cast<LONG*>(step->out) = compared(opcode, d(step->a), d(step->b));
   };

@@ -52,7 +52,6 @@ constexpr std::array<CharClass, 128> kCharClasses = [] {
 inline CharClass classOf(WCHAR c) { return c < 0x80 ? kCharClasses[c] : CharClass::Other; }
 
 inline bool isDigit(WCHAR c) { return isDecimalDigit(c); }
-inline bool isAsciiLetter(WCHAR c) { return (c | 0x20) >= u'a' && (c | 0x20) <= u'z'; }
 inline int hexValue(WCHAR c) { return hexDigitValue(c); }
 
 // Every symbol ends here: all three buffers terminated at their lengths,

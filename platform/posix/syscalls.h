@@ -3,10 +3,10 @@
  * may rewrite, as SQLite's os_unix.c makes its own: each entry holds the
  * function in use, which a test may replace with its own (the clock that
  * runs ahead, the event log that records instead of calling syslog) and
- * put back from kSystemCalls.  A
- * test may also arm the fault hook to fail the n-th call from now, of any
- * entry or of one named entry, with an errno of its choice.  Unarmed, the
- * hook costs one load of a flag and a predictable branch.
+ * put back from kSystemCalls.  A test may also arm the fault hook to fail
+ * the n-th call from now, of any entry or of one named entry, with an errno
+ * of its choice.  Unarmed, the hook costs one load of a flag and a
+ * predictable branch.
  */
 #ifndef QEL_POSIX_SYSCALLS_H
 #define QEL_POSIX_SYSCALLS_H

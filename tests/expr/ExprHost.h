@@ -111,7 +111,6 @@ struct ExprHost {
     return out;
   }
 
-  // The name of the symbol whose storage `value` is, or null.
   // The code from `from` to the END of that expression, as one line.
   std::string render(LONG from) {
     std::string out;
