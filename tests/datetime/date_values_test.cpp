@@ -16,13 +16,9 @@
 
 namespace {
 
-// "2024-1-31" or "2024-1-31 23:59:59.999".
-SYSTEMTIME valueOf(const std::string& text) {
-  int f[7] = {};
-  std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6]);
-  return SYSTEMTIME{WORD(f[0]), WORD(f[1]), 0, WORD(f[2]), WORD(f[3]), WORD(f[4]), WORD(f[5]), WORD(f[6])};
-}
+using qel::test::systemTimeOf;
 
+// The case files' notation of a value (as systemTimeOf reads it).
 std::string textOf(const SYSTEMTIME& v) {
   char text[64];
   int n = std::snprintf(text, sizeof text, "%d-%d-%d", v.wYear, v.wMonth, v.wDay);
@@ -35,22 +31,22 @@ std::string textOf(const SYSTEMTIME& v) {
 // What the operation of the case gives, checking the day of week it leaves.
 std::string operate(const qel::test::Case& c) {
   const std::string& op = c[0];
-  SYSTEMTIME v = valueOf(c[1]);
+  SYSTEMTIME v = systemTimeOf(c[1]);
   if (op == "Add" || op == "Subst") {
-    const SYSTEMTIME interval = valueOf(c[2]);
+    const SYSTEMTIME interval = systemTimeOf(c[2]);
     v.wDayOfWeek = 4;  // kept as it is: no arithmetic updates it
     EXPECT_EQ(op == "Add" ? TDAdd(&v, &interval) : TDSubst(&v, &interval), &v);
     EXPECT_EQ(v.wDayOfWeek, 4);
     return textOf(v);
   }
   if (op == "Cmp") {
-    const SYSTEMTIME other = valueOf(c[2]);
+    const SYSTEMTIME other = systemTimeOf(c[2]);
     const LONG order = TDCmp(&v, &other);
     EXPECT_EQ(TDCmp(&other, &v), -order);
     return std::to_string(order);
   }
   if (op == "InRange") {
-    const SYSTEMTIME second = valueOf(c[2]), probe = valueOf(c[3]);
+    const SYSTEMTIME second = systemTimeOf(c[2]), probe = systemTimeOf(c[3]);
     return std::to_string(TDInRange(&v, &second, &probe));
   }
   if (op == "SetTime") {
@@ -81,8 +77,8 @@ TEST(DateValues, CasesOfTheCaseFile) {
 
 TEST(DateValues, AddThenSubtractReturnsAndTheDayOfWeekIsNotCompared) {
   // Within a month the two operations undo each other.
-  SYSTEMTIME v = valueOf("2024-7-10 12:30:15.250");
-  const SYSTEMTIME original = v, interval = valueOf("0-0-5 13:45:50.900");
+  SYSTEMTIME v = systemTimeOf("2024-7-10 12:30:15.250");
+  const SYSTEMTIME original = v, interval = systemTimeOf("0-0-5 13:45:50.900");
   TDAdd(&v, &interval);
   TDSubst(&v, &interval);
   EXPECT_EQ(TDCmp(&v, &original), 0);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <qel/win32.h>
 
-#include <cstdio>
 #include <string>
 
 #include "support/CaseFile.h"
@@ -48,10 +47,8 @@ DWORD flagsOf(const std::string& names) {
 
 TEST(DateTimeFormat, CasesOfTheCaseFile) {
   for (const qel::test::Case& c : qel::test::readCases("platform/date_formats.txt")) {
-    int f[7] = {};
-    std::sscanf(c[3].c_str(), "%d-%d-%d %d:%d:%d.%d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6]);
-    const SYSTEMTIME st{WORD(f[0]), WORD(f[1]), 3,          WORD(f[2]),
-                        WORD(f[3]), WORD(f[4]), WORD(f[5]), WORD(f[6])};
+    SYSTEMTIME st = qel::test::systemTimeOf(c[3]);
+    st.wDayOfWeek = 3;  // wrong on purpose
     const WString picture = qel::test::unescape(c[4]);
     const WString text = formatted(c[0] == "Date" ? GetDateFormatW : GetTimeFormatW, LCID(std::stoul(c[1])),
                                    flagsOf(c[2]), st, c[4] == "-" ? nullptr : picture.c_str());

@@ -89,6 +89,14 @@ inline WString unescape(const std::string& text) {
   return out;
 }
 
+// A date and time as the case files write them: "2024-1-31", or
+// "2024-1-31 23:59:59.999"; the day of week is 0.
+inline SYSTEMTIME systemTimeOf(const std::string& text) {
+  int f[7] = {};
+  std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6]);
+  return SYSTEMTIME{WORD(f[0]), WORD(f[1]), 0, WORD(f[2]), WORD(f[3]), WORD(f[4]), WORD(f[5]), WORD(f[6])};
+}
+
 }  // namespace qel::test
 
 #endif
