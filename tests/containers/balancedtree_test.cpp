@@ -111,16 +111,22 @@ TEST(BalancedTree, DuplicatesAndSearch) {
   BTDestroy(bt, nullptr);
 }
 
-TEST(BalancedTree, WalksAndEmptyTree) {
+TEST(BalancedTree, WalksEmptyTreesAndBadArguments) {
   BT empty = BTCreate(compareKeys, sizeof(Entry));
   EXPECT_EQ(empty->nSignature, 4713);
-  EXPECT_EQ(BTFirst(empty), nullptr);
-  EXPECT_EQ(BTLast(empty), nullptr);
-  EXPECT_TRUE(inOrder(empty).empty());
   Entry k{1, 0};
-  EXPECT_EQ(BTSearch(empty, &k), nullptr);
-  EXPECT_EQ(BTDelete(empty, &k), nullptr);
-  BTDestroy(empty, nullptr);
+  for (BT bt : {empty, BT(nullptr)}) {
+    EXPECT_EQ(BTFirst(bt), nullptr);
+    EXPECT_EQ(BTLast(bt), nullptr);
+    EXPECT_EQ(BTSearch(bt, &k), nullptr);
+    EXPECT_EQ(BTDelete(bt, &k), nullptr);
+    EXPECT_EQ(BTCount(bt), 0);
+    EXPECT_TRUE(inOrder(bt).empty());
+    BTDestroy(bt, nullptr);
+  }
+  EXPECT_EQ(BTCreate(nullptr, 4), nullptr);
+  EXPECT_EQ(BTInsert(nullptr, &k), nullptr);
+  EXPECT_EQ(BTNext(nullptr), nullptr);
 
   BT bt = treeOf({8, 3, 10, 1, 6, 14, 4, 7, 13});
   std::vector<int> forward, backward;
@@ -128,31 +134,10 @@ TEST(BalancedTree, WalksAndEmptyTree) {
   for (void* e = BTLast(bt); e; e = BTPrev(e)) backward.push_back(static_cast<Entry*>(e)->key);
   EXPECT_EQ(forward, (std::vector<int>{1, 3, 4, 6, 7, 8, 10, 13, 14}));
   EXPECT_EQ(backward, (std::vector<int>{14, 13, 10, 8, 7, 6, 4, 3, 1}));
-  EXPECT_EQ(BTNext(BTLast(bt)), nullptr);
-  EXPECT_EQ(BTPrev(BTFirst(bt)), nullptr);
-  BTDestroy(bt, nullptr);
-}
-
-TEST(BalancedTree, DestroyCallsTheFreeCallbackPostOrder) {
+  // Destroying frees the elements after their children: 8(3(1,6(4,7)),13(10,14)).
   static std::vector<int> freed;
-  freed.clear();
-  BT bt = treeOf({2, 1, 3});
   BTDestroy(bt, [](void* e) { freed.push_back(static_cast<Entry*>(e)->key); });
-  EXPECT_EQ(freed, (std::vector<int>{1, 3, 2}));
-}
-
-TEST(BalancedTree, BadArguments) {
-  EXPECT_EQ(BTCreate(nullptr, 4), nullptr);
-  Entry e{1, 0};
-  EXPECT_EQ(BTInsert(nullptr, &e), nullptr);
-  EXPECT_EQ(BTSearch(nullptr, &e), nullptr);
-  EXPECT_EQ(BTDelete(nullptr, &e), nullptr);
-  EXPECT_EQ(BTFirst(nullptr), nullptr);
-  EXPECT_EQ(BTNext(nullptr), nullptr);
-  EXPECT_EQ(BTCount(nullptr), 0);
-  BTForEach(
-      nullptr, [](void*, void*) {}, nullptr);
-  BTDestroy(nullptr, nullptr);
+  EXPECT_EQ(freed, (std::vector<int>{1, 4, 7, 6, 3, 10, 14, 13, 8}));
 }
 
 TEST(BalancedTree, MatchesAMultisetModel) {

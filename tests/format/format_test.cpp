@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <random>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "format/FormatScanner.h"
 #include "format/NumberFormat.h"

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <qel/win32.h>
 
-#include <filesystem>
 #include <string>
 
 #include "support/Files.h"

@@ -5,13 +5,11 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "support/Files.h"
 #include "support/ScratchRegistry.h"
 #include "support/WideText.h"
 
@@ -111,6 +109,19 @@ TEST(Registry, KeyStatuses) {
   for (HKEY k : {a, readOnly, base}) EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
 }
 
+// A value query as "status type size data": a buffer of `room` bytes (-1:
+// none), the data in hex as far as it was written.
+std::string query(HKEY key, const WCHAR* name, long room, bool withType = true) {
+  BYTE data[8] = {};
+  DWORD type = 99, size = room < 0 ? 0 : DWORD(room);
+  const LSTATUS status =
+      RegQueryValueExW(key, name, nullptr, withType ? &type : nullptr, room < 0 ? nullptr : data, &size);
+  std::string text = std::to_string(status) + " " + std::to_string(type) + " " + std::to_string(size) + " ";
+  for (DWORD i = 0; status == ERROR_SUCCESS && room > 0 && i < size; ++i)
+    text += "0123456789abcdef"[data[i] >> 4], text += "0123456789abcdef"[data[i] & 15];
+  return text;
+}
+
 TEST(Registry, ValuesAndSizeProtocols) {
   HKEY key = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Values"));
   const BYTE binary[] = {0, 1, 2, 0, 0xFF};
@@ -129,23 +140,19 @@ TEST(Registry, ValuesAndSizeProtocols) {
 
   EXPECT_EQ(readString(key, QEL_W("")), QEL_W("default"));  // null and empty name are the default value
   EXPECT_EQ(readString(key, QEL_W("text")), QEL_W("abcd"));
+  // clang-format off
+  const struct { std::string got, expected; } queries[] = {
+      {query(key, QEL_W("Binary"), -1), "0 3 5 "},            // the size alone
+      {query(key, QEL_W("Binary"), 4), "234 3 5 "},           // too small: the size and type, no data
+      {query(key, QEL_W("Binary"), 8, false), "0 99 5 00010200ff"},
+      {query(key, QEL_W("Number"), 8), "0 4 4 78563412"},
+      {query(key, QEL_W("Empty"), 8), "0 0 0 "},
+      {query(key, QEL_W("Missing"), 8), "2 99 8 "},
+  };
+  // clang-format on
+  for (const auto& q : queries) EXPECT_EQ(q.got, q.expected);
   DWORD type = 99, size = 0;
-  EXPECT_EQ(RegQueryValueExW(key, QEL_W("Binary"), nullptr, &type, nullptr, &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, DWORD(REG_BINARY));
-  EXPECT_EQ(size, 5u);
   BYTE data[8] = {};
-  size = 4;
-  type = 99;
-  EXPECT_EQ(RegQueryValueExW(key, QEL_W("Binary"), nullptr, &type, data, &size), ERROR_MORE_DATA);
-  EXPECT_EQ(size, 5u);
-  EXPECT_EQ(type, DWORD(REG_BINARY));
-  EXPECT_EQ(RegQueryValueExW(key, QEL_W("Binary"), nullptr, nullptr, data, &size), ERROR_SUCCESS);
-  EXPECT_EQ(std::memcmp(data, binary, 5), 0);
-  size = 8;
-  EXPECT_EQ(RegQueryValueExW(key, QEL_W("Empty"), nullptr, &type, data, &size), ERROR_SUCCESS);
-  EXPECT_EQ(size, 0u);
-  EXPECT_EQ(type, DWORD(REG_NONE));
-  EXPECT_EQ(RegQueryValueExW(key, QEL_W("Missing"), nullptr, nullptr, data, &size), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegQueryValueExW(key, QEL_W("Binary"), nullptr, nullptr, data, nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(RegSetValueExW(key, QEL_W("Bad"), 0, REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
 
@@ -154,17 +161,13 @@ TEST(Registry, ValuesAndSizeProtocols) {
       {QEL_W("Text"), REG_SZ},        {QEL_W("Binary"), REG_BINARY}, {QEL_W("Number"), REG_DWORD},
       {QEL_W("Multi"), REG_MULTI_SZ}, {QEL_W("Empty"), REG_NONE},    {QEL_W(""), REG_SZ}};
   WCHAR name[32];
-  for (DWORD i = 0; i <= expected.size(); ++i) {
-    DWORD nameLength = 32, dataSize = sizeof data;
-    LSTATUS status = RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &dataSize);
-    if (i == expected.size()) {
-      EXPECT_EQ(status, ERROR_NO_MORE_ITEMS);
-      break;
-    }
-    ASSERT_EQ(status, ERROR_SUCCESS) << i;
-    EXPECT_EQ(WString(name, nameLength), expected[i].first);
-    EXPECT_EQ(type, expected[i].second);
-  }
+  std::vector<std::pair<WString, DWORD>> listed;
+  for (DWORD nameLength = 32, dataSize = sizeof data;
+       RegEnumValueW(key, DWORD(listed.size()), name, &nameLength, nullptr, &type, nullptr, &dataSize) ==
+       ERROR_SUCCESS;
+       nameLength = 32, dataSize = sizeof data)
+    listed.emplace_back(WString(name, nameLength), type);
+  EXPECT_EQ(listed, expected);
   DWORD nameLength = 4, dataSize = 2;  // "Text" needs 5 characters with its terminator
   EXPECT_EQ(RegEnumValueW(key, 0, name, &nameLength, nullptr, nullptr, data, &dataSize), ERROR_MORE_DATA);
   nameLength = 5;
@@ -175,14 +178,17 @@ TEST(Registry, ValuesAndSizeProtocols) {
   HKEY readOnly = nullptr, writeOnly = nullptr;
   ASSERT_EQ(open(key, nullptr, readOnly, KEY_READ), ERROR_SUCCESS);
   ASSERT_EQ(open(key, nullptr, writeOnly, KEY_WRITE), ERROR_SUCCESS);
-  EXPECT_EQ(setString(readOnly, QEL_W("Text"), QEL_W("x")), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(RegDeleteValueW(readOnly, QEL_W("Text")), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(RegQueryValueExW(writeOnly, QEL_W("Text"), nullptr, nullptr, nullptr, &size),
-            ERROR_ACCESS_DENIED);
-  EXPECT_EQ(RegEnumKeyExW(writeOnly, 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr),
-            ERROR_ACCESS_DENIED);
-  EXPECT_EQ(RegDeleteValueW(writeOnly, QEL_W("text")), ERROR_SUCCESS);
-  EXPECT_EQ(RegDeleteValueW(writeOnly, QEL_W("Text")), ERROR_FILE_NOT_FOUND);
+  // clang-format off
+  const struct { LSTATUS got, expected; } access[] = {
+      {setString(readOnly, QEL_W("Text"), QEL_W("x")), ERROR_ACCESS_DENIED},
+      {RegDeleteValueW(readOnly, QEL_W("Text")), ERROR_ACCESS_DENIED},
+      {RegQueryValueExW(writeOnly, QEL_W("Text"), nullptr, nullptr, nullptr, &size), ERROR_ACCESS_DENIED},
+      {RegEnumKeyExW(writeOnly, 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED},
+      {RegDeleteValueW(writeOnly, QEL_W("text")), ERROR_SUCCESS},
+      {RegDeleteValueW(writeOnly, QEL_W("Text")), ERROR_FILE_NOT_FOUND},
+  };
+  // clang-format on
+  for (const auto& a : access) EXPECT_EQ(a.got, a.expected);
   for (HKEY k : {readOnly, writeOnly, key}) RegCloseKey(k);
 }
 
@@ -191,16 +197,16 @@ TEST(Registry, HandlesOfDeletedKeys) {
   ASSERT_EQ(setString(stale, QEL_W("v"), QEL_W("1")), ERROR_SUCCESS);
   ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Doomed")), ERROR_SUCCESS);
   HKEY again = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Doomed"));  // a new key of the same name
-  DWORD size = 0;
+  DWORD size = 0, length = 16;
   WCHAR name[16];
-  DWORD length = 16;
   HKEY child = nullptr;
-  EXPECT_EQ(RegQueryValueExW(stale, QEL_W("v"), nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
-  EXPECT_EQ(setString(stale, QEL_W("v"), QEL_W("2")), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegEnumKeyExW(stale, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegCreateKeyExW(stale, QEL_W("c"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
-            ERROR_KEY_DELETED);
-  EXPECT_EQ(open(stale, QEL_W(""), child), ERROR_KEY_DELETED);
+  for (LSTATUS status :
+       {RegQueryValueExW(stale, QEL_W("v"), nullptr, nullptr, nullptr, &size),
+        setString(stale, QEL_W("v"), QEL_W("2")),
+        RegEnumKeyExW(stale, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+        RegCreateKeyExW(stale, QEL_W("c"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+        open(stale, QEL_W(""), child)})
+    EXPECT_EQ(status, ERROR_KEY_DELETED);
   EXPECT_EQ(readString(again, QEL_W("v")), QEL_W("<missing>"));  // the old values went with the old key
   EXPECT_EQ(RegCloseKey(stale), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(stale), ERROR_INVALID_HANDLE);
@@ -278,10 +284,9 @@ LSTATUS openIn(const std::string& path) {
 
 TEST(Registry, UnusableDatabasesAreReportedAndKept) {
   const std::string garbage = scratch.folder() + "/garbage.db", foreign = scratch.folder() + "/foreign.db";
-  std::ofstream(garbage) << std::string(4096, 'x');
+  qel::test::writeFile(garbage, std::string(4096, 'x'));
   EXPECT_EQ(openIn(garbage), ERROR_BADDB);
-  std::ifstream in(garbage);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), std::string(4096, 'x'));  // never replaced
+  EXPECT_EQ(qel::test::readFile(garbage), std::string(4096, 'x'));  // never replaced
 
   // A database of another application: left as it is.
   sqlite3* db = nullptr;
@@ -297,7 +302,7 @@ TEST(Registry, UnusableDatabasesAreReportedAndKept) {
 
   // An empty file is somebody else's: the store never leaves one behind.
   const std::string empty = scratch.folder() + "/empty.db";
-  std::ofstream{empty};
+  qel::test::writeFile(empty, "");
   EXPECT_EQ(openIn(empty), ERROR_BADDB);
   EXPECT_EQ(std::filesystem::file_size(empty), 0u);
 

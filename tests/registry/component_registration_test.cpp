@@ -14,7 +14,6 @@
 #include <fstream>
 #include <functional>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "registry/ComponentRegistration.h"
