@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "support/CaseFile.h"
 #include "support/Platform.h"
 
 namespace {
@@ -87,23 +88,10 @@ TEST(FormatMessageW, LineWidth) {
 
 TEST(FormatMessageW, SystemMessagesInBothLanguages) {
   if (underWine()) GTEST_SKIP() << "Wine words the system's messages its own way";
-  struct Row {
-    DWORD id;
-    const WCHAR* english;
-    const WCHAR* german;
-  };
-  const Row rows[] = {
-      {2, QEL_W("The system cannot find the file specified."),
-       QEL_W("Das System kann die angegebene Datei nicht finden.")},
-      {87, QEL_W("The parameter is incorrect."), QEL_W("Falscher Parameter.")},
-      {259, QEL_W("No more data is available."), QEL_W("Es sind keine weiteren Daten verfügbar.")},
-      {0x80070057, QEL_W("The parameter is incorrect."), QEL_W("Falscher Parameter.")},  // Win32 facility
-      {0x80020012, QEL_W("Division by zero."), QEL_W("Division durch Null.")},
-      {0x8000FFFF, QEL_W("Catastrophic failure"), QEL_W("Schwerwiegender Fehler")},
-  };
-  for (const Row& r : rows) {
-    EXPECT_EQ(system(r.id, 1033), WString(r.english) + QEL_W(" ")) << r.id;
-    EXPECT_EQ(system(r.id, 1031), WString(r.german) + QEL_W(" ")) << r.id;
+  for (const qel::test::Case& c : qel::test::readCases("platform/system_messages.txt")) {
+    const DWORD id = DWORD(std::stoul(c[0], nullptr, 16));
+    EXPECT_EQ(system(id, 1033), qel::test::unescape(c[1] + " ")) << c.where;
+    EXPECT_EQ(system(id, 1031), qel::test::unescape(c[2] + " ")) << c.where;
   }
   WCHAR buffer[128];
   EXPECT_EQ(format(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 193, 1031, buffer, 128, QEL_W("X.EXE")), 44u);

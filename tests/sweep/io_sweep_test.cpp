@@ -11,7 +11,7 @@
 
 #include "QELBase.h"
 #include "Sweep.h"
-#include "support/ScratchRegistry.h"
+#include "trace/TraceFixture.h"
 
 namespace {
 
@@ -27,22 +27,15 @@ struct Fault {
 
 bool platformFailure(unsigned long rc) { return (rc & 0xFFFF0000u) == 0x80070000u; }
 
+using Body = const std::function<void()>&;
 const Fault kFaults[] = {
-    {"allocation",
-     [](const std::function<void()>& w, const std::function<void()>& v) {
-       return qel::test::sweepAllocations(w, v);
-     },
-     noMemory},
+    {"allocation", qel::test::sweepAllocations<Body, Body>, noMemory},
 #ifndef _WIN32
-    {"system call",
-     [](const std::function<void()>& w, const std::function<void()>& v) {
-       return qel::test::sweepSystemCalls(w, v);
-     },
-     platformFailure},
+    {"system call", qel::test::sweepSystemCalls<Body, Body>, platformFailure},
 #endif
 };
 
-const qel::test::ScratchRegistry scratch;
+const qel::test::ScratchRegistry& scratch = qel::test::traceRegistry();
 
 WString widePath(const std::string& name) {
   const std::string path = scratch.folder() + "/" + name;
@@ -112,22 +105,14 @@ TEST(FaultSweep, BufferedFile) {
 }
 
 TEST(FaultSweep, TraceRecords) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\QelSweep"), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr),
-            0);
-  const DWORD on = 1, levels = 0x3F;
-  const WString folder = widePath("");
-  RegSetValueExW(key, QEL_W("TRACEFILE"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), 4);
-  RegSetValueExW(key, QEL_W("TRACELEVEL"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&levels), 4);
-  RegSetValueExW(key, QEL_W("TRACEPATH"), 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                 DWORD((folder.size() + 1) * sizeof(WCHAR)));
   // A size limit of 1 KiB, so that the file shrinks, and a day to keep, so
   // that old files are cleaned up.
-  const DWORD limit = 1, days = 1;
-  RegSetValueExW(key, QEL_W("TRACESIZE"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&limit), 4);
-  RegSetValueExW(key, QEL_W("TRACEDAYS"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&days), 4);
-  RegCloseKey(key);
+  const WString folder = widePath("");
+  qel::test::writeSettings(QEL_W("SOFTWARE\\QelSweep"), {qel::test::kFileOn,
+                                                         qel::test::kAllLevels,
+                                                         {QEL_W("TRACEPATH"), folder.c_str()},
+                                                         {QEL_W("TRACESIZE"), DWORD(1)},
+                                                         {QEL_W("TRACEDAYS"), DWORD(1)}});
   writeFile((scratch.folder() + "/sweep20000101.log").c_str(), "old\r\n");
   // A failed read of TRACEPATH leaves the path empty, so the file lands in
   // the current folder: let that be the scratch folder too.
@@ -158,14 +143,9 @@ TEST(FaultSweep, TraceRecords) {
 }
 
 TEST(FaultSweep, RegistryScripts) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, QEL_W("Software\\QelSweep\\Sub"), 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            0);
-  const DWORD number = 42;
-  RegSetValueExW(key, QEL_W("Count"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
-  RegSetValueExW(key, QEL_W("Path"), 0, REG_SZ, reinterpret_cast<const BYTE*>(QEL_W("C:\\Data")), 16);
-  RegCloseKey(key);
+  qel::test::writeSettings(QEL_W("Software\\QelSweep\\Sub"),
+                           {{QEL_W("Count"), DWORD(42)}, {QEL_W("Path"), QEL_W("C:\\Data")}},
+                           HKEY_CURRENT_USER);
   const WString file = widePath("sweep.reg"), script = widePath("import.reg");
   writeFile((scratch.folder() + "/import.reg").c_str(),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\QelImported]\r\n\"a\"=\"1\"\r\n\"b\"=dword:"
@@ -185,7 +165,8 @@ TEST(FaultSweep, RegistryScripts) {
           EXPECT_TRUE(rc == 0 || fault.caused(rc)) << fault.name << std::hex << rc;
         },
         [&] {
-          if (RegOpenKeyExW(HKEY_CURRENT_USER, QEL_W("Software\\QelImported"), 0, KEY_READ, &key) == 0) {
+          if (HKEY key;
+              RegOpenKeyExW(HKEY_CURRENT_USER, QEL_W("Software\\QelImported"), 0, KEY_READ, &key) == 0) {
             const bool a = RegQueryValueExW(key, QEL_W("a"), nullptr, nullptr, nullptr, nullptr) == 0;
             const bool b = RegQueryValueExW(key, QEL_W("b"), nullptr, nullptr, nullptr, nullptr) == 0;
             EXPECT_TRUE(a || !b) << fault.name;

@@ -22,6 +22,24 @@ namespace qel::test {
 
 using Setting = std::pair<const WCHAR*, std::variant<DWORD, const WCHAR*>>;
 
+// A key with these values.
+inline void writeSettings(const WString& keyPath, const std::vector<Setting>& settings,
+                          HKEY root = HKEY_LOCAL_MACHINE) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  for (const auto& [name, value] : settings) {
+    if (const DWORD* number = std::get_if<DWORD>(&value)) {
+      RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(number), 4);
+    } else {
+      const WCHAR* text = std::get<const WCHAR*>(value);
+      RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                     DWORD((std::char_traits<WCHAR>::length(text) + 1) * sizeof(WCHAR)));
+    }
+  }
+  RegCloseKey(key);
+}
+
 inline ScratchRegistry& traceRegistry() {
   static ScratchRegistry registry;  // the folder goes when the process ends
   return registry;
@@ -40,24 +58,11 @@ class TraceTest : public ::testing::Test {
 
   // The settings key with these values; TRACEPATH defaults to the folder.
   void configure(std::vector<Setting> settings) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
     bool pathGiven = false;
     for (const auto& [name, value] : settings) pathGiven |= WString(name) == QEL_W("TRACEPATH");
     const WString path = widen(folder_ + "/");
     if (!pathGiven) settings.emplace_back(QEL_W("TRACEPATH"), path.c_str());
-    for (const auto& [name, value] : settings) {
-      if (const DWORD* number = std::get_if<DWORD>(&value)) {
-        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(number), 4);
-      } else {
-        const WCHAR* text = std::get<const WCHAR*>(value);
-        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                       DWORD((std::char_traits<WCHAR>::length(text) + 1) * sizeof(WCHAR)));
-      }
-    }
-    RegCloseKey(key);
+    writeSettings(keyPath_, settings);
   }
 
   void init(TraceObject& t, const WCHAR* name = QEL_W("app"), LONG appendPid = 0) {
@@ -110,6 +115,9 @@ inline void expectAllRecords(const std::vector<std::string>& got, int writers, i
   }
   EXPECT_EQ(seen, writers * records);
 }
+
+// The file channel, and every level.
+inline const Setting kFileOn{QEL_W("TRACEFILE"), DWORD(1)}, kAllLevels{QEL_W("TRACELEVEL"), DWORD(0x3F)};
 
 inline const WCHAR* const kPadding = QEL_W("0123456789012345678901234567890123456789");
 

@@ -58,6 +58,8 @@ struct EventRecorder {
 };
 
 using qel::test::expectAllRecords;
+using qel::test::kAllLevels;
+using qel::test::kFileOn;
 using qel::test::kPadding;
 using qel::test::TraceTest;
 using qel::test::WString;
@@ -85,8 +87,7 @@ long long millisecondsToMidnight() {
 }
 
 TEST_F(TraceTest, DayRollAndRetention) {
-  configure(
-      {{QEL_W("TRACEFILE"), DWORD(1)}, {QEL_W("TRACELEVEL"), DWORD(0x3F)}, {QEL_W("TRACEDAYS"), DWORD(3)}});
+  configure({kFileOn, kAllLevels, {QEL_W("TRACEDAYS"), DWORD(3)}});
   const std::string base = folder_ + "/app";
   // Yesterday's and older daily files, and files that only look alike.
   for (int d = -6; d <= -1; ++d) std::ofstream(base + dateIn(d) + ".log") << "old\r\n";
@@ -120,7 +121,7 @@ TEST_F(TraceTest, DayRollAndRetention) {
 // (each initialisation holds the file alone for a moment): nothing lost,
 // nothing torn, no channel switched off by a neighbour's brief hold.
 TEST_F(TraceTest, ProcessesShareOneFile) {
-  configure({{QEL_W("TRACEFILE"), DWORD(1)}, {QEL_W("TRACELEVEL"), DWORD(0x3F)}});
+  configure({kFileOn, kAllLevels});
   constexpr int kWriters = 4, kRecords = 10000, kInits = 4;
   int go[2];
   ASSERT_EQ(pipe(go), 0);
@@ -153,10 +154,10 @@ TEST_F(TraceTest, ProcessesShareOneFile) {
 
 TEST_F(TraceTest, FileThatCannotBeOpenedSwitchesTheFileChannelOff) {
   const EventRecorder recorder;
-  configure({{QEL_W("TRACEFILE"), DWORD(1)},
+  configure({kFileOn,
              {QEL_W("TRACEDEBUG"), DWORD(1)},
              {QEL_W("TRACEEVENTLOG"), DWORD(1)},
-             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
+             kAllLevels,
              {QEL_W("EVENTSOURCE"), QEL_W("QelTest")},
              {QEL_W("TRACEPATH"), QEL_W("/nonexistent/folder/")}});
   TraceObject t{};
@@ -199,9 +200,7 @@ TEST_F(TraceTest, DumpIsOneEventOfAtMostAHundredStrings) {
   const EventRecorder recorder;
   const std::string debug = folder_ + "/debug.txt";
   setenv("QELBASE_DEBUG_OUTPUT", debug.c_str(), 1);
-  configure({{QEL_W("TRACEEVENTLOG"), DWORD(1)},
-             {QEL_W("TRACEDEBUG"), DWORD(1)},
-             {QEL_W("TRACELEVEL"), DWORD(0x3F)}});
+  configure({{QEL_W("TRACEEVENTLOG"), DWORD(1)}, {QEL_W("TRACEDEBUG"), DWORD(1)}, kAllLevels});
   TraceObject t{};
   init(t);
   std::vector<BYTE> data(32 * 120, 0x61);

@@ -10,6 +10,8 @@
 namespace {
 
 using qel::test::expectAllRecords;
+using qel::test::kAllLevels;
+using qel::test::kFileOn;
 using qel::test::kPadding;
 using qel::test::TraceTest;
 using qel::test::widen;
@@ -66,9 +68,7 @@ TEST_F(TraceTest, SettingsDefaultsAndGates) {
 }
 
 TEST_F(TraceTest, RecordsInTheFile) {
-  configure({{QEL_W("TRACEFILE"), DWORD(1)},
-             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
-             {QEL_W("DISABLED_FACILITIES"), QEL_W("17 3")}});
+  configure({kFileOn, kAllLevels, {QEL_W("DISABLED_FACILITIES"), QEL_W("17 3")}});
   TraceObject t{};
   init(t);
   const std::string file = narrowName(t.szFileName);
@@ -102,9 +102,7 @@ TEST_F(TraceTest, RecordsInTheFile) {
 }
 
 TEST_F(TraceTest, Dumps) {
-  configure({{QEL_W("TRACEFILE"), DWORD(1)},
-             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
-             {QEL_W("DISABLED_FACILITIES"), QEL_W("4")}});
+  configure({kFileOn, kAllLevels, {QEL_W("DISABLED_FACILITIES"), QEL_W("4")}});
   TraceObject t{};
   init(t);
   WString text;
@@ -139,8 +137,7 @@ TEST_F(TraceTest, Dumps) {
 }
 
 TEST_F(TraceTest, SizeLimitKeepsTheLastThird) {
-  configure(
-      {{QEL_W("TRACEFILE"), DWORD(1)}, {QEL_W("TRACELEVEL"), DWORD(0x3F)}, {QEL_W("TRACESIZE"), DWORD(1)}});
+  configure({kFileOn, kAllLevels, {QEL_W("TRACESIZE"), DWORD(1)}});
   const auto cwd = std::filesystem::current_path();
   std::filesystem::current_path(folder_);  // the shrink's temporary file is made here
   TraceObject t{};
@@ -170,10 +167,7 @@ TEST_F(TraceTest, ThreadsShareOneObject) {
   const WString name = qel::test::wprintf(QEL_W("qelthreads-%d"), int(GetCurrentProcessId()));
   HANDLE slot = CreateMailslotW((QEL_W("\\\\.\\mailslot\\") + name).c_str(), 0, 0, nullptr);
   ASSERT_NE(slot, INVALID_HANDLE_VALUE);
-  configure({{QEL_W("TRACEFILE"), DWORD(1)},
-             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
-             {QEL_W("TRACEMAILSLOT"), DWORD(1)},
-             {QEL_W("MAILSLOT"), name.c_str()}});
+  configure({kFileOn, kAllLevels, {QEL_W("TRACEMAILSLOT"), DWORD(1)}, {QEL_W("MAILSLOT"), name.c_str()}});
   TraceObject t{};
   init(t);
   std::vector<std::thread> threads;
@@ -197,9 +191,7 @@ TEST_F(TraceTest, MailslotDeliveryAndSilence) {
   const WString server = QEL_W("\\\\.\\mailslot\\") + name;
   HANDLE slot = CreateMailslotW(server.c_str(), 0, 2000, nullptr);
   ASSERT_NE(slot, INVALID_HANDLE_VALUE);
-  configure({{QEL_W("TRACEMAILSLOT"), DWORD(1)},
-             {QEL_W("TRACELEVEL"), DWORD(0x3F)},
-             {QEL_W("MAILSLOT"), name.c_str()}});
+  configure({{QEL_W("TRACEMAILSLOT"), DWORD(1)}, kAllLevels, {QEL_W("MAILSLOT"), name.c_str()}});
   TraceObject t{};
   init(t);
   Trace(&t, 4, QEL_W("to the listener"), QEL_W("now"));
