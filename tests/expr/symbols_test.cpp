@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "expr/ExprHost.h"
-#include "frame/Heap.h"
 #include "frame/ResultCodes.h"
 #include "support/CaseFile.h"
 
@@ -212,18 +211,6 @@ TEST(ExprXRef, NothingRecordedAndFailures) {
   XRefHost failing;
   auto s = failing.compileSet({QEL_W("x = 1 / b"), QEL_W("a = x")});  // b is 0
   EXPECT_EQ(ExprEvaluate(&failing.ctx, s[1], 0), QEL_DISP_E_DIVBYZERO);
-
-  // No memory for the new tables: recording is on all the same.
-  XRefHost starved;
-  qel::heapFailAt(1);
-  EXPECT_EQ(ExprXRefOn(&starved.ctx), QEL_E_OUTOFMEMORY);
-  qel::heapFailAt(0);
-  EXPECT_EQ(starved.ctx.bXRef, 1);
-  EXPECT_EQ(ExprXRefOn(&starved.ctx), 0u);
-  EXPECT_EQ(starved.compile(QEL_W("x = 1")), 0u);
-  qel::heapFailAt(1);  // the record itself
-  EXPECT_EQ(starved.compile(QEL_W("n = 2")), QEL_E_OUTOFMEMORY);
-  qel::heapFailAt(0);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "QELBase.h"
-#include "frame/Heap.h"
 #ifndef _WIN32
 #include "platform/posix/syscalls.h"
 #endif
@@ -282,15 +281,5 @@ TEST_F(QELFileTest, PlatformFailuresKeepTheObjectUsable) {
   EXPECT_EQ(open(f, 2, 1), 0x80070002u);
 }
 #endif
-
-TEST_F(QELFileTest, NoMemoryForTheBufferLeavesTheFileOpen) {
-  put("line\n");
-  QELFileObject f;
-  qel::heapFailAt(1);
-  EXPECT_EQ(open(f, 8, 1), 0x8007000Eu);
-  qel::heapFailAt(0);
-  EXPECT_NE(f.hFile, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(QELFileClose(&f), 0u);
-}
 
 }  // namespace

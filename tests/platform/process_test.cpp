@@ -7,11 +7,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/posix/command_line.h"
 #include "support/CaseFile.h"
 #include "support/Files.h"
+#include "support/Platform.h"
 
 namespace {
 
@@ -28,49 +28,25 @@ TEST(CommandLine, SplitsAsWindowsDoes) {
   }
 }
 
-class Processes : public ::testing::Test {
+class Processes : public qel::test::ScratchTest {
  protected:
-  void SetUp() override {
-    char name[] = "/tmp/qelbase-process-XXXXXX";
-    folder = mkdtemp(name);
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
   void script(const std::string& name, const std::string& body) {
-    std::ofstream(folder / name) << "#!/bin/sh\n" << body << "\n";
-    chmod((folder / name).c_str(), 0755);
+    qel::test::writeFile(path(name), "#!/bin/sh\n" + body + "\n");
+    chmod(path(name).c_str(), 0755);
   }
-  std::string read(const std::string& name) { return qel::test::readFile(folder / name); }
-
-  // Runs the command line to its end; the exit code, or ~0 with the last
-  // error in `error` when it could not start.
+  std::string read(const std::string& name) { return qel::test::readFile(path(name)); }
   DWORD run(const std::string& line, const WCHAR* directory = nullptr, void* environment = nullptr,
             DWORD flags = 0) {
-    WString command = widen(line);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, flags, environment, directory,
-                        &startup, &process)) {
-      error = GetLastError();
-      return ~0u;
-    }
-    EXPECT_EQ(WaitForSingleObject(process.hThread, INFINITE), WAIT_OBJECT_0);
-    DWORD code = ~0u;
-    EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &code));
-    EXPECT_TRUE(CloseHandle(process.hThread));
-    EXPECT_TRUE(CloseHandle(process.hProcess));
-    return code;
+    return qel::test::runToEnd(widen(line), directory, environment, flags, &error);
   }
 
-  fs::path folder;
   DWORD error = 0;
 };
 
 TEST_F(Processes, FindsTheProgramAndPassesTheWords) {
-  script("Show-Args", "for a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + folder.string() + "/args\"");
+  script("Show-Args", "for a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + folder_ + "/args\"");
   const std::string saved = getenv("PATH");
-  setenv("PATH", ("/nonexistent::" + folder.string()).c_str(), 1);
+  setenv("PATH", ("/nonexistent::" + folder_).c_str(), 1);
   struct Case {
     std::string line;
     DWORD exit;
@@ -78,11 +54,11 @@ TEST_F(Processes, FindsTheProgramAndPassesTheWords) {
   } cases[] = {
       {"SHOW-ARGS.EXE a \"b c\" d\\\"e", 0, "[a][b c][d\"e]"},
       {"show-args", 0, ""},
-      {"\"" + folder.string() + "/show-args.exe\" x", 0, "[x]"},
-      {folder.string() + "\\Show-Args \"\"", 0, "[]"},
+      {"\"" + folder_ + "/show-args.exe\" x", 0, "[x]"},
+      {folder_ + "\\Show-Args \"\"", 0, "[]"},
   };
   for (const Case& c : cases) {
-    fs::remove(folder / "args");
+    fs::remove(path("args"));
     EXPECT_EQ(run(c.line), c.exit) << c.line;
     EXPECT_EQ(read("args"), c.args) << c.line;
   }
@@ -93,9 +69,9 @@ TEST_F(Processes, ExitCodesWaitsAndSettings) {
   EXPECT_EQ(run("sh -c \"exit 7\""), 7u);
   EXPECT_EQ(run("sh -c \"kill -TERM $$\""), 128u + 15);
 
-  const WString here = widen(folder.string());
+  const WString here = widen(folder_);
   EXPECT_EQ(run("sh -c \"pwd > where\"", here.c_str()), 0u);
-  EXPECT_EQ(read("where"), fs::canonical(folder).string() + "\n");
+  EXPECT_EQ(read("where"), fs::canonical(folder_).string() + "\n");
 
   const char ansi[] = "QELTEST=caf\xe9\0PATH=/usr/bin:/bin\0";
   EXPECT_EQ(run("sh -c \"printf %s \\\"$QELTEST\\\" > env\"", here.c_str(), const_cast<char*>(ansi)), 0u);
@@ -152,7 +128,7 @@ TEST_F(Processes, Failures) {
   DWORD code;
   EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(0x7777), 0), WAIT_FAILED);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
-  HANDLE file = CreateFileW(widen((folder / "f").string()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileW(widen(path("f")).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   EXPECT_EQ(WaitForSingleObject(file, 0), WAIT_FAILED);

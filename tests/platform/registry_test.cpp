@@ -391,46 +391,4 @@ TEST(Registry, TransactionsCommitWholeOrRollBack) {
   }
 }
 
-// The spooler's ports are the value names of one key, with the two-call
-// size protocol of EnumPortsW.
-TEST(Registry, PortsAreTheValueNamesOfThePortsKey) {
-  const WCHAR* kPorts = QEL_W("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports");
-  DWORD needed = 99, count = 99;
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPorts);
-  EXPECT_TRUE(EnumPortsW(nullptr, 1, nullptr, 0, &needed, &count));
-  EXPECT_EQ(needed, 0u);
-  EXPECT_EQ(count, 0u);
-
-  HKEY key = create(HKEY_LOCAL_MACHINE, kPorts);
-  for (const WCHAR* name : {QEL_W("LPT1:"), QEL_W("COM1:"), QEL_W("FILE:"), QEL_W("\\\\server\\printer")})
-    EXPECT_EQ(setString(key, name, QEL_W("")), ERROR_SUCCESS);
-  RegCloseKey(key);
-  const DWORD expected = 4 * sizeof(PORT_INFO_1W) + (6 + 6 + 6 + 17) * sizeof(WCHAR);
-  EXPECT_FALSE(EnumPortsW(nullptr, 1, nullptr, 0, &needed, &count));
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
-  EXPECT_EQ(needed, expected);
-  std::vector<BYTE> buffer(needed);
-  EXPECT_FALSE(EnumPortsW(nullptr, 1, buffer.data(), needed - 1, &needed, &count));
-  EXPECT_EQ(count, 0u);
-  WCHAR local[] = QEL_W("");
-  ASSERT_TRUE(EnumPortsW(local, 1, buffer.data(), needed, &needed, &count));
-  ASSERT_EQ(count, 4u);
-  std::vector<WString> names;
-  for (DWORD i = 0; i < count; ++i) {
-    const WCHAR* name = reinterpret_cast<PORT_INFO_1W*>(buffer.data())[i].pName;
-    EXPECT_GE(reinterpret_cast<const BYTE*>(name), buffer.data() + 4 * sizeof(PORT_INFO_1W));
-    EXPECT_LT(reinterpret_cast<const BYTE*>(name), buffer.data() + needed);
-    names.emplace_back(name);
-  }
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<WString>{QEL_W("COM1:"), QEL_W("FILE:"), QEL_W("LPT1:"),
-                                         QEL_W("\\\\server\\printer")}));
-
-  EXPECT_FALSE(EnumPortsW(nullptr, 2, buffer.data(), needed, &needed, &count));
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_LEVEL));
-  WCHAR remote[] = QEL_W("\\\\elsewhere");
-  EXPECT_FALSE(EnumPortsW(remote, 1, buffer.data(), needed, &needed, &count));
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_NAME));
-}
-
 }  // namespace

@@ -126,20 +126,7 @@ bool componentRegistered() {
 }
 
 // The exit code of regsvr32 run to its end on the given arguments.
-DWORD toolExit(const std::string& arguments) {
-  WString line = widen("regsvr32 " + arguments);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return 0xFFFFFFFF;
-  DWORD code = 0xFFFFFFFF;
-  if (WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0)
-    GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
+DWORD toolExit(const std::string& arguments) { return qel::test::runToEnd(widen("regsvr32 " + arguments)); }
 
 using qel::test::nativePath;
 

@@ -4,6 +4,7 @@
    of memory. */
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -161,17 +162,16 @@ TEST(PrinterPorts, TheListIsTheSpoolersOwn) {
 #ifndef _WIN32  // these set up the spooler's ports in our store
 const WCHAR kPorts[] = QEL_W("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports");
 
-// The spooler's ports become port0 .. port(n-1); n < 0 removes the key.
-void setPorts(int n) {
+// The spooler's ports are the value names of one key: port0 .. port(n-1),
+// or these names; n < 0 removes the key.
+void setPorts(int n, std::vector<WString> names = {}) {
   HKEY key;
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPorts);
   if (n < 0 ||
       RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPorts, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
     return;
-  for (int i = 0; i < n; ++i) {
-    std::string name = "port" + std::to_string(i);
-    RegSetValueExW(key, WString(name.begin(), name.end()).c_str(), 0, REG_SZ, nullptr, 0);
-  }
+  for (int i = 0; i < n; ++i) names.push_back(qel::test::widen("port" + std::to_string(i)));
+  for (const WString& name : names) RegSetValueExW(key, name.c_str(), 0, REG_SZ, nullptr, 0);
   RegCloseKey(key);
 }
 
@@ -188,6 +188,40 @@ TEST(PrinterPorts, EveryRecordIsPassedOnceAndTheEndStays) {
   EXPECT_EQ(GetNextPortInfo(0), 1u);
   ASSERT_EQ(GetLocalPorts(), 1u);
   EXPECT_EQ(walk(), 3);
+}
+
+// EnumPortsW's two-call size protocol: the records, then their names.
+TEST(PrinterPorts, TheSpoolerSizesRecordsAndNames) {
+  DWORD needed = 99, count = 99;
+  setPorts(-1);
+  EXPECT_TRUE(EnumPortsW(nullptr, 1, nullptr, 0, &needed, &count));
+  EXPECT_EQ(needed + count, 0u);
+  const std::vector<WString> names{QEL_W("COM1:"), QEL_W("FILE:"), QEL_W("LPT1:"),
+                                   QEL_W("\\\\server\\printer")};
+  setPorts(0, names);
+  const DWORD expected = 4 * sizeof(PORT_INFO_1W) + (6 + 6 + 6 + 17) * sizeof(WCHAR);
+  EXPECT_FALSE(EnumPortsW(nullptr, 1, nullptr, 0, &needed, &count));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(needed, expected);
+  std::vector<BYTE> buffer(needed);
+  EXPECT_FALSE(EnumPortsW(nullptr, 1, buffer.data(), needed - 1, &needed, &count));
+  EXPECT_EQ(count, 0u);
+  WCHAR local[] = QEL_W("");
+  ASSERT_TRUE(EnumPortsW(local, 1, buffer.data(), needed, &needed, &count));
+  std::vector<WString> got;
+  for (DWORD i = 0; i < count; ++i) {
+    const WCHAR* name = reinterpret_cast<PORT_INFO_1W*>(buffer.data())[i].pName;
+    EXPECT_GE(reinterpret_cast<const BYTE*>(name), buffer.data() + 4 * sizeof(PORT_INFO_1W));
+    EXPECT_LT(reinterpret_cast<const BYTE*>(name), buffer.data() + needed);
+    got.emplace_back(name);
+  }
+  std::sort(got.begin(), got.end());
+  EXPECT_EQ(got, names);
+  EXPECT_FALSE(EnumPortsW(nullptr, 2, buffer.data(), needed, &needed, &count));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_LEVEL));
+  WCHAR remote[] = QEL_W("\\\\elsewhere");
+  EXPECT_FALSE(EnumPortsW(remote, 1, buffer.data(), needed, &needed, &count));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_NAME));
 }
 
 TEST(PrinterPorts, AFailedReadLeavesAnEmptyList) {

@@ -46,6 +46,26 @@ inline std::string nativePath(std::string path) {
   return path;
 }
 
+// Runs a command line to its end: its exit code, or ~0 with the last
+// error in `error` when it could not start.
+inline DWORD runToEnd(std::basic_string<WCHAR> line, const WCHAR* directory = nullptr,
+                      void* environment = nullptr, DWORD flags = 0, DWORD* error = nullptr) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, flags, environment, directory, &startup,
+                      &process)) {
+    if (error) *error = GetLastError();
+    return ~0u;
+  }
+  DWORD code = ~0u;
+  if (WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0)
+    GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
 }  // namespace qel::test
 
 #endif

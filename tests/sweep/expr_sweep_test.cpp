@@ -40,6 +40,11 @@ TEST(AllocationSweep, ExpressionEngine) {
       }
       goto release;
     }
+    // Without memory for the cross-reference tables recording is on all the same.
+    if ((rc = ExprXRefOn(&ctx))) {
+      EXPECT_EQ(ctx.bXRef, 1);
+      goto release;
+    }
     rc = ExprCompile(&ctx, QEL_W("x = twice(a) + d * 2"), &start, 0, &constant, &type);
     if (rc || (rc = ExprCompile(&ctx, QEL_W("s = s + \"de\" + s"), &start, 0, &constant, &type)))
       goto release;

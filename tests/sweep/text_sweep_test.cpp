@@ -6,6 +6,7 @@
 
 #include "QELBase.h"
 #include "Sweep.h"
+#include "strings/CodePageText.h"
 
 namespace {
 
@@ -54,6 +55,17 @@ TEST(AllocationSweep, StringObject) {
           << narrowed(TSGetStr(ts)) << " after " << narrowed(before);
     }
     TSFree(ts);
+  });
+}
+
+// Code-page text that finds no memory is empty and says it is incomplete.
+TEST(AllocationSweep, CodePageText) {
+  sweepAllocations([] {
+    const qel::WideText wide(QEL_W("K\u00f6ln"));
+    const qel::NarrowText narrow(wide);
+    EXPECT_TRUE(wide.complete() || wide.length() + wide.text()[0] == 0);
+    EXPECT_TRUE(narrow.complete() || narrow.text()[0] == 0);
+    EXPECT_TRUE(!wide.complete() || !narrow.complete() || std::strcmp(narrow.text(), "K\xF6ln") == 0);
   });
 }
 
