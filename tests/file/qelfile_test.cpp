@@ -180,14 +180,13 @@ TEST_F(QELFileTest, ResultCodes) {
   WCHAR line[8];
   BYTE block[8];
   DWORD n = 8;
-  EXPECT_EQ(QELFileInit(nullptr), 0x80070057u);
-  EXPECT_EQ(QELFileOpen(nullptr, 8, QEL_W("x"), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr, 1), 0x80070057u);
-  EXPECT_EQ(QELFileClose(nullptr), 0x80070057u);
-  EXPECT_EQ(QELFileGetLine(nullptr, line, 8), 0x80070057u);
-  EXPECT_EQ(QELFileGetBlock(nullptr, block, &n), 0x80070057u);
-  EXPECT_EQ(QELFileWriteLine(&f, nullptr, 1), 0x80070057u);  // before the object is looked at
-  EXPECT_EQ(QELFileWriteLine(nullptr, QEL_W("a"), 1), 0x80070057u);
-  EXPECT_EQ(QELFileWriteBlock(nullptr, block, 1), 0x80070057u);
+  // Missing arguments, the text to write before the object is looked at.
+  for (DWORD rc : {QELFileInit(nullptr),
+                   QELFileOpen(nullptr, 8, QEL_W("x"), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr, 1),
+                   QELFileClose(nullptr), QELFileGetLine(nullptr, line, 8),
+                   QELFileGetBlock(nullptr, block, &n), QELFileWriteLine(&f, nullptr, 1),
+                   QELFileWriteLine(nullptr, QEL_W("a"), 1), QELFileWriteBlock(nullptr, block, 1)})
+    EXPECT_EQ(rc, 0x80070057u);
 
   // Initialised, no file: the magic, then the count, then the handle.
   ASSERT_EQ(QELFileInit(&f), 0u);
@@ -205,9 +204,9 @@ TEST_F(QELFileTest, ResultCodes) {
   EXPECT_EQ(f.dwMagic, 0xBA49u);
   f.dwMagic = 7;
   n = 8;
-  EXPECT_EQ(QELFileGetLine(&f, line, 8), 0x8007000Du);
-  EXPECT_EQ(QELFileGetBlock(&f, block, &n), 0x8007000Du);
-  EXPECT_EQ(QELFileWriteLine(&f, QEL_W("a"), 1), 0x8007000Du);
+  for (DWORD rc :
+       {QELFileGetLine(&f, line, 8), QELFileGetBlock(&f, block, &n), QELFileWriteLine(&f, QEL_W("a"), 1)})
+    EXPECT_EQ(rc, 0x8007000Du);
 
   // Opening: the platform's error, the mode-2 code, an empty file, buffer size 0.
   EXPECT_EQ(open(f, 8, 1, GENERIC_READ, OPEN_EXISTING, path("missing")), 0x80070002u);
