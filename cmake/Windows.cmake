@@ -51,6 +51,6 @@ add_dependencies(QELBaseU_static qelbase_messages)
 enable_testing()
 find_program(QELBASE_OBJDUMP NAMES ${QELBASE_MINGW_PREFIX}-objdump objdump REQUIRED)
 add_test(NAME dll_export_table
-         COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${QELBASE_OBJDUMP} -DDLL=$<TARGET_FILE:QELBaseU>
+         COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${QELBASE_OBJDUMP} -DLIBRARY=$<TARGET_FILE:QELBaseU>
                  -DEXPORTS=${CMAKE_SOURCE_DIR}/frame/exports.txt -DDECORATE=${decorate}
-                 -P ${CMAKE_SOURCE_DIR}/tests/windows/check_exports.cmake)
+                 -P ${CMAKE_SOURCE_DIR}/tests/check_exports.cmake)
