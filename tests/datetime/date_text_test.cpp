@@ -33,22 +33,17 @@ WString format(const SYSTEMTIME& v, const WCHAR* datePicture, const WCHAR* timeP
   return text;
 }
 
-WString platformDate(const SYSTEMTIME& v, DWORD flags, const WCHAR* picture) {
+// The platform's own text of the value in the locale's form.
+WString platformText(decltype(&GetDateFormatW) formatter, const SYSTEMTIME& v, DWORD flags) {
   WCHAR buffer[100];
-  int n = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, flags, &v, picture, buffer, 100);
-  return WString(buffer, size_t(n > 0 ? n - 1 : 0));
-}
-
-WString platformTime(const SYSTEMTIME& v, DWORD flags, const WCHAR* picture) {
-  WCHAR buffer[100];
-  int n = GetTimeFormatW(LOCALE_SYSTEM_DEFAULT, flags, &v, picture, buffer, 100);
+  int n = formatter(LOCALE_SYSTEM_DEFAULT, flags, &v, nullptr, buffer, 100);
   return WString(buffer, size_t(n > 0 ? n - 1 : 0));
 }
 
 TEST(DateToString, PartsAndSizeProtocol) {
   const SYSTEMTIME v = at(2026, 12, 6, 17, 5, 9);
-  const WString date = platformDate(v, LOCALE_NOUSEROVERRIDE, nullptr);
-  const WString time = platformTime(v, LOCALE_NOUSEROVERRIDE, nullptr);
+  const WString date = platformText(GetDateFormatW, v, LOCALE_NOUSEROVERRIDE);
+  const WString time = platformText(GetTimeFormatW, v, LOCALE_NOUSEROVERRIDE);
   ASSERT_FALSE(date.empty());
   ASSERT_FALSE(time.empty());
 
@@ -108,7 +103,7 @@ TEST(DateFromString, NamesOfTheSystemLocale) {
   // The short-date picture of the locale is the default.
   SYSTEMTIME d{};
   const SYSTEMTIME sample = at(2026, 12, 6);
-  ASSERT_NE(TDFromString(platformDate(sample, 0, nullptr).c_str(), nullptr, &d), nullptr);
+  ASSERT_NE(TDFromString(platformText(GetDateFormatW, sample, 0).c_str(), nullptr, &d), nullptr);
   EXPECT_EQ(std::memcmp(&d, &sample, sizeof d), 0);
 }
 

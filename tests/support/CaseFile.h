@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -52,39 +53,22 @@ inline std::vector<Case> readCases(const std::string& name) {
 // A field's text as UTF-16.
 inline WString unescape(const std::string& text) {
   WString out;
-  auto put = [&out](unsigned long c) {
-    if (c < 0x10000) {
-      out += WCHAR(c);
-    } else {
-      out += WCHAR(0xD800 + ((c - 0x10000) >> 10));
-      out += WCHAR(0xDC00 + ((c - 0x10000) & 0x3FF));
-    }
-  };
   for (size_t i = 0; i < text.size();) {
     unsigned long c = 0;
-    size_t length = 0;
     if (text.compare(i, 2, "{}") == 0) {
       i += 2;
-      continue;
-    }
-    if (text.compare(i, 3, "{U+") == 0 && std::sscanf(text.c_str() + i, "{U+%lx}", &c) == 1) {
+    } else if (text.compare(i, 3, "{U+") == 0 && std::sscanf(text.c_str() + i, "{U+%lx}", &c) == 1) {
       i = text.find('}', i) + 1;
-      put(c);
-      continue;
+      if (c >= 0x10000) out += WCHAR(0xD800 + ((c - 0x10000) >> 10)), c = 0xDC00 + ((c - 0x10000) & 0x3FF);
+      out += WCHAR(c);
+    } else {  // UTF-8 up to the next brace
+      const size_t end = std::min(text.find('{', i + 1), text.size());
+      WString run(end - i, 0);
+      run.resize(size_t(
+          MultiByteToWideChar(CP_UTF8, 0, text.data() + i, int(end - i), run.data(), int(run.size()))));
+      out += run;
+      i = end;
     }
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      c = lead, length = 1;
-    } else if (lead >= 0xF0) {
-      c = lead & 0x07, length = 4;
-    } else if (lead >= 0xE0) {
-      c = lead & 0x0F, length = 3;
-    } else {
-      c = lead & 0x1F, length = 2;
-    }
-    for (size_t k = 1; k < length && i + k < text.size(); ++k) c = c << 6 | (text[i + k] & 0x3F);
-    i += length;
-    put(c);
   }
   return out;
 }
