@@ -11,6 +11,7 @@
 #ifndef _WIN32
 #include "platform/posix/syscalls.h"
 #endif
+#include "support/CaseFile.h"
 #include "support/Files.h"
 #include "support/ScratchRegistry.h"
 #include "support/WideText.h"
@@ -24,7 +25,7 @@ using Bytes = std::string;
 constexpr DWORD kEof = 0x80070026u;
 
 class QELFileTest : public qel::test::ScratchTest {
- protected:
+ public:
   std::string path(const char* name = "f.txt") const { return ScratchTest::path(name); }
   void put(const Bytes& content) const { qel::test::writeFile(path(), content); }
   Bytes contents() const { return qel::test::readFile(path()); }
@@ -63,42 +64,30 @@ std::vector<WString> wideLines(std::initializer_list<const WCHAR*> texts) {
   return out;
 }
 
-TEST_F(QELFileTest, LinesAcrossBufferSizesEndingsAndBothTextForms) {
-  struct Case {
-    WString text;
-    DWORD lineSize;
-    std::vector<WString> expected;
-  } cases[] = {
-      {QEL_W("a\r\nb"), 80, wideLines({QEL_W("a"), QEL_W("b")})},
-      {QEL_W("x\ny\n"), 80, wideLines({QEL_W("x"), QEL_W("y")})},
-      {QEL_W("p\rq\r"), 80, wideLines({QEL_W("pq")})},  // a CR alone does not end a line
-      {QEL_W(""), 80, {}},
-      {QEL_W("\n\n"), 80, wideLines({QEL_W(""), QEL_W("")})},
-      {QEL_W("abcdefg"), 4, wideLines({QEL_W("abc"), QEL_W("def"), QEL_W("g")})},
-      {QEL_W("abcd\nefg\n"), 4, wideLines({QEL_W("abc"), QEL_W("d"), QEL_W("efg")})},
-      {QEL_W("ab\r\r\ncd"), 3, wideLines({QEL_W("ab"), QEL_W("cd")})},
-      {QEL_W("\u00e4\u00f6\u20ac\n\u00df"), 80, wideLines({QEL_W("\u00e4\u00f6\u20ac"), QEL_W("\u00df")})},
-      {WString(5000, u'z') + QEL_W("\nend"), 6000, {WString(5000, WCHAR('z')), wideLines({QEL_W("end")})[0]}},
-  };
-  const Bytes marks[] = {"", "\xFF\xFE", "\xFE\xFF"};
-  for (const Case& c : cases) {
-    for (DWORD bufSize : {1u, 2u, 7u, 4096u}) {
-      for (LONG mode : {1, 2}) {
-        for (const Bytes& mark : marks) {
-          if (mode == 1 && !mark.empty()) continue;
-          Bytes ansi;
-          for (WCHAR ch : c.text) ansi += ch == u'\u20ac' ? '\x80' : char(ch);
-          put(mode == 1 ? ansi : mark + utf16(c.text));
-          QELFileObject f;
-          ASSERT_EQ(open(f, bufSize, mode), 0u);
-          EXPECT_EQ(lines(f, c.lineSize), c.expected)
-              << qel::test::narrow(WString(c.text.begin(), c.text.end())) << " buffer " << bufSize << " mode "
-              << mode << " mark " << mark.size();
-          EXPECT_EQ(QELFileClose(&f), 0u);
-        }
-      }
+// The lines of a text, joined by |, as each buffer size and text form reads them.
+void expectLines(QELFileTest& test, const WString& text, DWORD lineSize, const std::string& expected) {
+  for (DWORD bufSize : {1u, 2u, 7u, 4096u}) {
+    for (const Bytes mark : {"-", "", "\xFF\xFE", "\xFE\xFF"}) {  // - : single-byte text
+      Bytes ansi;
+      for (WCHAR ch : text) ansi += ch == u'\u20ac' ? '\x80' : char(ch);
+      test.put(mark == "-" ? ansi : mark + utf16(text));
+      QELFileObject f;
+      ASSERT_EQ(test.open(f, bufSize, mark == "-" ? 1 : 2), 0u);
+      std::string joined;
+      for (const WString& line : QELFileTest::lines(f, lineSize)) joined += qel::test::narrow(line) + "|";
+      EXPECT_EQ(joined, expected.empty() ? "" : expected + "|") << " buffer " << bufSize << " mark " << mark;
+      EXPECT_EQ(QELFileClose(&f), 0u);
     }
   }
+}
+
+TEST_F(QELFileTest, LinesAcrossBufferSizesEndingsAndBothTextForms) {
+  for (const qel::test::Case& c : qel::test::readCases("file/lines.txt")) {
+    SCOPED_TRACE(c.where);
+    expectLines(*this, qel::test::unescape(c[0]), DWORD(std::stoul(c[1])),
+                qel::test::narrow(qel::test::unescape(c[2])));
+  }
+  expectLines(*this, WString(5000, u'z') + QEL_W("\nend"), 6000, std::string(5000, 'z') + "|end");
 }
 
 TEST_F(QELFileTest, BlocksPositionsAndAnOddByteAtTheEnd) {
