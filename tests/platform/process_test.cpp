@@ -45,8 +45,7 @@ class Processes : public qel::test::ScratchTest {
 
 TEST_F(Processes, FindsTheProgramAndPassesTheWords) {
   script("Show-Args", "for a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + folder_ + "/args\"");
-  const std::string saved = getenv("PATH");
-  setenv("PATH", ("/nonexistent::" + folder_).c_str(), 1);
+  const qel::test::SearchPath searchPath("/nonexistent::" + folder_);
   struct Case {
     std::string line;
     DWORD exit;
@@ -62,7 +61,6 @@ TEST_F(Processes, FindsTheProgramAndPassesTheWords) {
     EXPECT_EQ(run(c.line), c.exit) << c.line;
     EXPECT_EQ(read("args"), c.args) << c.line;
   }
-  setenv("PATH", saved.c_str(), 1);
 }
 
 TEST_F(Processes, ExitCodesWaitsAndSettings) {

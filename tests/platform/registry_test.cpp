@@ -216,26 +216,16 @@ TEST(Registry, HandlesOfDeletedKeys) {
 TEST(Registry, ProcessesShareTheStore) {
   constexpr int kWriters = 2, kValues = 150;
   HKEY key = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Shared"));
-  std::vector<pid_t> children;
-  for (int w = 0; w < kWriters; ++w) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      HKEY mine = nullptr;
-      if (open(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Shared"), mine) != ERROR_SUCCESS) _exit(2);
-      for (int i = 0; i < kValues; ++i) {
-        WString name = qel::test::wprintf(QEL_W("w%d-%d"), w, i);
-        if (setString(mine, name.c_str(), name + QEL_W("!")) != ERROR_SUCCESS) _exit(3);
-        if (readString(mine, name.c_str()) != name + QEL_W("!")) _exit(4);
-      }
-      _exit(0);
+  EXPECT_TRUE(qel::test::inChildren(kWriters, [](int w) {
+    HKEY mine = nullptr;
+    if (open(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Shared"), mine) != ERROR_SUCCESS) return 3;
+    for (int i = 0; i < kValues; ++i) {
+      WString name = qel::test::wprintf(QEL_W("w%d-%d"), w, i);
+      if (setString(mine, name.c_str(), name + QEL_W("!")) != ERROR_SUCCESS) return 4;
+      if (readString(mine, name.c_str()) != name + QEL_W("!")) return 5;
     }
-    children.push_back(pid);
-  }
-  for (pid_t pid : children) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  }
+    return 0;
+  }));
   for (int w = 0; w < kWriters; ++w)
     for (int i = 0; i < kValues; ++i) {
       WString name = qel::test::wprintf(QEL_W("w%d-%d"), w, i);
@@ -315,9 +305,7 @@ TEST(Registry, UnusableDatabasesAreReportedAndKept) {
     HKEY key = create(HKEY_CURRENT_USER, QEL_W("Software\\QelTest\\Fresh"));
     std::exit(setString(key, QEL_W("v"), QEL_W("x")) == ERROR_SUCCESS ? 0 : 1);  // exit handlers run
   }
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(qel::test::exitCodeOf(child), 0);
   EXPECT_GT(std::filesystem::file_size(fresh), 0u);
   EXPECT_FALSE(std::filesystem::exists(fresh + "-wal"));
 }

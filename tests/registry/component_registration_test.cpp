@@ -42,17 +42,7 @@ bool eventually(const std::function<bool()>& condition) {
 
 #ifndef _WIN32  // the stand-in tool is a shell script
 
-// PATH set to one folder for the life of the object.
-class SearchPath {
- public:
-  explicit SearchPath(const std::string& folder) : saved_(getenv("PATH")) {
-    setenv("PATH", folder.c_str(), 1);
-  }
-  ~SearchPath() { setenv("PATH", saved_.c_str(), 1); }
-
- private:
-  std::string saved_;
-};
+using qel::test::SearchPath;
 
 // A folder with a stand-in "regsvr32" that logs its arguments, one
 // process per line, each argument followed by '|'.

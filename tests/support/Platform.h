@@ -5,6 +5,7 @@
 
 #include <qel/win32.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace qel::test {
@@ -65,6 +66,20 @@ inline DWORD runToEnd(std::basic_string<WCHAR> line, const WCHAR* directory = nu
   CloseHandle(process.hProcess);
   return code;
 }
+
+#ifndef _WIN32
+// PATH set to this list of folders for the life of the object.
+class SearchPath {
+ public:
+  explicit SearchPath(const std::string& folders) : saved_(getenv("PATH")) {
+    setenv("PATH", folders.c_str(), 1);
+  }
+  ~SearchPath() { setenv("PATH", saved_.c_str(), 1); }
+
+ private:
+  std::string saved_;
+};
+#endif
 
 }  // namespace qel::test
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace qel::test {
 
@@ -62,6 +63,34 @@ long inChild(Body&& body) {
   return result;
 }
 
+// The exit code of a child process, or -1 when it did not exit by itself.
+inline int exitCodeOf(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs body(i) in n child processes that start together (each waits until
+// all are forked); true when every one exits with 0, the code body returns.
+template <class Body>
+bool inChildren(int n, Body&& body) {
+  int go[2];
+  if (pipe(go) != 0) return false;
+  std::vector<pid_t> pids;
+  for (int i = 0; i < n; ++i) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      char c;
+      _exit(::read(go[0], &c, 1) == 1 ? int(body(i)) : 2);
+    }
+    pids.push_back(pid);
+  }
+  bool all = ::write(go[1], std::string(size_t(n), 'g').data(), size_t(n)) == n;
+  close(go[0]);
+  close(go[1]);
+  for (pid_t pid : pids) all &= exitCodeOf(pid) == 0;
+  return all;
+}
 #endif
 
 }  // namespace qel::test

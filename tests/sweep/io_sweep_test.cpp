@@ -11,6 +11,7 @@
 
 #include "QELBase.h"
 #include "Sweep.h"
+#include "support/Platform.h"
 #include "trace/TraceFixture.h"
 
 namespace {
@@ -219,8 +220,7 @@ TEST(FaultSweep, ComponentRegistration) {
   const std::string tools = scratch.folder() + "/tools";
   std::filesystem::create_directories(tools);
   std::filesystem::create_symlink("/bin/true", tools + "/regsvr32");
-  const std::string path = getenv("PATH");
-  setenv("PATH", tools.c_str(), 1);
+  const qel::test::SearchPath path(tools);
   for (const Fault& fault : kFaults)
     fault.sweep(
         [&] {
@@ -232,7 +232,6 @@ TEST(FaultSweep, ComponentRegistration) {
           }
         },
         [] {});
-  setenv("PATH", path.c_str(), 1);
 }
 #endif
 

@@ -7,11 +7,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "TraceFixture.h"
-#include "datetime/DateTime.h"
 #include "platform/posix/syscalls.h"
 
 namespace {
@@ -66,17 +66,13 @@ using qel::test::WString;
 
 // YYYYMMDD of today shifted by `days`.
 std::string dateIn(int days) {
+  using namespace std::chrono;
   SYSTEMTIME now;
   GetLocalTime(&now);
-  TD d = TDNew();
-  TDSetTime(d, now.wYear, now.wMonth, WORD(now.wDay + days + 400), 12, 0, 0, 0);
-  TD back = TDNew();
-  TDSetInterval(back, 0, 0, 400, 0, 0, 0, 0);
-  TDSubst(d, back);
+  const year_month_day day{sys_days{year{now.wYear} / now.wMonth / now.wDay} + std::chrono::days{days}};
   char text[16];
-  std::snprintf(text, sizeof text, "%04d%02d%02d", TDGetYears(d), TDGetMonths(d), TDGetDays(d));
-  TDFree(d);
-  TDFree(back);
+  std::snprintf(text, sizeof text, "%04d%02u%02u", int(day.year()), unsigned(day.month()),
+                unsigned(day.day()));
   return text;
 }
 
@@ -123,29 +119,14 @@ TEST_F(TraceTest, DayRollAndRetention) {
 TEST_F(TraceTest, ProcessesShareOneFile) {
   configure({kFileOn, kAllLevels});
   constexpr int kWriters = 4, kRecords = 10000, kInits = 4;
-  int go[2];
-  ASSERT_EQ(pipe(go), 0);
-  std::vector<pid_t> children;
-  for (int w = 0; w < kWriters; ++w) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      char c;
-      if (::read(go[0], &c, 1) != 1) _exit(2);
-      TraceObject t{};
-      for (int i = 0; i < kRecords; ++i) {
-        if (i % (kRecords / kInits) == 0) init(t);
-        TraceVA(&t, 2, QEL_W("writer %d record %d %s"), w, i, kPadding);
-      }
-      _exit(t.bFile && t.dwLevelMask ? 0 : 3);
+  EXPECT_TRUE(qel::test::inChildren(kWriters, [&](int w) {
+    TraceObject t{};
+    for (int i = 0; i < kRecords; ++i) {
+      if (i % (kRecords / kInits) == 0) init(t);
+      TraceVA(&t, 2, QEL_W("writer %d record %d %s"), w, i, kPadding);
     }
-    children.push_back(pid);
-  }
-  ASSERT_EQ(write(go[1], "gggg", 4), 4);
-  for (pid_t pid : children) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return t.bFile && t.dwLevelMask ? 0 : 3;
+  }));
   const std::string file = folder_ + "/app" + dateIn(0) + ".log";
   const auto got = lines(file);
   EXPECT_EQ(got.size(), size_t(kWriters * kInits * 2 + kWriters * kRecords));
