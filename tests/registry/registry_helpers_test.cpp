@@ -13,6 +13,7 @@
 #include "frame/Heap.h"
 #include "registry/PrinterPorts.h"
 #include "registry/RegistryHelpers.h"
+#include "support/CaseFile.h"
 #include "support/ScratchRegistry.h"
 #include "support/WideText.h"
 
@@ -44,55 +45,34 @@ class RegistryHelpers : public ::testing::Test {
   HKEY key_ = nullptr;
 };
 
-TEST_F(RegistryHelpers, StringQueries) {
-  const HKEY bogus = reinterpret_cast<HKEY>(this);
-  // clang-format off
-  const struct { HKEY key; const WCHAR* name; DWORD capacity; LONG status; WString text; DWORD size; } rows[] = {
-      {key_, QEL_W("Text"), 16, ERROR_SUCCESS, QEL_W("abc"), 4},          // the stored terminator counts
-      {key_, QEL_W("Text"), 4, ERROR_SUCCESS, QEL_W("abc"), 4},           // exactly enough
-      {key_, QEL_W("Text"), 3, ERROR_MORE_DATA, QEL_W("df"), 5},          // too long: the default (cut), its length plus one
-      {key_, QEL_W("Missing"), 16, ERROR_FILE_NOT_FOUND, QEL_W("dflt"), 5},
-      {bogus, QEL_W("Text"), 16, ERROR_INVALID_HANDLE, QEL_W("dflt"), 5},
-      {key_, QEL_W("Bare"), 16, ERROR_SUCCESS, QEL_W("xy"), 2},           // no terminator stored, none counted
-      {key_, QEL_W("Missing"), 5, ERROR_FILE_NOT_FOUND, QEL_W("dflt"), 5},  // the default just fits
-  };
-  // clang-format on
-  for (const auto& row : rows) {
-    WCHAR buffer[16];
-    std::memset(buffer, 0, sizeof buffer);
-    DWORD size = row.capacity;
-    EXPECT_EQ(QueryRegEntryString(row.key, row.name, buffer, &size, QEL_W("dflt")), row.status);
-    EXPECT_EQ(WString(buffer), row.text);
-    EXPECT_EQ(size, row.size);
+TEST_F(RegistryHelpers, QueriesOfTheCaseFile) {
+  for (const qel::test::Case& c : qel::test::readCases("registry/queries.txt")) {
+    const HKEY key = c[1] == "bogus" ? reinterpret_cast<HKEY>(this) : key_;
+    const WString name = qel::test::widen(c[2]);
+    std::string got;
+    if (c[0] == "String") {
+      WCHAR buffer[16] = {};
+      DWORD size = DWORD(std::stoul(c[3]));
+      const LONG status = QueryRegEntryString(key, name.c_str(), buffer, &size, QEL_W("dflt"));
+      got = std::to_string(status) + " " + qel::test::narrow(buffer) + " " + std::to_string(size);
+    } else {
+      DWORD dword = 0;
+      LONG number = 0;
+      BOOL flag = 0;
+      const LONG status = QueryRegEntryDWord(key, name.c_str(), &dword, 77);
+      EXPECT_EQ(QueryRegEntryLong(key, name.c_str(), &number, 77), status) << c.where;
+      EXPECT_EQ(QueryRegEntryBool(key, name.c_str(), &flag, 77), status) << c.where;
+      EXPECT_EQ(number, LONG(dword));
+      EXPECT_EQ(flag, BOOL(dword));  // not reduced to 0 or 1
+      got = std::to_string(status) + " " + std::to_string(dword);
+    }
+    EXPECT_EQ(got, c[4]) << c.where;
   }
   WCHAR buffer[4] = {u'~', u'~', u'~', u'~'};
   DWORD size = 4;
   EXPECT_EQ(QueryRegEntryString(key_, QEL_W("Missing"), buffer, &size, nullptr), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(buffer[0], 0);
   EXPECT_EQ(size, 1u);
-}
-
-TEST_F(RegistryHelpers, NumberQueries) {
-  // clang-format off
-  const struct { const WCHAR* name; LONG status; DWORD value; } rows[] = {
-      {QEL_W("Number"), ERROR_SUCCESS, 0xFFFFFFFB},
-      {QEL_W("One"), ERROR_SUCCESS, 49},          // "1" and its terminator, read as four bytes
-      {QEL_W("Short"), ERROR_SUCCESS, 0x1234},    // fewer bytes, little-endian
-      {QEL_W("Twelve"), ERROR_MORE_DATA, 77},     // longer than four bytes: the default
-      {QEL_W("Missing"), ERROR_FILE_NOT_FOUND, 77},
-  };
-  // clang-format on
-  for (const auto& row : rows) {
-    DWORD dword = 0;
-    LONG number = 0;
-    BOOL flag = 0;
-    EXPECT_EQ(QueryRegEntryDWord(key_, row.name, &dword, 77), row.status);
-    EXPECT_EQ(QueryRegEntryLong(key_, row.name, &number, 77), row.status);
-    EXPECT_EQ(QueryRegEntryBool(key_, row.name, &flag, 77), row.status);
-    EXPECT_EQ(dword, row.value);
-    EXPECT_EQ(number, LONG(row.value));
-    EXPECT_EQ(flag, BOOL(row.value));  // not reduced to 0 or 1
-  }
   EXPECT_EQ(QueryRegEntryDWord(key_, QEL_W("Number"), nullptr, 0), ERROR_INVALID_PARAMETER);
 }
 
