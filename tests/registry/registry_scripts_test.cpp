@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "registry/RegistryScripts.h"
+#include "support/CaseFile.h"
 #include "support/Files.h"
 #include "support/Platform.h"
 #include "support/ScratchRegistry.h"
@@ -43,6 +44,15 @@ std::map<WString, WString> dump(HKEY root, const WString& path) {
     out.merge(dump(root, path + QEL_W("\\") + name));
   }
   RegCloseKey(key);
+  return out;
+}
+
+// The values below HKLM\SOFTWARE\Scripts, as key|name=type|data.
+std::string listing() {
+  std::string out;
+  for (const auto& [where, what] : dump(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts")))
+    if (!what.empty())
+      out += (out.empty() ? "" : " ") + qel::test::narrow(where.substr(17)) + "=" + qel::test::narrow(what);
   return out;
 }
 
@@ -196,24 +206,15 @@ TEST_F(RegistryScripts, ExportThenImportReproducesGeneratedTrees) {
   }
 }
 
-TEST_F(RegistryScripts, ImportReadsHandWrittenFilesAsTheLineRulesSay) {
-  put("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\Hand]\n"
-      "\"hex\"=0x10\n\"minus\"=-1\n\"big\"=  +99999999999\n\"none\"=abc\n"
-      "\"three\"=\"a\"b\"\nbare name = \"x\"\n\"open=\"v\"\n"
-      "[hkey_local_machine\\SOFTWARE\\Scripts\\Hand\\Sub]\n\"\"=\"default\"\n");
-  ASSERT_EQ(importFile(), 0u);
-  const auto got = dump(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts\\Hand"));
-  const WString k = QEL_W("SOFTWARE\\Scripts\\Hand|");
-  EXPECT_EQ(got.at(k + QEL_W("hex")), QEL_W("4|0"));
-  EXPECT_EQ(got.at(k + QEL_W("minus")), QEL_W("4|4294967295"));
-  EXPECT_EQ(got.at(k + QEL_W("big")), QEL_W("4|1215752191"));  // the low 32 bits
-  EXPECT_EQ(got.at(k + QEL_W("none")), QEL_W("4|0"));
-  EXPECT_EQ(got.at(k + QEL_W("three")), WString(QEL_W("1|a\"b")) + WCHAR(0));
-  EXPECT_EQ(got.at(k + QEL_W("bare name")), WString(QEL_W("1|x")) + WCHAR(0));
-  EXPECT_EQ(got.at(k + QEL_W("open")),
-            WString(QEL_W("1|v")) + WCHAR(0));  // the name's part ends at the first '='
-  EXPECT_EQ(got.at(QEL_W("SOFTWARE\\Scripts\\Hand\\Sub|")), WString(QEL_W("1|default")) + WCHAR(0));
-
+TEST_F(RegistryScripts, ImportsOfTheCaseFile) {
+  for (const qel::test::Case& c : qel::test::readCases("registry/imports.txt")) {
+    std::string text;
+    for (WCHAR ch : qel::test::unescape(c[0])) text += char(ch);
+    put(text);
+    EXPECT_EQ(importFile(), DWORD(std::stoul(c[1], nullptr, 16))) << c.where;
+    EXPECT_EQ(listing(), qel::test::narrow(qel::test::unescape(c[2]))) << c.where;
+    deleteTree(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts"));
+  }
   // A section with one huge value is read whole, however long.
   const std::string huge(100000, 'h');
   put("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\Huge]\n\"v\"=\"" + huge + "\"\n");
@@ -224,37 +225,8 @@ TEST_F(RegistryScripts, ImportReadsHandWrittenFilesAsTheLineRulesSay) {
   EXPECT_EQ(RegQueryValueExW(key, QEL_W("v"), nullptr, nullptr, nullptr, &size), 0);
   EXPECT_EQ(size, (huge.size() + 1) * 2);
   RegCloseKey(key);
-  deleteTree(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts\\Huge"));
-}
+  deleteTree(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts"));
 
-TEST_F(RegistryScripts, MalformedImportsStopWithTheirCodeKeepingEarlierWork) {
-  struct Case {
-    const char* text;
-    DWORD result;
-    const WCHAR* present;  // a value written before the failure, or null
-  } cases[] = {
-      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\n\"b\"=\"unterminated\n\"c\"=\"3\"\n",
-       0x80070057u, QEL_W("SOFTWARE\\Scripts\\M|a")},
-      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\nno equals sign\n", 0x80070057u,
-       QEL_W("SOFTWARE\\Scripts\\M|a")},
-      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\n[HKLM\\SOFTWARE\\Scripts\\N]\n\"b\"=\"2\"\n",
-       0x80070057u, QEL_W("SOFTWARE\\Scripts\\M|a")},
-      {"[NOROOT]\n\"a\"=\"1\"\n", 0x80070057u, nullptr},
-      {"REGEDIT4\n\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M]\n\"a\"=\"1\"\n", 0u,
-       nullptr},  // no section at all
-      {"", 0u, nullptr},
-      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\M\n\"a\"=\"1\"\n", 0u, nullptr},  // no ']': no section either
-  };
-  for (const Case& c : cases) {
-    put(c.text);
-    EXPECT_EQ(importFile(), c.result) << c.text;
-    const auto got = dump(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts\\M"));
-    if (c.present) {
-      EXPECT_EQ(got.count(c.present), 1u) << c.text;
-    }
-    EXPECT_EQ(got.count(QEL_W("SOFTWARE\\Scripts\\M|c")), 0u) << c.text;
-    deleteTree(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts"));
-  }
   QELFileNameList none;
   EXPECT_EQ(QEL_RegImport(&none), 0u);
   EXPECT_EQ(QEL_RegImport(nullptr), 0x80070057u);
@@ -283,23 +255,14 @@ TEST_F(RegistryScripts, UpdateRegistryWithFileAppliesTheSimpleForm) {
       "\"\r\n"
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Scripts\\Up]\r\n\"Top\"=\"\xE4\"\r\n\"Last\"=\"end\"");
   EXPECT_EQ(UpdateRegistryWithFile(wfile_.c_str()), 0);
-  const auto got = dump(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts"));
-  std::map<WString, WString> expected{
-      {QEL_W("SOFTWARE\\Scripts"), QEL_W("")},
-      {QEL_W("SOFTWARE\\Scripts\\Up"), QEL_W("")},
-      {QEL_W("SOFTWARE\\Scripts\\Up|Top"), WString(QEL_W("1|\u00e4")) + WCHAR(0)},
-      {QEL_W("SOFTWARE\\Scripts\\Up|Last"), WString(QEL_W("1|end")) + WCHAR(0)},
-      {QEL_W("SOFTWARE\\Scripts\\Up\\Deeper"), QEL_W("")},
-      {QEL_W("SOFTWARE\\Scripts\\Up\\Deeper|Name"), WString(QEL_W("1|C:\\Path\\\"x")) + WCHAR(0)},
-  };
-  EXPECT_EQ(got, expected);
+  EXPECT_EQ(listing(),
+            "Up\\Deeper|Name=1|C:\\Path\\\"x{U+0000} Up|Last=1|end{U+0000} Up|Top=1|{U+00E4}{U+0000}");
 
   // A key outside SOFTWARE: the value's key does not exist, its code comes back.
   put("[HKEY_LOCAL_MACHINE\\SYSTEM\\Scripts\\X]\n\"v\"=\"1\"\n");
   EXPECT_EQ(UpdateRegistryWithFile(wfile_.c_str()), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(UpdateRegistry(QEL_W("SOFTWARE\\Scripts\\X"), QEL_W("v"), nullptr), 0);  // created below SOFTWARE
-  EXPECT_EQ(dump(HKEY_LOCAL_MACHINE, QEL_W("SOFTWARE\\Scripts\\X")).at(QEL_W("SOFTWARE\\Scripts\\X|v")),
-            WString(QEL_W("1|")) + WCHAR(0));
+  EXPECT_EQ(listing().substr(listing().rfind(' ') + 1), "X|v=1|{U+0000}");
 }
 
 }  // namespace
