@@ -41,6 +41,7 @@ std::string operate(const qel::test::Case& c) {
   }
   if (op == "Cmp") {
     const SYSTEMTIME other = systemTimeOf(c[2]);
+    v.wDayOfWeek = 3;  // not compared
     const LONG order = TDCmp(&v, &other);
     EXPECT_EQ(TDCmp(&other, &v), -order);
     return std::to_string(order);
@@ -73,17 +74,6 @@ std::string operate(const qel::test::Case& c) {
 TEST(DateValues, CasesOfTheCaseFile) {
   for (const qel::test::Case& c : qel::test::readCases("datetime/dates.txt"))
     EXPECT_EQ(operate(c), c.fields.back()) << c.where;
-}
-
-TEST(DateValues, AddThenSubtractReturnsAndTheDayOfWeekIsNotCompared) {
-  // Within a month the two operations undo each other.
-  SYSTEMTIME v = systemTimeOf("2024-7-10 12:30:15.250");
-  const SYSTEMTIME original = v, interval = systemTimeOf("0-0-5 13:45:50.900");
-  TDAdd(&v, &interval);
-  TDSubst(&v, &interval);
-  EXPECT_EQ(TDCmp(&v, &original), 0);
-  v.wDayOfWeek = 3;
-  EXPECT_EQ(TDCmp(&v, &original), 0);
 }
 
 }  // namespace

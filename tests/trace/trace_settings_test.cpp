@@ -84,16 +84,12 @@ TEST_F(TraceTest, RecordsInTheFile) {
   t.dwLevelMask = 0;
   TraceVA(&t, 2, QEL_W("gated"));
   Trace(&t, 2, QEL_W("ungated"), nullptr);
-  const std::vector<std::pair<char, std::string>> expected{{'A', "\\*\\*\\* T R A C E   S T A R T E D"},
-                                                           {'A', "\\*\\*\\* Disabled Facilities: 3, 17"},
-                                                           {'I', "Connection opened"},
-                                                           {'W', ""},
-                                                           {'E', "text "},
-                                                           {'?', "high extra"},
-                                                           {'D', ".\\?"},
-                                                           {'I', "x=42"},
-                                                           {'I', "facility G"},
-                                                           {'I', "ungated"}};
+  // clang-format off
+  const std::vector<std::pair<char, std::string>> expected{
+      {'A', "\\*\\*\\* T R A C E   S T A R T E D"}, {'A', "\\*\\*\\* Disabled Facilities: 3, 17"},
+      {'I', "Connection opened"}, {'W', ""}, {'E', "text "}, {'?', "high extra"}, {'D', ".\\?"}, {'I', "x=42"},
+      {'I', "facility G"}, {'I', "ungated"}};
+  // clang-format on
   const auto got = lines(file);
   ASSERT_EQ(got.size(), expected.size());
   EXPECT_EQ(got[6][18], '\xe4');
