@@ -76,10 +76,6 @@ TEST(DateValues, CasesOfTheCaseFile) {
     EXPECT_EQ(operate(c), c.fields.back()) << c.where;
 }
 
-}  // namespace
-
-namespace {
-
 using namespace std::chrono;
 
 SYSTEMTIME at(int y, int m, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {

@@ -118,10 +118,6 @@ TEST(ExprCompile, PoolGrowsBeforeItIsFull) {
   EXPECT_EQ(host.render(0).substr(0, 8), "1 1 ADD:");
 }
 
-}  // namespace
-
-namespace {
-
 TEST(ExprOpcodes, DisplayTexts) {
   using qel::expr::opcodeDisplayText;
   EXPECT_EQ(narrow(opcodeDisplayText(EOP_ADD)), "'+'        (EOP_ADD)");

@@ -15,6 +15,7 @@
 
 namespace {
 
+using qel::test::narrow;
 using qel::test::WString;
 
 bool german() { return GetUserDefaultLCID() == 1031; }
@@ -99,13 +100,6 @@ TEST(NumberText, Readers) {
   EXPECT_EQ(FMToLong(nullptr), 0);
   EXPECT_EQ(FMToLong(QEL_W("2147483648")), -2147483647 - 1);
 }
-
-}  // namespace
-
-namespace {
-
-using qel::test::narrow;
-using qel::test::WString;
 
 class Scanner {
  public:
