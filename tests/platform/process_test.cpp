@@ -3,7 +3,6 @@
    environment blocks, current folders and failures. */
 #include <gtest/gtest.h>
 #include <qel/win32.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -30,10 +29,6 @@ TEST(CommandLine, SplitsAsWindowsDoes) {
 
 class Processes : public qel::test::ScratchTest {
  protected:
-  void script(const std::string& name, const std::string& body) {
-    qel::test::writeFile(path(name), "#!/bin/sh\n" + body + "\n");
-    chmod(path(name).c_str(), 0755);
-  }
   std::string read(const std::string& name) { return qel::test::readFile(path(name)); }
   DWORD run(const std::string& line, const WCHAR* directory = nullptr, void* environment = nullptr,
             DWORD flags = 0) {
@@ -44,7 +39,8 @@ class Processes : public qel::test::ScratchTest {
 };
 
 TEST_F(Processes, FindsTheProgramAndPassesTheWords) {
-  script("Show-Args", "for a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + folder_ + "/args\"");
+  qel::test::writeScript(path("Show-Args"),
+                         "for a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + folder_ + "/args\"");
   const qel::test::SearchPath searchPath("/nonexistent::" + folder_);
   struct Case {
     std::string line;

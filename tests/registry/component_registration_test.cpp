@@ -3,15 +3,9 @@
    system's on Windows), the tool's exit codes, and a registration tool
    that is not there. */
 #include <gtest/gtest.h>
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <set>
 #include <thread>
@@ -46,35 +40,29 @@ using qel::test::SearchPath;
 
 // A folder with a stand-in "regsvr32" that logs its arguments, one
 // process per line, each argument followed by '|'.
-class FakeTool : public ::testing::Test {
+class FakeTool : public qel::test::ScratchTest {
  protected:
   void SetUp() override {
-    fs::create_directories(folder);
-    std::ofstream script(folder / "regsvr32");
-    script << "#!/bin/sh\nprintf '%s|' \"$@\" > \"" << folder.string() << "/log.$$\"\n"
-           << "mv \"" << folder.string() << "/log.$$\" \"" << folder.string() << "/done.$$\"\n";
-    script.close();
-    chmod((folder / "regsvr32").c_str(), 0755);
+    ScratchTest::SetUp();
+    qel::test::writeScript(path("regsvr32"), "printf '%s|' \"$@\" > \"" + folder_ + "/log.$$\"\nmv \"" +
+                                                 folder_ + "/log.$$\" \"" + folder_ + "/done.$$\"");
   }
-  void TearDown() override { fs::remove_all(folder); }
 
   std::multiset<std::string> logged(size_t expected) {
     std::multiset<std::string> lines;
     eventually([&] {
       lines.clear();
-      for (const auto& entry : fs::directory_iterator(folder))
+      for (const auto& entry : fs::directory_iterator(folder_))
         if (entry.path().filename().string().starts_with("done."))
           lines.insert(qel::test::readFile(entry.path()));
       return lines.size() >= expected;
     });
     return lines;
   }
-
-  fs::path folder = scratch.folder() + "/tool";
 };
 
 TEST_F(FakeTool, CommandLinesCarrySwitchesInOrderAndNamesUnquoted) {
-  SearchPath path(folder.string() + ":/usr/bin:/bin");
+  SearchPath searchPath(folder_ + ":/usr/bin:/bin");
   struct Case {
     BOOL unregister, silent;
     std::vector<std::string> files;
@@ -90,7 +78,7 @@ TEST_F(FakeTool, CommandLinesCarrySwitchesInOrderAndNamesUnquoted) {
     for (const std::string& f : c.files) params.files.push_back(widen(f));
     EXPECT_EQ(QEL_OCXRegister(&params), 0u);
     EXPECT_EQ(logged(c.expected.size()), c.expected);
-    for (const auto& entry : fs::directory_iterator(folder))
+    for (const auto& entry : fs::directory_iterator(folder_))
       if (entry.path().filename() != "regsvr32") fs::remove(entry.path());
   }
   OcxRegisterParams none{TRUE, TRUE, {}};
@@ -100,7 +88,7 @@ TEST_F(FakeTool, CommandLinesCarrySwitchesInOrderAndNamesUnquoted) {
 }
 
 TEST_F(FakeTool, MissingToolStopsWithTheFileNotFoundCode) {
-  SearchPath path(scratch.folder() + "/nowhere");
+  SearchPath searchPath(scratch.folder() + "/nowhere");
   OcxRegisterParams params{FALSE, TRUE, {QEL_W("a.ocx"), QEL_W("b.ocx")}};
   EXPECT_EQ(QEL_OCXRegister(&params), 0x80070002u);
   EXPECT_EQ(QEL_OCXRegister(nullptr), 0x80070057u);

@@ -22,6 +22,14 @@ inline void writeFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
+#ifndef _WIN32
+// A shell script that may be run.
+inline void writeScript(const std::string& path, const std::string& body) {
+  writeFile(path, "#!/bin/sh\n" + body + "\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
+}
+#endif
+
 // A fixture with a scratch folder named after the process and the test.
 class ScratchTest : public ::testing::Test {
  protected:
