@@ -112,11 +112,12 @@ TEST_F(TraceTest, Dumps) {
   TraceHexF(&t, 3, 4, QEL_W("filtered"), bytes, 3);
   TraceAsciiF(&t, 3, 4, QEL_W("filtered"), text.data(), 3);
   const auto got = lines(narrowName(t.szFileName));
-  const std::string fillers = [] {
-    std::string s;
-    for (int i = 0; i < 29; ++i) s += "-- ";
-    return s;
-  }();
+  auto times = [](const std::string& piece, int n) {
+    std::string out;
+    while (n--) out += piece;
+    return out;
+  };
+  const std::string fillers = times("-- ", 29);
   ASSERT_EQ(got.size(), 2u + 4 + 1 + 2 + 3);
   EXPECT_TRUE(std::regex_match(got[2], prefixed('I', "ASCII Dump: text \\(130 Chars\\)")));
   EXPECT_EQ(got[3], qel::test::narrow(WString(text.data(), 60)));
@@ -126,9 +127,7 @@ TEST_F(TraceTest, Dumps) {
   EXPECT_TRUE(std::regex_match(got[6], prefixed('I', "ASCII Dump: none \\(0 Chars\\)")));
   EXPECT_TRUE(std::regex_match(got[7], prefixed('W', "HEX Dump: three \\(3 Bytes\\)")));
   EXPECT_EQ(got[8], "41 42 01 " + fillers + "     AB_");
-  std::string zeros;
-  for (int i = 0; i < 29; ++i) zeros += "00 ";
-  EXPECT_EQ(got[10], "41 42 01 " + zeros + "     AB_" + std::string(29, '_'));
+  EXPECT_EQ(got[10], "41 42 01 " + times("00 ", 29) + "     AB_" + std::string(29, '_'));
   EXPECT_EQ(got[11], "00 " + fillers + "-- -- " + "     _");
 }
 
