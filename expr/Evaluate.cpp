@@ -12,6 +12,7 @@
 #include "expr/EvaluationPlan.h"
 #include "expr/InstructionSet.h"
 #include "frame/Boundary.h"
+#include "frame/DoubleRounding.h"
 #include "frame/Heap.h"
 #include "frame/ResultCodes.h"
 #include "strings/StringObject.h"
@@ -188,11 +189,17 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
   };
   // Each step jumps straight to the next one's code: one indirect jump per
   // kind predicts far better than the single one of a switch.  ORDER Step::Kind
-  static constexpr void* kNext[] = {&&Operate,   &&Call,         &&Dependencies, &&End,       &&AddDouble,
-                                    &&SubDouble, &&MulDouble,    &&DivDouble,    &&EquDouble, &&NeqDouble,
-                                    &&LtDouble,  &&GtDouble,     &&LeqDouble,    &&GeqDouble, &&LOrLong,
-                                    &&LAndLong,  &&LongToDouble, &&CallDouble};
-  static_assert(std::size(kNext) == Step::CallDouble + 1);
+  static constexpr void* kNext[] = {
+      &&Operate,    &&Call,       &&Dependencies, &&End,        &&AddDouble,  &&SubDouble,  &&MulDouble,
+      &&DivDouble,  &&EquDouble,  &&NeqDouble,    &&LtDouble,   &&GtDouble,   &&LeqDouble,  &&GeqDouble,
+      &&LOrLong,    &&LAndLong,   &&LongToDouble, &&CallDouble, &&AddDoubleA, &&SubDoubleA, &&MulDoubleA,
+      &&DivDoubleA, &&AddDoubleB, &&SubDoubleB,   &&MulDoubleB, &&DivDoubleB};
+  static_assert(std::size(kNext) == Step::DivDoubleB + 1);
+  double previous = 0;  // the Double the last arithmetic step, conversion or call gave
+  auto give = [&previous](const Step* step, double value) {
+    *static_cast<double*>(step->out) = value;
+    previous = qel::asDouble(value);  // what the slot holds, also where registers are wider
+  };
   const Step* step = &plan.steps[size_t(entry.step)];
 #define NEXT_STEP goto* kNext[(++step)->kind]
   goto* kNext[step->kind];
@@ -202,18 +209,46 @@ Operate:
     return failed(ctx, base, start, index(step->self), rc);
   NEXT_STEP;
 AddDouble:
-  *static_cast<double*>(step->out) = wrapAdd(d(step->a), d(step->b));
+  give(step, d(step->a) + d(step->b));
   NEXT_STEP;
 SubDouble:
-  *static_cast<double*>(step->out) = wrapSub(d(step->a), d(step->b));
+  give(step, d(step->a) - d(step->b));
   NEXT_STEP;
 MulDouble:
-  *static_cast<double*>(step->out) = wrapMul(d(step->a), d(step->b));
+  give(step, d(step->a) * d(step->b));
   NEXT_STEP;
 DivDouble:
   if (isZero(d(step->b))) [[unlikely]]
     return failed(ctx, base, start, index(step->self), QEL_DISP_E_DIVBYZERO);
-  *static_cast<double*>(step->out) = quotient(d(step->a), d(step->b));
+  give(step, d(step->a) / d(step->b));
+  NEXT_STEP;
+AddDoubleA:
+  give(step, previous + d(step->b));
+  NEXT_STEP;
+SubDoubleA:
+  give(step, previous - d(step->b));
+  NEXT_STEP;
+MulDoubleA:
+  give(step, previous * d(step->b));
+  NEXT_STEP;
+DivDoubleA:
+  if (isZero(d(step->b))) [[unlikely]]
+    return failed(ctx, base, start, index(step->self), QEL_DISP_E_DIVBYZERO);
+  give(step, previous / d(step->b));
+  NEXT_STEP;
+AddDoubleB:
+  give(step, d(step->a) + previous);
+  NEXT_STEP;
+SubDoubleB:
+  give(step, d(step->a) - previous);
+  NEXT_STEP;
+MulDoubleB:
+  give(step, d(step->a) * previous);
+  NEXT_STEP;
+DivDoubleB:
+  if (isZero(previous)) [[unlikely]]
+    return failed(ctx, base, start, index(step->self), QEL_DISP_E_DIVBYZERO);
+  give(step, d(step->a) / previous);
   NEXT_STEP;
 EquDouble:
   compare(EOP_EQU, step);
@@ -240,13 +275,13 @@ LAndLong:
   *static_cast<LONG*>(step->out) = isTrue(l(step->a)) && isTrue(l(step->b));
   NEXT_STEP;
 LongToDouble:
-  *static_cast<double*>(step->out) = double(l(step->b));
+  give(step, double(l(step->b)));
   NEXT_STEP;
 Call:
 CallDouble:
   writeStack(ctx, base, plan, *step);
   if (PlanHold hold(ctx); step->kind == Step::CallDouble)
-    *static_cast<double*>(step->out) = callAs<double>(at(step->right), ctx, hostArg);
+    give(step, callAs<double>(at(step->right), ctx, hostArg));
   else if (DWORD rc = runCall(ctx, LONG(index(step->self)), at(step->right), hostArg)) {
     return rc;
   }

@@ -42,6 +42,23 @@ void makeInline(const ExprInstr* code, Step& step) {
   step.b = right.op.pValue;
 }
 
+// An arithmetic step whose operand the step before in the same expression
+// gave takes it from the register (the left one when both do).
+void takeFromPrevious(const Plan& plan, size_t firstStep, Step& step) {
+  if (step.kind < Step::AddDouble || step.kind > Step::DivDouble || plan.steps.size() <= firstStep) return;
+  const Step& previous = plan.steps.back();
+  const Step::Kind k = previous.kind;
+  if (!((k >= Step::AddDouble && k <= Step::DivDouble) || k == Step::LongToDouble || k == Step::CallDouble ||
+        k >= Step::AddDoubleA))
+    return;
+  const int op = step.kind - Step::AddDouble;
+  if (step.a == previous.out) {
+    step.kind = Step::Kind(Step::AddDoubleA + op);
+  } else if (step.b == previous.out) {
+    step.kind = Step::Kind(Step::AddDoubleB + op);
+  }
+}
+
 void addShape(Plan& plan, Step& step, const std::vector<LONG>& stack, size_t length) {
   step.shapeAt = ULONG(plan.shapes.size());
   step.shapeLength = ULONG(length);
@@ -84,6 +101,7 @@ ULONG planExpression(const ExprContext* ctx, ULONG begin, Plan& plan, std::vecto
           } else {
             step.handler = handlerFor(in.nOpcode, in.op.nType);
             makeInline(code, step);
+            takeFromPrevious(plan, firstStep, step);
           }
         }
         depth = std::max(depth, ULONG(s.size() - pops - arguments) + 1);

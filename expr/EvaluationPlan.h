@@ -45,6 +45,18 @@ struct Step {
     LAndLong,
     LongToDouble,
     CallDouble,  // a Call whose function gives a Double
+    // The arithmetic again, with the left (A) or the right (B) operand the
+    // Double the step before gave: the run still holds it in a register, so
+    // a formula's chain does not wait for its slot to be read back (the
+    // slot is written all the same).  ORDER EOP, as above.
+    AddDoubleA,
+    SubDoubleA,
+    MulDoubleA,
+    DivDoubleA,
+    AddDoubleB,
+    SubDoubleB,
+    MulDoubleB,
+    DivDoubleB,
   };
   Kind kind;
   Handler handler;  // Operate

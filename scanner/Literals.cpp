@@ -3,8 +3,7 @@
  * A number's fraction is summed digit by digit in double precision, as the
  * scanner has always done, rather than rounded correctly from decimal.
  */
-#include <cfloat>
-
+#include "frame/DoubleRounding.h"
 #include "frame/EscapeReader.h"
 #include "scanner/ScannerText.h"
 
@@ -36,19 +35,6 @@ LONG classifyInteger(SymContext* s) {
     return SYM_LONG;
   }
   return SYM_ULONG;
-}
-
-// A result rounded to double, also where the floating-point unit keeps
-// wider values in its registers (x87: FLT_EVAL_METHOD 2), so that each
-// step of a number's sum is a double one and a number reads the same on
-// every build.
-inline double asDouble(double x) {
-#if FLT_EVAL_METHOD != 0
-  volatile double stored = x;
-  return stored;
-#else
-  return x;
-#endif
 }
 
 // The digits of a number, read with the cursor, the text's length and the
