@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "strings/Utf8Text.h"
 #include "support/WideText.h"
 
 namespace qel::test {
@@ -63,10 +64,7 @@ inline WString unescape(const std::string& text) {
       out += WCHAR(c);
     } else {  // UTF-8 up to the next brace
       const size_t end = std::min(text.find('{', i + 1), text.size());
-      WString run(end - i, 0);
-      run.resize(size_t(
-          MultiByteToWideChar(CP_UTF8, 0, text.data() + i, int(end - i), run.data(), int(run.size()))));
-      out += run;
+      out += qel::fromUtf8(std::string_view(text).substr(i, end - i));
       i = end;
     }
   }
