@@ -42,15 +42,20 @@ void makeInline(const ExprInstr* code, Step& step) {
   step.b = right.op.pValue;
 }
 
+bool isArithmetic(Step::Kind k) { return k >= Step::AddDouble && k <= Step::DivDouble; }
+
+// The kinds after which the run holds the Double they gave in its register.
+bool leavesDouble(Step::Kind k) {
+  return isArithmetic(k) || k == Step::LongToDouble || k == Step::CallDouble ||
+         (k >= Step::AddDoubleA && k <= Step::DivDoubleB);
+}
+
 // An arithmetic step whose operand the step before in the same expression
 // gave takes it from the register (the left one when both do).
 void takeFromPrevious(const Plan& plan, size_t firstStep, Step& step) {
-  if (step.kind < Step::AddDouble || step.kind > Step::DivDouble || plan.steps.size() <= firstStep) return;
-  const Step& previous = plan.steps.back();
-  const Step::Kind k = previous.kind;
-  if (!((k >= Step::AddDouble && k <= Step::DivDouble) || k == Step::LongToDouble || k == Step::CallDouble ||
-        k >= Step::AddDoubleA))
+  if (!isArithmetic(step.kind) || plan.steps.size() <= firstStep || !leavesDouble(plan.steps.back().kind))
     return;
+  const Step& previous = plan.steps.back();
   const int op = step.kind - Step::AddDouble;
   if (step.a == previous.out) {
     step.kind = Step::Kind(Step::AddDoubleA + op);
