@@ -48,9 +48,10 @@ bool printable(BYTE b) {
 
 Text header(ULONG level, const WCHAR* format, LPCWSTR title, LONG count) {
   WCHAR text[kLineLength];
-  const Text before = prefix(level);
+  WCHAR before[kPrefixLength + 1];
+  *putPrefix(before, level) = 0;
   if (checkedFormat([&] {
-        return _snwprintf(text, kLineLength, format, before.c_str(), title ? title : QEL_W(""), int(count));
+        return _snwprintf(text, kLineLength, format, before, title ? title : QEL_W(""), int(count));
       }) < 0)
     text[kLineLength - 1] = 0;
   return text;

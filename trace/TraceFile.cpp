@@ -19,7 +19,7 @@ constexpr size_t kDateLength = 8;  // YYYYMMDD
 
 // The runtime's text output: its locale's code page, or in the "C" locale
 // the low 256 code points as bytes; CR LF at the end of every line.
-void appendText(std::string& out, const Text& line) {
+void appendText(std::string& out, TextView line) {
   const WCHAR* locale = _wsetlocale(LC_CTYPE, nullptr);
   if (locale && locale[0] == 'C' && locale[1] == 0) {
     for (WCHAR c : line) out += c < 0x100 ? char(c) : '?';
@@ -32,10 +32,14 @@ void appendText(std::string& out, const Text& line) {
   out += "\r\n";
 }
 
+// YYYYMMDD; returns the end.
+WCHAR* putDate(WCHAR* out, const SYSTEMTIME& date) {
+  return putDigits(putDigits(putDigits(out, date.wYear, 4), date.wMonth, 2), date.wDay, 2);
+}
+
 Text dateText(const SYSTEMTIME& date) {
   WCHAR text[16];
-  WCHAR* end = putDigits(putDigits(putDigits(text, date.wYear, 4), date.wMonth, 2), date.wDay, 2);
-  return Text(text, end);
+  return Text(text, putDate(text, date));
 }
 
 bool isDigit(WCHAR c) { return c >= '0' && c <= '9'; }
@@ -116,7 +120,7 @@ FileAppender::~FileAppender() { close(); }
 
 bool FileAppender::isOpen() const { return file_ != INVALID_HANDLE_VALUE; }
 
-void FileAppender::add(const Text& line) { appendText(bytes_, line); }
+void FileAppender::add(TextView line) { appendText(bytes_, line); }
 
 long long FileAppender::close(bool wantSize) {
   if (!isOpen()) return -1;
@@ -143,10 +147,11 @@ Text todaysFileName(const TraceObject* t) {
 bool namedForToday(const TraceObject* t) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  const Text date = dateText(now);
-  const size_t length = wcslen(t->szFileName), suffix = date.size() + 4;  // YYYYMMDD.log
+  WCHAR date[16];
+  const size_t dateLength = size_t(putDate(date, now) - date);
+  const size_t length = wcslen(t->szFileName), suffix = dateLength + 4;  // YYYYMMDD.log
   return length >= suffix &&
-         std::char_traits<WCHAR>::compare(t->szFileName + length - suffix, date.data(), date.size()) == 0;
+         std::char_traits<WCHAR>::compare(t->szFileName + length - suffix, date, dateLength) == 0;
 }
 
 bool sameFileName(const WCHAR* a, const WCHAR* b) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "trace/Trace.h"
@@ -13,6 +14,7 @@
 namespace qel::trace {
 
 using Text = std::basic_string<WCHAR>;
+using TextView = std::basic_string_view<WCHAR>;
 
 constexpr size_t kLineLength = 2048;  // a record, terminator included
 
@@ -28,8 +30,9 @@ int checkedFormat(Call&& call) {
 }
 
 bool anyChannel(const TraceObject* t);
-// The 18-character prefix of a record of `level` written now.
-Text prefix(ULONG level);
+constexpr size_t kPrefixLength = 18;
+// Writes the prefix of a record of `level` written now; returns its end.
+WCHAR* putPrefix(WCHAR* out, ULONG level);
 WORD eventType(const TraceObject* t, ULONG level);
 
 // Holds the object's recursive lock for a scope.
@@ -53,7 +56,7 @@ class FileAppender {
   FileAppender(const FileAppender&) = delete;
   FileAppender& operator=(const FileAppender&) = delete;
   bool isOpen() const;
-  void add(const Text& line);
+  void add(TextView line);
   // Writes what was added and closes; the file's size after it when
   // `wantSize` (-1 when unknown), else 0.
   long long close(bool wantSize = false);
@@ -90,7 +93,7 @@ bool sizeExceeded(const TraceObject* t, long long size);
 bool reportEvent(const TraceObject* t, ULONG level, const std::vector<Text>& strings);
 void registerEventSource(TraceObject* t);
 // The mailslot channel, shared by all objects.
-void sendToMailslot(const TraceObject* t, const Text& line);
+void sendToMailslot(const TraceObject* t, const WCHAR* line);
 void forgetMailslot();
 
 // Copies text into a fixed field; false (field emptied) when it does not fit.

@@ -8,7 +8,7 @@
 namespace qel::trace {
 namespace {
 
-void appendToFile(TraceObject* t, const Text& line) {
+void appendToFile(TraceObject* t, TextView line) {
   FileAppender file(t->szFileName);
   if (!file.isOpen()) return;  // this record misses the file; nothing changes
   file.add(line);
@@ -31,22 +31,27 @@ void formatted(TraceObject* t, ULONG level, LPCWSTR format, va_list args) {
   if (made) Trace(t, level, text, nullptr);
 }
 
+// Copies as much of a text as fits before `last`; returns the end.
+WCHAR* putCut(WCHAR* out, const WCHAR* last, const WCHAR* text) {
+  while (*text && out < last) *out++ = *text++;
+  return out;
+}
+
 }  // namespace
 
-Text prefix(ULONG level) {
+WCHAR* putPrefix(WCHAR* out, ULONG level) {
   static constexpr WCHAR kLetters[] = QEL_W("?DIWEA");
   SYSTEMTIME now;
   GetLocalTime(&now);
   // "%c%02d%02d%02d %02d%02d%02d%03d ", written out: this runs per record.
-  WCHAR text[32];
-  WCHAR* p = text;
+  WCHAR* p = out;
   *p++ = level < 6 ? kLetters[level] : WCHAR('?');
   p = putDigits(putDigits(putDigits(p, now.wDay, 2), now.wMonth, 2), now.wYear % 100, 2);
   *p++ = ' ';
   p = putDigits(putDigits(putDigits(putDigits(p, now.wHour, 2), now.wMinute, 2), now.wSecond, 2),
                 now.wMilliseconds, 3);
   *p++ = ' ';
-  return Text(text, p);
+  return p;
 }
 
 }  // namespace qel::trace
@@ -58,17 +63,22 @@ extern "C" {
 void QEL_CDECL Trace(TraceObject* pTrace, ULONG nLevel, LPCWSTR pszText, LPCWSTR pszExtra) {
   if (!pTrace) return;
   qel::guarded([&] {
-    Text line = prefix(nLevel);
-    if (pszText) line += pszText;
-    if (pszExtra) (line += ' ') += pszExtra;
-    if (line.size() >= kLineLength) line.resize(kLineLength - 1);
+    WCHAR line[kLineLength];  // formatted in place: a record costs no heap
+    const WCHAR* const last = line + kLineLength - 1;
+    WCHAR* end = putPrefix(line, nLevel);
+    if (pszText) end = putCut(end, last, pszText);
+    if (pszExtra && end < last) {
+      *end++ = ' ';
+      end = putCut(end, last, pszExtra);
+    }
+    *end = 0;
     Lock lock(pTrace);
     if (pTrace->bDebug) {
-      OutputDebugStringW(line.c_str());
+      OutputDebugStringW(line);
       OutputDebugStringW(QEL_W("\n"));
     }
-    if (pTrace->bFile) appendToFile(pTrace, line);
-    if (pTrace->bEventLog && !reportEvent(pTrace, nLevel, {line})) pTrace->bEventLog = 0;
+    if (pTrace->bFile) appendToFile(pTrace, TextView(line, size_t(end - line)));
+    if (pTrace->bEventLog && !reportEvent(pTrace, nLevel, {Text(line, end)})) pTrace->bEventLog = 0;
     if (pTrace->bMailslot) sendToMailslot(pTrace, line);
   });
 }

@@ -74,22 +74,37 @@ void systemTimeFromTicks(uint64_t ticks, SYSTEMTIME& st) {
   st.wHour = WORD(ms / 60);
 }
 
-uint64_t nowTicks() {
+timespec now() {
   timespec ts{};
-  sys::clock_gettime(CLOCK_REALTIME, &ts);
+  sys::clock_gettime(CLOCK_REALTIME, &ts);  // the clock in use, which a test may run ahead
+  return ts;
+}
+
+uint64_t ticksAt(const timespec& ts) {
   return uint64_t(kDaysFrom1601To1970 * kTicksPerDay) + uint64_t(ts.tv_sec) * 10000000u +
          uint64_t(ts.tv_nsec / 100);
 }
 
-// The zone's offset from UTC now, in ticks (local = UTC + bias).
-int64_t localBiasTicks() {
-  timespec ts{};
-  sys::clock_gettime(CLOCK_REALTIME, &ts);  // the clock in use, which a test may run ahead
-  const time_t now = ts.tv_sec;
-  tm local{};
-  sys::localtime_r(&now, &local);
-  return int64_t(local.tm_gmtoff) * 10000000;
+uint64_t nowTicks() { return ticksAt(now()); }
+
+// The zone's offset from UTC at a second, in ticks (local = UTC + bias).
+// localtime_r takes a process-wide lock and walks the zone's rules, the
+// dearest part of reading the local clock, so each thread keeps the offset
+// of the last second it asked about: a trace writing thousands of records
+// a second asks once.
+int64_t biasAt(time_t second) {
+  thread_local time_t known = 0;
+  thread_local int64_t bias = 0;
+  thread_local bool any = false;
+  if (!any || second != known) {
+    tm local{};
+    if (!sys::localtime_r(&second, &local)) return 0;  // not kept: the next call asks again
+    known = second, bias = int64_t(local.tm_gmtoff) * 10000000, any = true;
+  }
+  return bias;
 }
+
+int64_t localBiasTicks() { return biasAt(now().tv_sec); }
 
 BOOL shiftFileTime(const FILETIME* in, LPFILETIME out, int64_t shift) {
   if (!in || !out) {
@@ -114,7 +129,8 @@ void WINAPI GetSystemTimeAsFileTime(LPFILETIME lpFileTime) { setTicks(*lpFileTim
 void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime) { systemTimeFromTicks(nowTicks(), *lpSystemTime); }
 
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
-  systemTimeFromTicks(uint64_t(int64_t(nowTicks()) + localBiasTicks()), *lpSystemTime);
+  const timespec ts = now();
+  systemTimeFromTicks(uint64_t(int64_t(ticksAt(ts)) + biasAt(ts.tv_sec)), *lpSystemTime);
 }
 
 BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* st, LPFILETIME ft) {
