@@ -195,7 +195,10 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
       &&LOrLong,    &&LAndLong,   &&LongToDouble, &&CallDouble, &&AddDoubleA, &&SubDoubleA, &&MulDoubleA,
       &&DivDoubleA, &&AddDoubleB, &&SubDoubleB,   &&MulDoubleB, &&DivDoubleB};
   static_assert(std::size(kNext) == Step::DivDoubleB + 1);
-  double previous = 0;  // the Double the last arithmetic step, conversion or call gave
+  // The Double the last arithmetic step, conversion or call gave.  The
+  // steps that call out set it too (to 0, as no step after them reads it),
+  // so that it is never live across a call and stays in a register.
+  double previous = 0;
   auto give = [&previous](const Step* step, double value) {
     *static_cast<double*>(step->out) = value;
     previous = qel::asDouble(value);  // what the slot holds, also where registers are wider
@@ -207,6 +210,7 @@ DWORD runPlanned(ExprContext* ctx, const Plan& plan, LONG start, LONG_PTR hostAr
 Operate:
   if (DWORD rc = step->handler(ctx, at(step->self), at(step->left), at(step->right))) [[unlikely]]
     return failed(ctx, base, start, index(step->self), rc);
+  previous = 0;
   NEXT_STEP;
 AddDouble:
   give(step, d(step->a) + d(step->b));
@@ -282,9 +286,10 @@ CallDouble:
   writeStack(ctx, base, plan, *step);
   if (PlanHold hold(ctx); step->kind == Step::CallDouble)
     give(step, callAs<double>(at(step->right), ctx, hostArg));
-  else if (DWORD rc = runCall(ctx, LONG(index(step->self)), at(step->right), hostArg)) {
+  else if (DWORD rc = runCall(ctx, LONG(index(step->self)), at(step->right), hostArg))
     return rc;
-  }
+  else
+    previous = 0;
   if (ctx->nStackDepth != base + LONG(step->shapeLength - step->arguments)) {
     // The host took more or fewer arguments than declared: the rest
     // runs on the stack as it now stands.
@@ -295,6 +300,7 @@ CallDouble:
 Dependencies:
   writeStack(ctx, base, plan, *step);
   if (PlanHold hold(ctx); DWORD rc = runDependencies(ctx, at(step->self).op.nLink, start, hostArg)) return rc;
+  previous = 0;
   NEXT_STEP;
 End:
   writeStack(ctx, base, plan, *step);

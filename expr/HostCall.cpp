@@ -38,16 +38,25 @@ DWORD runCall(ExprContext* ctx, LONG self, const ExprInstr& function, LONG_PTR h
 
 }  // namespace qel::expr
 
+namespace {
+
+// The entry on top of the stack, taken off.  Trusts the caller, as the
+// interface says: the stack holds what the evaluation left.
+const ExprOperand& popped(ExprContext* ctx) {
+  const LONG index = ctx->pStack[--ctx->nStackDepth];
+  return (static_cast<const ExprInstr*>(ctx->hCode->pData) + index)->op;
+}
+
+}  // namespace
+
 extern "C" {
 
 void* QEL_STDCALL ExprPopArgument(ExprContext* pCtx, LONG* pnType) {
-  const ExprInstr& in = *qel::expr::instrAt(pCtx, pCtx->pStack[--pCtx->nStackDepth]);
-  if (pnType) *pnType = in.op.nType;
-  return in.op.pValue;
+  const ExprOperand& value = popped(pCtx);
+  if (pnType) *pnType = value.nType;
+  return value.pValue;
 }
 
-void* QEL_STDCALL ExprPopResult(ExprContext* pCtx) {
-  return qel::expr::instrAt(pCtx, pCtx->pStack[--pCtx->nStackDepth])->op.pValue;
-}
+void* QEL_STDCALL ExprPopResult(ExprContext* pCtx) { return popped(pCtx).pValue; }
 
 }  // extern "C"
