@@ -157,9 +157,10 @@ DWORD runFrom(ExprContext* ctx, ULONG i, bool toEnd, LONG start, LONG_PTR hostAr
 // Writes a step's stack above the run's base.
 void writeStack(ExprContext* ctx, LONG base, const Plan& plan, const Step& step) {
   const LONG* entry = plan.shapes.data() + step.shapeAt;
+  const ULONG length = step.shapeLength;  // read once: the stores below may alias it
   LONG* to = ctx->pStack + base;
-  for (ULONG n = 0; n < step.shapeLength; ++n) to[n] = entry[n];  // mostly one or two: no call
-  ctx->nStackDepth = base + LONG(step.shapeLength);
+  for (ULONG n = 0; n < length; ++n) to[n] = entry[n];  // mostly one or two: no call
+  ctx->nStackDepth = base + LONG(length);
 }
 
 // An operator failed: the stack is what stood below its operands.
