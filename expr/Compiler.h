@@ -12,7 +12,7 @@ namespace qel::expr {
 
 class Compiler {
  public:
-  explicit Compiler(ExprContext* ctx) : ctx_(ctx) {}
+  explicit Compiler(ExprContext* ctx) : ctx_(ctx), sym_(currentSym(ctx)) {}
 
   // Level 1, and with it the whole language.
   DWORD assignment();
@@ -23,7 +23,9 @@ class Compiler {
   DWORD convert(LONG position, LONG leftType, bool force);
   DWORD convertTo(LONG type) { return convert(codeSize(), type, true); }
 
-  LONG sym() { return currentSym(ctx_); }
+  // The symbol the source stands on: asked for once per step of the source,
+  // as every level looks at it.
+  LONG sym() const { return sym_; }
   // A failure that names the symbol the scanner stands on.
   DWORD failAtSymbol(DWORD code);
 
@@ -48,11 +50,15 @@ class Compiler {
   DWORD findSymbol(ExprOperand*& symbol);
 
   LONG codeSize() const { return DAGetSize(ctx_->hCode); }
-  void advance() { nextSym(ctx_); }
+  void advance() {
+    nextSym(ctx_);
+    sym_ = currentSym(ctx_);
+  }
   void setCandidate(const ExprOperand* candidate) { ctx_->pLValue = const_cast<ExprOperand*>(candidate); }
   void dropCandidate() { setCandidate(&kNotLValue); }
 
   ExprContext* ctx_;
+  LONG sym_;
   int depth_ = 0;
 };
 
