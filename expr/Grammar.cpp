@@ -8,18 +8,24 @@ namespace {
 // costs the parser a dozen frames of the caller's stack.
 constexpr int kMaxNesting = 256;
 
-struct OperatorCode {
-  LONG sym;
-  LONG opcode;
-};
-
-// clang-format off
-constexpr OperatorCode kAssignments[] = {
-  {'=', EOP_ASS}, {SYM_MUL_ASSIGN, EOP_MULASS}, {SYM_DIV_ASSIGN, EOP_DIVASS}, {SYM_MOD_ASSIGN, EOP_MODASS},
-  {SYM_ADD_ASSIGN, EOP_ADDASS}, {SYM_SUB_ASSIGN, EOP_SUBASS}, {SYM_SHL_ASSIGN, EOP_SHLASS},
-  {SYM_SHR_ASSIGN, EOP_SHRASS}, {SYM_AND_ASSIGN, EOP_ANDASS}, {SYM_XOR_ASSIGN, EOP_XORASS},
-  {SYM_OR_ASSIGN, EOP_ORASS},
-};
+// The operator a symbol stands for at each kind of place, 0 for none.  Each
+// operand asks all three, so they are switches, not table walks.
+LONG assignmentOperator(LONG sym) {
+  switch (sym) {
+    case '=': return EOP_ASS;
+    case SYM_MUL_ASSIGN: return EOP_MULASS;
+    case SYM_DIV_ASSIGN: return EOP_DIVASS;
+    case SYM_MOD_ASSIGN: return EOP_MODASS;
+    case SYM_ADD_ASSIGN: return EOP_ADDASS;
+    case SYM_SUB_ASSIGN: return EOP_SUBASS;
+    case SYM_SHL_ASSIGN: return EOP_SHLASS;
+    case SYM_SHR_ASSIGN: return EOP_SHRASS;
+    case SYM_AND_ASSIGN: return EOP_ANDASS;
+    case SYM_XOR_ASSIGN: return EOP_XORASS;
+    case SYM_OR_ASSIGN: return EOP_ORASS;
+    default: return 0;
+  }
+}
 
 // The binary operators with their levels, 2 (lowest precedence) to 11.
 struct BinaryOperator {
@@ -28,7 +34,6 @@ struct BinaryOperator {
 };
 constexpr int kFirstBinaryLevel = 2;
 constexpr int kShiftLevel = 9;
-// clang-format on
 
 BinaryOperator binaryOperator(LONG sym) {
   switch (sym) {
@@ -54,18 +59,18 @@ BinaryOperator binaryOperator(LONG sym) {
   }
 }
 
-// clang-format off
-constexpr OperatorCode kPrefixes[] = {
-  {SYM_INCREMENT, EOP_PREINC}, {SYM_DECREMENT, EOP_PREDEC}, {'+', EOP_POS}, {'-', EOP_NEG},
-  {'!', EOP_LNOT}, {'~', EOP_NOT}, {'*', EOP_DRF}, {'&', EOP_ADR},
-};
-// clang-format on
-
-template <size_t N>
-LONG opcodeOf(const OperatorCode (&table)[N], LONG sym) {
-  for (const OperatorCode& entry : table)
-    if (entry.opcode != 0 && entry.sym == sym) return entry.opcode;
-  return 0;
+LONG prefixOperator(LONG sym) {
+  switch (sym) {
+    case SYM_INCREMENT: return EOP_PREINC;
+    case SYM_DECREMENT: return EOP_PREDEC;
+    case '+': return EOP_POS;
+    case '-': return EOP_NEG;
+    case '!': return EOP_LNOT;
+    case '~': return EOP_NOT;
+    case '*': return EOP_DRF;
+    case '&': return EOP_ADR;
+    default: return 0;
+  }
 }
 
 bool yieldsLong(LONG opcode) {
@@ -92,7 +97,7 @@ DWORD Compiler::assignment() {
   if (DWORD rc = binary(kFirstBinaryLevel)) return rc;
   LONG leftType = ctx_->nCurType;
   ExprOperand* target = ctx_->pLValue;
-  LONG opcode = opcodeOf(kAssignments, sym());
+  LONG opcode = assignmentOperator(sym());
   if (!opcode) return QEL_S_OK;
   if (!isLValue(target)) return QEL_E_LVALUE_REQUIRED;
   advance();
@@ -137,7 +142,7 @@ DWORD Compiler::binary(int minLevel) {
 }
 
 DWORD Compiler::unary() {
-  LONG opcode = opcodeOf(kPrefixes, sym());
+  LONG opcode = prefixOperator(sym());
   if (!opcode) return postfix();
   NestingGuard nesting(depth_);
   if (nesting.tooDeep()) return QEL_E_OUTOFMEMORY;
