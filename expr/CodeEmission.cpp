@@ -5,13 +5,34 @@
 
 namespace qel::expr {
 
-DWORD appendInstr(ExprContext* ctx, const ExprInstr& instr) {
-  if (void* slot = daAppendSlot(ctx->hCode)) {
-    *static_cast<ExprInstr*>(slot) = instr;
-    return QEL_S_OK;
+namespace {
+
+ExprInstr* appendSlot(ExprContext* ctx, LONG opcode) {
+  auto* added = static_cast<ExprInstr*>(daAppendSlot(ctx->hCode));
+  if (added) {
+    added->nOpcode = opcode;
+    added->op = ExprOperand{};
   }
-  freeValue(instr.op);
-  return QEL_E_OUTOFMEMORY;
+  return added;
+}
+
+}  // namespace
+
+ExprInstr* appendInstr(ExprContext* ctx, LONG opcode, const ExprOperand& operand) {
+  const ExprOperand copy = operand;  // it may lie in the array that grows
+  ExprInstr* added = appendSlot(ctx, opcode);
+  if (added) added->op = copy;
+  return added;
+}
+
+DWORD appendValue(ExprContext* ctx, LONG opcode, LONG type, const void* initial, ExprInstr*& added) {
+  added = appendSlot(ctx, opcode);
+  if (!added) return QEL_E_OUTOFMEMORY;
+  if (DWORD rc = newValue(ctx, type, initial, added->op)) {
+    DADeleteLast(ctx->hCode);
+    return rc;
+  }
+  return QEL_S_OK;
 }
 
 DWORD Compiler::failAtSymbol(DWORD code) {
@@ -20,17 +41,17 @@ DWORD Compiler::failAtSymbol(DWORD code) {
 }
 
 DWORD Compiler::emit(LONG opcode, LONG resultType, const ExprOperand* operand) {
-  ExprInstr instr{opcode, {}};
+  ExprInstr* instr = nullptr;
   if (operand) {
-    instr.op = *operand;
-  } else if (DWORD rc = newValue(ctx_, resultType ? resultType : ctx_->nCurType, nullptr, instr.op)) {
+    if (!(instr = appendInstr(ctx_, opcode, *operand))) return QEL_E_OUTOFMEMORY;
+  } else if (DWORD rc = appendValue(ctx_, opcode, resultType ? resultType : ctx_->nCurType, nullptr, instr)) {
     return rc;
   }
   if (resultType) {
-    instr.op.nType = ctx_->nCurType;
+    instr->op.nType = ctx_->nCurType;
     ctx_->nCurType = resultType;
   }
-  return appendInstr(ctx_, instr);
+  return QEL_S_OK;
 }
 
 DWORD Compiler::emitConversion(LONG opcode, LONG position, LONG from, LONG to) {
@@ -51,8 +72,10 @@ DWORD Compiler::findSymbol(ExprOperand*& symbol) {
 }
 
 DWORD Compiler::pushSymbol(ExprOperand& symbol) {
-  ++symbol.nUses;
-  return appendInstr(ctx_, {EOP_NOP, symbol});
+  ExprInstr* instr = appendInstr(ctx_, EOP_NOP, symbol);
+  if (!instr) return QEL_E_OUTOFMEMORY;
+  instr->op.nUses = ++symbol.nUses;  // the push carries the count with itself
+  return QEL_S_OK;
 }
 
 DWORD Compiler::pushLiteral(LONG sym, LONG type) {
@@ -74,9 +97,8 @@ DWORD Compiler::pushLiteral(LONG sym, LONG type) {
     case SYM_LONG: number.l = SymGetLong(scanner); break;
     default: number.l = SymGetShort(scanner); break;
   }
-  ExprInstr instr{EOP_NOP, {}};
-  if (DWORD rc = newValue(ctx_, type, initial, instr.op)) return rc;
-  return appendInstr(ctx_, instr);
+  ExprInstr* added;
+  return appendValue(ctx_, EOP_NOP, type, initial, added);
 }
 
 }  // namespace qel::expr

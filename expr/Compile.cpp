@@ -38,8 +38,7 @@ extern "C" DWORD QEL_STDCALL ExprCompile(ExprContext* pCtx, const WCHAR* pszExpr
     // A scanner whose set-up found no memory has no buffers to scan into.
     const SymContext& scanner = pCtx->scanner;
     if (!scanner.pszAlpha || !scanner.pszAlphaUpper || !scanner.pszAlphaUnTranslated || !scanner.pKeywords) {
-      const ExprInstr end{EOP_END, {nullptr, 0, 0, 0, 0}};
-      qel::expr::appendInstr(pCtx, end);
+      qel::expr::appendInstr(pCtx, EOP_END, ExprOperand{});
       return QEL_E_OUTOFMEMORY;
     }
     SymReset(&pCtx->scanner);
@@ -51,8 +50,7 @@ extern "C" DWORD QEL_STDCALL ExprCompile(ExprContext* pCtx, const WCHAR* pszExpr
 
     Compiler compiler(pCtx);
     DWORD result = compileExpression(pCtx, compiler, nRequiredType, pnResultType);
-    const ExprInstr end{EOP_END, {nullptr, 0, 0, 0, 0}};
-    DWORD ended = qel::expr::appendInstr(pCtx, end);
-    return result ? result : ended;
+    const bool ended = qel::expr::appendInstr(pCtx, EOP_END, ExprOperand{});
+    return result ? result : ended ? QEL_S_OK : QEL_E_OUTOFMEMORY;
   });
 }

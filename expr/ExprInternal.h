@@ -27,8 +27,14 @@ DWORD newValue(ExprContext* ctx, LONG type, const void* initial, ExprOperand& va
 // Frees what newValue created outside the pool.
 void freeValue(const ExprOperand& value);
 
-// Appends an instruction; a value it owns is freed when that fails.
-DWORD appendInstr(ExprContext* ctx, const ExprInstr& instr);
+// Appends an instruction with a copy of `operand`; null when the code array
+// cannot grow.  The slot is written in place: an instruction put together
+// field by field on the stack and then copied whole is read back before its
+// stores have landed, which stalls the processor on every append.
+ExprInstr* appendInstr(ExprContext* ctx, LONG opcode, const ExprOperand& operand);
+// Appends an instruction whose operand is a new value (see newValue), made
+// in its slot; nothing is appended when either fails.
+DWORD appendValue(ExprContext* ctx, LONG opcode, LONG type, const void* initial, ExprInstr*& added);
 // The instruction at an index within the code array's capacity, else null
 // (as DAGetElem has it, without the call: the evaluator asks often).
 inline ExprInstr* instrAt(ExprContext* ctx, LONG index) {

@@ -82,7 +82,7 @@ DWORD Compiler::call(const ExprOperand& function) {
   advance();
   if (DWORD rc = arguments(function)) return rc;
   if (sym() != ')') return failAtSymbol(QEL_E_RPAREN_REQUIRED);
-  if (DWORD rc = appendInstr(ctx_, push)) return rc;
+  if (!appendInstr(ctx_, push.nOpcode, push.op)) return QEL_E_OUTOFMEMORY;
   ctx_->nCurType = function.nType;
   if (DWORD rc = emit(EOP_PAR, 0, nullptr)) return rc;
   advance();
