@@ -12,6 +12,10 @@ function(qelbase_shared_object target export_list)
   # An edited list makes the script anew.
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${export_list}")
   target_link_options(${target} PRIVATE "LINKER:--version-script=${script}")
+  # Calls between our own functions stay inside the object, as they do in a
+  # Windows DLL: no lookup through the procedure linkage table, and a host
+  # that defines a function of the same name does not take them over.
+  target_link_options(${target} PRIVATE "LINKER:-Bsymbolic-functions")
   # clang leaves the sanitizer runtime to the executable, so only there may a
   # shared library keep undefined symbols.
   if(NOT (QELBASE_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
