@@ -79,6 +79,29 @@ TEST_F(TraceTest, SettingsDefaultsAndGates) {
   EXPECT_EQ(WString(TraceObj.szBaseName), widen(folder_ + "/") + QEL_W("first"));
 }
 
+// A record line holds 2,047 characters: 18 of prefix and what fits of the
+// text, the blank and the extra text.
+TEST_F(TraceTest, LongRecordsAreCut) {
+  configure({kFileOn, kAllLevels});
+  TraceObject t{};
+  init(t);
+  const struct {
+    size_t text;
+    const WCHAR* extra;
+    std::string tail;  // the end of the line after the text's x
+  } cases[] = {{3000, nullptr, ""},       {2029, QEL_W("yz"), ""},    {2028, QEL_W("yz"), " "},
+               {2027, QEL_W("yz"), " y"}, {2026, QEL_W("yz"), " yz"}, {10, QEL_W("yz"), " yz"}};
+  for (const auto& c : cases) Trace(&t, 2, WString(c.text, u'x').c_str(), c.extra);
+  const auto got = lines(narrowName(t.szFileName));
+  ASSERT_EQ(got.size(), 2 + std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const std::string& line = got[2 + i];
+    const size_t xs = std::min<size_t>(cases[i].text, 2029);
+    EXPECT_EQ(line.size(), std::min<size_t>(18 + cases[i].text + (cases[i].extra ? 3 : 0), 2047)) << i;
+    EXPECT_EQ(line.substr(18), std::string(xs, 'x') + cases[i].tail) << i;
+  }
+}
+
 TEST_F(TraceTest, RecordsInTheFile) {
   configure({kFileOn, kAllLevels, {QEL_W("DISABLED_FACILITIES"), QEL_W("17 3")}});
   TraceObject t{};
