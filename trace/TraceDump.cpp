@@ -20,7 +20,7 @@ class DumpOutput {
   explicit DumpOutput(TraceObject* t) : t_(t), file_(t->bFile ? t->szFileName : QEL_W("")) {}
 
   void emit(const Text& line) {
-    if (file_.isOpen()) file_.add(line);
+    if (file_.isOpen()) file_.add(fileText(line));
     if (t_->bDebug) {
       OutputDebugStringW(line.c_str());
       OutputDebugStringW(QEL_W("\n"));

@@ -17,21 +17,6 @@ namespace {
 
 constexpr size_t kDateLength = 8;  // YYYYMMDD
 
-// The runtime's text output: its locale's code page, or in the "C" locale
-// the low 256 code points as bytes; CR LF at the end of every line.
-void appendText(std::string& out, TextView line) {
-  const WCHAR* locale = _wsetlocale(LC_CTYPE, nullptr);
-  if (locale && locale[0] == 'C' && locale[1] == 0) {
-    for (WCHAR c : line) out += c < 0x100 ? char(c) : '?';
-  } else if (!line.empty()) {
-    int n = WideCharToMultiByte(CP_ACP, 0, line.data(), int(line.size()), nullptr, 0, nullptr, nullptr);
-    size_t at = out.size();
-    out.resize(at + size_t(n));
-    WideCharToMultiByte(CP_ACP, 0, line.data(), int(line.size()), out.data() + at, n, nullptr, nullptr);
-  }
-  out += "\r\n";
-}
-
 // YYYYMMDD; returns the end.
 WCHAR* putDate(WCHAR* out, const SYSTEMTIME& date) {
   return putDigits(putDigits(putDigits(out, date.wYear, 4), date.wMonth, 2), date.wDay, 2);
@@ -112,6 +97,23 @@ bool shrinkFile(const WCHAR* fileName, long long size) {
 
 }  // namespace
 
+// The runtime's text output: its locale's code page, or in the "C" locale
+// the low 256 code points as bytes; CR LF at the end of every line.
+std::string fileText(TextView line) {
+  std::string out;
+  const WCHAR* locale = _wsetlocale(LC_CTYPE, nullptr);
+  if (locale && locale[0] == 'C' && locale[1] == 0) {
+    out.reserve(line.size() + 2);
+    for (WCHAR c : line) out += c < 0x100 ? char(c) : '?';
+  } else if (!line.empty()) {
+    int n = WideCharToMultiByte(CP_ACP, 0, line.data(), int(line.size()), nullptr, 0, nullptr, nullptr);
+    out.resize(size_t(n));
+    WideCharToMultiByte(CP_ACP, 0, line.data(), int(line.size()), out.data(), n, nullptr, nullptr);
+  }
+  out += "\r\n";
+  return out;
+}
+
 FileAppender::FileAppender(const WCHAR* name)
     : file_(CreateFileW(name, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                         FILE_ATTRIBUTE_NORMAL, nullptr)) {}
@@ -120,7 +122,12 @@ FileAppender::~FileAppender() { close(); }
 
 bool FileAppender::isOpen() const { return file_ != INVALID_HANDLE_VALUE; }
 
-void FileAppender::add(TextView line) { appendText(bytes_, line); }
+void FileAppender::add(std::string text) {
+  if (bytes_.empty())
+    bytes_ = std::move(text);
+  else
+    bytes_ += text;
+}
 
 long long FileAppender::close(bool wantSize) {
   if (!isOpen()) return -1;

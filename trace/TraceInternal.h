@@ -47,6 +47,9 @@ class Lock {
   TraceObject* t_;
 };
 
+// The bytes the trace file gets for a line, CR LF included.
+std::string fileText(TextView line);
+
 // The trace file opened for appending, for one record or one dump; lines
 // go out in one write when it closes, as the runtime's stream would.
 class FileAppender {
@@ -56,7 +59,7 @@ class FileAppender {
   FileAppender(const FileAppender&) = delete;
   FileAppender& operator=(const FileAppender&) = delete;
   bool isOpen() const;
-  void add(TextView line);
+  void add(std::string text);  // a line as fileText gives it
   // Writes what was added and closes; the file's size after it when
   // `wantSize` (-1 when unknown), else 0.
   long long close(bool wantSize = false);

@@ -8,10 +8,10 @@
 namespace qel::trace {
 namespace {
 
-void appendToFile(TraceObject* t, TextView line) {
+void appendToFile(TraceObject* t, std::string text) {
   FileAppender file(t->szFileName);
   if (!file.isOpen()) return;  // this record misses the file; nothing changes
-  file.add(line);
+  file.add(std::move(text));
   // The size only matters under a limit.
   const long long size = file.close(t->nSizeKB > 0);
   if (size >= 0 && sizeExceeded(t, size)) return openFile(t);
@@ -72,12 +72,16 @@ void QEL_CDECL Trace(TraceObject* pTrace, ULONG nLevel, LPCWSTR pszText, LPCWSTR
       end = putCut(end, last, pszExtra);
     }
     *end = 0;
+    // The file's bytes are made before the lock too, so that writers on
+    // other threads convert while one writes.
+    const TextView view(line, size_t(end - line));
+    std::string text = pTrace->bFile ? fileText(view) : std::string();
     Lock lock(pTrace);
     if (pTrace->bDebug) {
       OutputDebugStringW(line);
       OutputDebugStringW(QEL_W("\n"));
     }
-    if (pTrace->bFile) appendToFile(pTrace, TextView(line, size_t(end - line)));
+    if (pTrace->bFile) appendToFile(pTrace, text.empty() ? fileText(view) : std::move(text));
     if (pTrace->bEventLog && !reportEvent(pTrace, nLevel, {Text(line, end)})) pTrace->bEventLog = 0;
     if (pTrace->bMailslot) sendToMailslot(pTrace, line);
   });
