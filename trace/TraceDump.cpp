@@ -3,7 +3,6 @@
  * bytes (32, in hexadecimal and as characters), to the file and the
  * debugger line by line and to the event log as one event.
  */
-#include <clocale>
 
 #include "frame/Boundary.h"
 #include "trace/TraceInternal.h"
@@ -42,8 +41,7 @@ class DumpOutput {
 // Printable in the runtime's locale: letters, digits, punctuation, blank.
 bool printable(BYTE b) {
   if (b >= 0x20 && b < 0x7F) return true;
-  const WCHAR* locale = _wsetlocale(LC_CTYPE, nullptr);
-  return b >= 0xA0 && !(locale && locale[0] == 'C' && locale[1] == 0);
+  return b >= 0xA0 && !runtimeInCLocale();
 }
 
 Text header(ULONG level, const WCHAR* format, LPCWSTR title, LONG count) {

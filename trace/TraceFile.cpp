@@ -97,12 +97,16 @@ bool shrinkFile(const WCHAR* fileName, long long size) {
 
 }  // namespace
 
+bool runtimeInCLocale() {
+  const WCHAR* locale = _wsetlocale(LC_CTYPE, nullptr);
+  return locale && locale[0] == 'C' && locale[1] == 0;
+}
+
 // The runtime's text output: its locale's code page, or in the "C" locale
 // the low 256 code points as bytes; CR LF at the end of every line.
 std::string fileText(TextView line) {
   std::string out;
-  const WCHAR* locale = _wsetlocale(LC_CTYPE, nullptr);
-  if (locale && locale[0] == 'C' && locale[1] == 0) {
+  if (runtimeInCLocale()) {
     out.reserve(line.size() + 2);
     for (WCHAR c : line) out += c < 0x100 ? char(c) : '?';
   } else if (!line.empty()) {

@@ -47,6 +47,9 @@ class Lock {
   TraceObject* t_;
 };
 
+// Whether the runtime's character type is the "C" locale's, where text
+// output writes the low 256 code points as bytes.
+bool runtimeInCLocale();
 // The bytes the trace file gets for a line, CR LF included.
 std::string fileText(TextView line);
 
