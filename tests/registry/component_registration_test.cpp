@@ -96,11 +96,21 @@ TEST_F(FakeTool, MissingToolStopsWithTheFileNotFoundCode) {
 
 #endif
 
+const WCHAR kComponentKey[] = QEL_W("Software\\QELBaseTest\\Component");
+
 bool componentRegistered() {
   HKEY key;
-  if (OpenRegKey(HKEY_CURRENT_USER, QEL_W("Software\\QELBaseTest\\Component"), KEY_READ, &key)) return false;
+  if (OpenRegKey(HKEY_CURRENT_USER, kComponentKey, KEY_READ, &key)) return false;
   CloseRegKey(key);
   return true;
+}
+
+// Under Windows the component writes the system's registry, which outlives
+// the run: one left registered would be seen as registered at once, and the
+// removal started next could overtake the registration still on its way.
+void forgetComponent() {
+  DeleteRegKey(HKEY_CURRENT_USER, kComponentKey);
+  DeleteRegKey(HKEY_CURRENT_USER, QEL_W("Software\\QELBaseTest"));
 }
 
 // The exit code of regsvr32 run to its end on the given arguments.
@@ -115,6 +125,7 @@ TEST(Regsvr32, RegistersAndUnregistersAComponent) {
   const std::string module = nativePath(QELBASE_TEST_COMPONENT);
   const WString component = widen(module);
   OcxRegisterParams add{FALSE, TRUE, {component}}, remove{TRUE, TRUE, {component}};
+  forgetComponent();
   ASSERT_EQ(QEL_OCXRegister(&add), 0u);
   EXPECT_TRUE(eventually(componentRegistered));
   ASSERT_EQ(QEL_OCXRegister(&remove), 0u);
@@ -137,6 +148,7 @@ TEST(Regsvr32, RegistersAndUnregistersAComponent) {
   };
   for (const Case& c : cases) EXPECT_EQ(toolExit(c.arguments), c.exit) << c.arguments;
   EXPECT_TRUE(componentRegistered());
+  forgetComponent();
 }
 
 }  // namespace
