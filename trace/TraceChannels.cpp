@@ -55,16 +55,15 @@ void registerEventSource(TraceObject* t) {
   CloseRegKey(key);
 }
 
-void sendToMailslot(const TraceObject* t, const WCHAR* line) {
+void sendToMailslot(const TraceObject* t, TextView line) {
   Mailslot& m = mailslot();
   std::lock_guard lock(m.mutex);
   if (m.handle == INVALID_HANDLE_VALUE)
     m.handle = CreateFileW(t->szMailslot, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD written = 0;
-  const DWORD bytes =
-      DWORD((std::char_traits<WCHAR>::length(line) + 1) * sizeof(WCHAR));  // the terminator travels too
-  if (m.handle == INVALID_HANDLE_VALUE || !WriteFile(m.handle, line, bytes, &written, nullptr))
+  const DWORD bytes = DWORD((line.size() + 1) * sizeof(WCHAR));  // the terminator travels too
+  if (m.handle == INVALID_HANDLE_VALUE || !WriteFile(m.handle, line.data(), bytes, &written, nullptr))
     dropHandle(m);  // the next record opens it again
 }
 

@@ -98,8 +98,9 @@ bool sizeExceeded(const TraceObject* t, long long size);
 // report failed (the source not opening is no failure).
 bool reportEvent(const TraceObject* t, ULONG level, const std::vector<Text>& strings);
 void registerEventSource(TraceObject* t);
-// The mailslot channel, shared by all objects.
-void sendToMailslot(const TraceObject* t, const WCHAR* line);
+// The mailslot channel, shared by all objects; `line` is followed by its
+// terminator, which is sent with it.
+void sendToMailslot(const TraceObject* t, TextView line);
 void forgetMailslot();
 
 // Copies text into a fixed field; false (field emptied) when it does not fit.

@@ -83,7 +83,7 @@ void QEL_CDECL Trace(TraceObject* pTrace, ULONG nLevel, LPCWSTR pszText, LPCWSTR
     }
     if (pTrace->bFile) appendToFile(pTrace, text.empty() ? fileText(view) : std::move(text));
     if (pTrace->bEventLog && !reportEvent(pTrace, nLevel, {Text(line, end)})) pTrace->bEventLog = 0;
-    if (pTrace->bMailslot) sendToMailslot(pTrace, line);
+    if (pTrace->bMailslot) sendToMailslot(pTrace, view);
   });
 }
 
